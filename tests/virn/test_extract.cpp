@@ -1,0 +1,129 @@
+// The decoders of every stored encoding and the conversion to WAV conventions.
+#include "extract.h"
+#include "fixtures.h"
+
+#include <gtest/gtest.h>
+#include <string.h>
+
+// Decodes `stored` as one entry of `encoding` and `length` frames and converts it,
+// the way VIRN_GetSample does.
+static Bytes extract(uint8_t encoding, uint32_t length, const Bytes &stored,
+                     size_t available = 1 << 30)
+{
+    Bytes copy(1, 0); // byte 0 stands for a header: offset 0 means "no data"
+    copy.insert(copy.end(), stored.begin(), stored.end());
+    LoadedModule m = {};
+    m.copyBase = copy.data();
+    m.fileCopy = copy.data();
+    m.copyLength = (uint32_t)(available < stored.size() ? available + 1 : copy.size());
+    m.fileLength = m.copyLength;
+    CatalogEntry e = {};
+    e.length = length;
+    e.encoding = encoding;
+    finish_entry(&e, 1);
+    set_entry_data(&m, &e, 1);
+    Bytes out(e.info.byteLength + 8, 0xEE); // guard bytes must stay untouched
+    extract_sample(&m, &e, out.data());
+    for (size_t i = e.info.byteLength; i < out.size(); i++)
+        EXPECT_EQ(out[i], 0xEE) << "wrote past byteLength";
+    out.resize(e.info.byteLength);
+    return out;
+}
+
+static Bytes le16s(std::initializer_list<int> values)
+{
+    Bytes b;
+    for (int v : values)
+        put_le16(b, (uint32_t)(uint16_t)v);
+    return b;
+}
+
+struct DecodeCase {
+    const char *what;
+    uint8_t encoding;
+    uint32_t length;
+    Bytes stored;
+    Bytes expected;
+};
+
+TEST(Extract, EveryEncoding)
+{
+    const DecodeCase cases[] = {
+        {"8-bit signed", 0, 4, {0x00, 0x7F, 0x80, 0xFF}, {0x80, 0xFF, 0x00, 0x7F}},
+        {"8-bit unsigned passes through", 1, 4, {0x00, 0x7F, 0x80, 0xFF}, {0x00, 0x7F, 0x80, 0xFF}},
+        {"8-bit deltas", 2, 4, {1, 1, 1, 0xFE}, {0x81, 0x82, 0x83, 0x81}},
+        {"16-bit signed", 4, 4, le16s({1, -1, 300, -300}), le16s({1, -1, 300, -300})},
+        {"16-bit unsigned", 5, 4, le16s({0x8000, 0, 0xFFFF, 0x8001}), le16s({0, -32768, 32767, 1})},
+        {"16-bit deltas", 6, 4, le16s({1000, 1000, -3000, 0}), le16s({1000, 2000, -1000, -1000})},
+        {"16-bit big-endian",
+         7,
+         4,
+         {0x12, 0x34, 0xFF, 0xFE, 0, 1, 0x80, 0},
+         le16s({0x1234, -2, 1, -32768})},
+        {"two channels 8-bit",
+         8,
+         4,
+         {1, 2, 3, 4, 0x81, 0x82, 0x83, 0x84},
+         {0x81, 0x01, 0x82, 0x02, 0x83, 0x03, 0x84, 0x04}},
+        {"two channels unsigned", 9, 4, {1, 2, 3, 4, 5, 6, 7, 8}, {1, 5, 2, 6, 3, 7, 4, 8}},
+        {"two channel deltas restart",
+         10,
+         4,
+         {1, 1, 1, 1, 10, 10, 10, 10},
+         {0x81, 0x8A, 0x82, 0x94, 0x83, 0x9E, 0x84, 0xA8}},
+        {"two channels 16-bit", 12, 4, le16s({1, 2, 3, 4, -1, -2, -3, -4}),
+         le16s({1, -1, 2, -2, 3, -3, 4, -4})},
+        {"two channels 16-bit unsigned", 13, 4,
+         le16s({0x8000, 0x8001, 0, 0xFFFF, 0x8000, 0x7FFF, 1, 2}),
+         le16s({0, 0, 1, -1, -32768, -32767, 32767, -32766})},
+        {"two channel 16-bit deltas restart", 14, 4, le16s({5, 5, 5, 5, 7, 7, 7, 7}),
+         le16s({5, 7, 10, 14, 15, 21, 20, 28})},
+        {"byte-wise deltas of 16-bit values",
+         37,
+         4,
+         {0x10, 0x00, 0x10, 0x00, 0, 0, 0, 0},
+         le16s({0x1010, 0x2020, 0x2020, 0x2020})},
+        {"code without a decoder copies", 17, 4, {1, 2, 3, 4}, {0x81, 0x82, 0x83, 0x84}},
+        {"fewer than 4 frames is silence", 0, 3, {5, 6, 7}, {0x80, 0x80, 0x80}},
+        {"16-bit, 3 frames is silence", 4, 3, le16s({5, 6, 7}), le16s({0, 0, 0})},
+    };
+    for (const DecodeCase &c : cases)
+        EXPECT_EQ(extract(c.encoding, c.length, c.stored), c.expected) << c.what;
+}
+
+TEST(Extract, Adpcm)
+{
+    Bytes stored;
+    for (int i = 0; i < 16; i++)
+        stored.push_back((uint8_t)i); // steps 0, 1, ... 15
+    stored.push_back(0x21);           // low nibble 1, then high nibble 2
+    stored.push_back(0xF0);           // 0, then 15 (the high nibble)
+    Bytes out = extract(3, 4, stored);
+    EXPECT_EQ(out, (Bytes{0x81, 0x83, 0x83, 0x92}));
+    // Odd length: the last byte has no nibble of its own and stays silent.
+    stored.push_back(0x11);
+    out = extract(3, 5, stored);
+    EXPECT_EQ(out.size(), 5u);
+    EXPECT_EQ(out[4], 0x80);
+}
+
+TEST(Extract, StoredDataCutByTheEndOfTheCopyIsSilence)
+{
+    // 8 bytes declared, 5 in the copy.
+    EXPECT_EQ(extract(0, 8, {1, 2, 3, 4, 5}, 5),
+              (Bytes{0x81, 0x82, 0x83, 0x84, 0x85, 0x80, 0x80, 0x80}));
+    // 16-bit: a half value at the end is not used.
+    EXPECT_EQ(extract(4, 4, {1, 0, 2, 0, 3}, 5), le16s({1, 2, 0, 0}));
+    // Split stereo: the right block lies beyond the copy.
+    EXPECT_EQ(extract(8, 4, {1, 2, 3, 4, 5}, 5),
+              (Bytes{0x81, 0x85, 0x82, 0x80, 0x83, 0x80, 0x84, 0x80}));
+    // ADPCM with its table cut: nothing to decode.
+    EXPECT_EQ(extract(3, 4, {1, 2, 3}, 3), (Bytes{0x80, 0x80, 0x80, 0x80}));
+}
+
+TEST(Extract, TwoChannelOutputIsByteLength)
+{
+    Bytes out = extract(8, 4, {10, 11, 12, 13, 20, 21, 22, 23});
+    EXPECT_EQ(out.size(), 8u); // the same as a mono sample of 8 frames
+    EXPECT_EQ(out, (Bytes{138, 148, 139, 149, 140, 150, 141, 151}));
+}

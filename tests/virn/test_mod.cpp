@@ -1,0 +1,214 @@
+// The MOD loader, through the library's exported interface.
+#include "mod_writer.h"
+#include "virn.h"
+
+#include <gtest/gtest.h>
+#include <string.h>
+
+// A loaded module that frees itself at the end of a test.
+struct Loaded {
+    ModuleHandle h;
+    explicit Loaded(const Bytes &b) : h(VIRN_LoadModule(b.data(), (uint32_t)b.size()))
+    {
+    }
+    ~Loaded()
+    {
+        if (h)
+            VIRN_FreeModule(h);
+    }
+    const CatalogEntry &entry(unsigned i) const
+    {
+        return ScGetCatalog(h)[i];
+    }
+    Bytes stored(unsigned i) const
+    {
+        Bytes out(entry(i).length);
+        VIRN_GetSampleAsIs(h, i, out.data());
+        return out;
+    }
+};
+
+static ModSampleSpec sample(const std::string &name, Bytes data, uint16_t loopStart = 0,
+                            uint16_t loopLength = 1, uint8_t finetune = 0)
+{
+    ModSampleSpec s;
+    s.name = name;
+    s.data = std::move(data);
+    s.loopStartWords = loopStart;
+    s.loopLengthWords = loopLength;
+    s.finetune = finetune;
+    return s;
+}
+
+TEST(ModLoader, TagsGiveChannelCountsThatPlaceTheSampleData)
+{
+    struct {
+        const char *tag;
+        uint32_t channels; // pattern width the writer uses
+        bool loads;
+    } cases[] = {
+        {"M.K.", 4, true},  {"M!K!", 4, true},  {"6CHN", 6, true},  {"8CHN", 8, true},
+        {"CD81", 8, true},  {"OKTA", 8, true},  {"FLT4", 4, true},  {"FLT8", 8, true},
+        {"TDZ3", 3, true},  {"FA06", 6, true},  {"2CHN", 2, true},  {"10CH", 10, true},
+        {"32CH", 32, true}, {"64CH", 64, true}, {"0CHN", 4, false}, {"00CH", 4, false},
+        {"FLTx", 4, false}, {"XXXX", 4, false}, {"m.k.", 4, false},
+    };
+    for (auto &c : cases) {
+        ModSpec spec;
+        spec.tag = c.tag;
+        spec.channels = c.channels;
+        spec.orders = {0, 2, 1};
+        Bytes data = noise(200, 3);
+        spec.samples = {sample("s", data)};
+        Loaded m(write_mod(spec));
+        ASSERT_EQ(m.h != 0, c.loads) << c.tag;
+        if (!m.h)
+            continue;
+        EXPECT_EQ(GetModType(m.h), (uint32_t)VIRN_TYPE_MOD);
+        EXPECT_EQ(m.stored(0), data) << c.tag;
+    }
+}
+
+TEST(ModLoader, PatternCountFromTheLargestOrderEntry)
+{
+    // Largest entry 5 with 4 channels: sample data begins at 1084 + 4 * 256 * 6 = 7228.
+    ModSpec spec;
+    spec.songLength = 1;
+    spec.orders = {0, 5}; // entries past the song length count too
+    spec.samples = {sample("a", ramp8(100))};
+    Bytes file = write_mod(spec);
+    ASSERT_EQ(file.size(), 7228u + 100);
+    Loaded m(file);
+    EXPECT_EQ(m.stored(0), ramp8(100));
+
+    // 255 wraps the 8-bit count to 0: the data begins right after the tag.
+    spec.orders = {255};
+    spec.patternBytesOverride = 0;
+    Loaded wrapped(write_mod(spec));
+    EXPECT_EQ(wrapped.stored(0), ramp8(100));
+}
+
+TEST(ModLoader, LoopRepair)
+{
+    struct {
+        uint32_t bytes;
+        uint16_t startWords, lengthWords;
+        uint32_t loopStart, loopEnd;
+        uint8_t loopType;
+    } cases[] = {
+        {10000, 1000, 2000, 2000, 6000, 1}, // plain
+        {10000, 4000, 2000, 4000, 8000, 1}, // start given in bytes: halved
+        {10000, 0, 1, 0, 0, 0},             // length word 1: no loop
+        {10000, 0, 0, 0, 0, 0},
+        {10000, 4000, 1000, 8000, 10000, 1}, // fits without halving
+        {10000, 9000, 1000, 9999, 10000, 0}, // start past the end: too short to be meant
+        {600, 200, 400, 400, 600, 1},        // end clipped to the sample
+        {100, 0, 4, 0, 8, 0},                // le <= 8: dropped
+        {100, 2, 3, 4, 10, 1},               // 6 bytes long: kept
+        {100, 3, 2, 6, 10, 0},               // 4 bytes long: dropped
+    };
+    for (auto &c : cases) {
+        ModSpec spec;
+        spec.samples = {sample("loop", ramp8(c.bytes), c.startWords, c.lengthWords)};
+        Loaded m(write_mod(spec));
+        ASSERT_TRUE(m.h);
+        const CatalogEntry &e = m.entry(0);
+        SCOPED_TRACE(testing::Message() << c.bytes << " " << c.startWords << "+" << c.lengthWords);
+        EXPECT_EQ(e.loopType, c.loopType);
+        if (c.loopType) {
+            EXPECT_EQ(e.info.loopStart, c.loopStart);
+            EXPECT_EQ(e.info.loopEnd, c.loopEnd);
+        } else {
+            EXPECT_EQ(e.info.loopStart, 0u);
+            EXPECT_EQ(e.info.loopEnd, 0u);
+        }
+        EXPECT_EQ(e.sustainType, VIRN_LOOP_NOT_IN_FORMAT);
+    }
+}
+
+TEST(ModLoader, FinetuneRates)
+{
+    const uint32_t rates[16] = {8287, 8345, 8404, 8465, 8526, 8588, 8650, 8714,
+                                7829, 7881, 7934, 7988, 8042, 8116, 8172, 8229};
+    ModSpec spec;
+    for (int i = 0; i < 16; i++)
+        spec.samples.push_back(sample("", ramp8(8), 0, 1, (uint8_t)i));
+    spec.samples.push_back(sample("", ramp8(8), 0, 1, 0xF9)); // junk high nibble
+    Loaded m(write_mod(spec));
+    for (int i = 0; i < 16; i++)
+        EXPECT_EQ(m.entry(i).rate, rates[i]) << i;
+    EXPECT_EQ(m.entry(16).rate, rates[9]);
+}
+
+TEST(ModLoader, CountsNamesAndTitle)
+{
+    ModSpec spec;
+    spec.title = "abcdefghijklmnopqrstuvwxyz"; // 20 are written
+    spec.samples = {sample("kick", ramp8(100)), sample("empty", Bytes()),
+                    sample("a name of 22 chars....", ramp8(50)), sample("two bytes", Bytes{1, 2})};
+    Loaded m(write_mod(spec));
+    ASSERT_TRUE(m.h);
+    EXPECT_STREQ(VIRN_GetSongName(m.h), "abcdefghijklmnopqrst");
+    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 0), 31);
+    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 2); // two-byte slots are empty
+    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 2), 2);
+    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, -1), 2);
+    EXPECT_STREQ(m.entry(0).name, "kick");
+    EXPECT_STREQ(m.entry(1).name, "empty");
+    EXPECT_EQ(m.entry(1).length, 0u);
+    EXPECT_STREQ(m.entry(2).name, "a name of 22 chars....");
+    EXPECT_EQ(m.entry(3).length, 0u);
+    EXPECT_EQ(m.entry(0).channels, 1);
+    EXPECT_EQ(m.entry(0).bits, 8);
+}
+
+TEST(ModLoader, SamplesAfterOddSlotsAreFound)
+{
+    struct {
+        const char *what;
+        ModSampleSpec first;
+    } cases[] = {
+        {"64 KB or more (16-bit lengths would wrap)", sample("long", noise(70000, 9))},
+        {"two stored bytes of an empty slot", sample("two", Bytes{7, 7})},
+    };
+    for (auto &c : cases) {
+        ModSpec spec;
+        Bytes next = noise(300, 77);
+        spec.samples = {c.first, sample("next", next)};
+        Loaded m(write_mod(spec));
+        ASSERT_TRUE(m.h) << c.what;
+        EXPECT_EQ(m.stored(1), next) << c.what;
+    }
+    Loaded longOne(write_mod(ModSpec{"", "M.K.", 4, 1, {0}, {sample("l", noise(70000, 9))}, -1}));
+    EXPECT_EQ(longOne.entry(0).length, 70000u);
+}
+
+TEST(ModLoader, AdpcmSamplesAreMarkedAndSkippedByTheirPackedSize)
+{
+    ModSpec spec;
+    ModSampleSpec packed;
+    packed.name = "ADPCM drums";
+    packed.data = noise(16 + 500, 4);
+    packed.lengthWords = 500; // 1000 decoded bytes
+    Bytes next = ramp8(64, 5);
+    spec.samples = {packed, sample("next", next)};
+    Loaded m(write_mod(spec));
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(m.entry(0).encoding, 3);
+    EXPECT_EQ(m.entry(0).length, 1000u);
+    EXPECT_EQ(m.entry(0).info.byteLength, 1000u);
+    EXPECT_EQ(m.entry(1).encoding, 0);
+    EXPECT_EQ(m.stored(1), next);
+}
+
+TEST(ModLoader, RefusesWhatIsNotAMod)
+{
+    ModSpec spec;
+    spec.samples = {sample("a", ramp8(10))};
+    Bytes file = write_mod(spec);
+    Bytes shortFile(file.begin(), file.begin() + 1083);
+    EXPECT_EQ(VIRN_LoadModule(shortFile.data(), (uint32_t)shortFile.size()), 0u);
+    EXPECT_EQ(VIRN_LoadModule(file.data(), 0), 0u);
+    Bytes zeros(5000, 0);
+    EXPECT_EQ(VIRN_LoadModule(zeros.data(), (uint32_t)zeros.size()), 0u);
+}

@@ -1,0 +1,95 @@
+// The loader toolkit: entry finishing, byte swapping, the linear frequency rule.
+#include "module.h"
+
+#include <gtest/gtest.h>
+
+struct FinishCase {
+    uint8_t encoding;
+    int shift;
+    uint32_t byteLength, loopStart, loopEnd;
+    uint8_t channels, bits;
+};
+
+TEST(FinishEntry, ScalesByEncodingBitsAndShift)
+{
+    const FinishCase cases[] = {
+        {0, 1, 1000, 100, 900, 1, 8},    // 8-bit mono: bytes are frames
+        {4, 1, 2000, 200, 1800, 1, 16},  // 16-bit
+        {8, 1, 2000, 200, 1800, 2, 8},   // two channels
+        {12, 1, 4000, 400, 3600, 2, 16}, // both
+        {12, 0, 1000, 100, 900, 2, 16},  // byte counts already (shift 0)
+        {37, 1, 2000, 200, 1800, 1, 16}, // any code: only bits 2 and 3 count
+    };
+    for (const FinishCase &c : cases) {
+        CatalogEntry e = {};
+        e.length = 1000;
+        e.encoding = c.encoding;
+        e.info.loopStart = 100;
+        e.info.loopEnd = 900;
+        e.info.sustainStart = 100;
+        e.info.sustainEnd = 900;
+        finish_entry(&e, c.shift);
+        SCOPED_TRACE(testing::Message() << "encoding " << int(c.encoding) << " shift " << c.shift);
+        EXPECT_EQ(e.length, 1000u);
+        EXPECT_EQ(e.info.byteLength, c.byteLength);
+        EXPECT_EQ(e.info.loopStart, c.loopStart);
+        EXPECT_EQ(e.info.loopEnd, c.loopEnd);
+        EXPECT_EQ(e.info.sustainStart, c.loopStart);
+        EXPECT_EQ(e.info.sustainEnd, c.loopEnd);
+        EXPECT_EQ(e.channels, c.channels);
+        EXPECT_EQ(e.bits, c.bits);
+    }
+}
+
+TEST(Swap, ReversesByteOrder)
+{
+    EXPECT_EQ(swap16(0x1234), 0x3412);
+    EXPECT_EQ(swap32(0x12345678u), 0x78563412u);
+}
+
+TEST(NoteRate, TableRule)
+{
+    struct {
+        uint32_t note, finetune, rate;
+    } cases[] = {
+        {48, 128, 8363},   // relative note 0, fine-tune 0
+        {60, 128, 16726},  // one octave up
+        {36, 128, 4181},   // one octave down
+        {48, 255, 8852},   // fine-tune +127: x = 3135, step 63
+        {95, 128, 126296}, // near the top of the eight octaves (x = 6016)
+    };
+    for (auto &c : cases)
+        EXPECT_EQ(note_rate(c.note, c.finetune), c.rate) << "note " << c.note;
+}
+
+TEST(NoteRate, OutsideTheEightOctavesStaysSane)
+{
+    // Relative notes +48 and beyond keep doubling per octave.
+    EXPECT_EQ(note_rate(48 + 48, 128), 2 * note_rate(48 + 36, 128));
+    EXPECT_EQ(note_rate(48 + 60, 128), 2 * note_rate(48 + 48, 128));
+    // Below the table (x < 0) and far above it: at least 1 Hz, no overflow.
+    EXPECT_GE(note_rate(0, 0), 1u);
+    EXPECT_LE(note_rate(0, 0), 1100u);
+    EXPECT_GE(note_rate(255, 65535), note_rate(200, 128));
+    EXPECT_LE(note_rate(255, 65535), 0xFFFFFFFFu / 4);
+    // Rising notes never give falling rates.
+    uint32_t last = 0;
+    for (uint32_t note = 0; note < 256; note++) {
+        uint32_t r = note_rate(note, 128);
+        EXPECT_GE(r, last) << note;
+        last = r;
+    }
+}
+
+TEST(StoreEntry, DropsSlotsBeyondTheTable)
+{
+    static CatalogEntry table[CATALOG_CAPACITY + 1];
+    LoadedModule m = {};
+    m.catalog = table;
+    CatalogEntry e = {};
+    e.length = 77;
+    store_entry(&m, &e, 0x10000 + 5); // only the low 16 bits count
+    EXPECT_EQ(table[5].length, 77u);
+    store_entry(&m, &e, CATALOG_CAPACITY);
+    EXPECT_EQ(table[CATALOG_CAPACITY].length, 0u);
+}

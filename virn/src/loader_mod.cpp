@@ -1,0 +1,142 @@
+// MOD modules (the ProTracker family): 31 sample slots, a tag at 1080 that gives the
+// channel count, the patterns, then the sample data of every slot in slot order.
+// Header words are big-endian and count 16-bit words.
+#include "module.h"
+
+enum {
+    MOD_SLOTS = 31,
+    MOD_SLOT_HEADER = 20, // first sample header
+    MOD_SLOT_SIZE = 30,
+    MOD_ORDER_LIST = 952,
+    MOD_TAG = 1080,
+    MOD_PATTERNS = 1084,  // pattern data follows the tag
+    MOD_ADPCM_TABLE = 16, // 4-bit ADPCM data begins with 16 step bytes
+};
+
+// Periods by finetune: 0..7, then -8..-1 stored as 8..15.
+static const uint16_t ModPeriodTable[16] = {
+    428, 425, 422, 419, 416, 413, 410, 407, 453, 450, 447, 444, 441, 437, 434, 431,
+};
+
+static bool is_digit(uint8_t c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The channel count the tag gives, 0 when the file is not a MOD.
+uint32_t mod_channel_count(const uint8_t tag[4])
+{
+    // Tags that spell the count: "nCHN" (2CHN ... 9CHN) and "nnCH" (10CH ... 99CH).
+    // These come before the first-character table so that a "64CH" module is not
+    // taken for a six-channel one.
+    if (is_digit(tag[0]) && tag[1] == 'C' && tag[2] == 'H' && tag[3] == 'N')
+        return tag[0] - '0';
+    if (is_digit(tag[0]) && is_digit(tag[1]) && tag[2] == 'C' && tag[3] == 'H')
+        return (tag[0] - '0') * 10 + (tag[1] - '0');
+    switch (tag[0]) {
+    case '6':
+        return 6;
+    case '8':
+    case 'C': // "CD81"
+    case 'O': // "OKTA"
+        return 8;
+    case 'M': // "M.K.", "M!K!", "M&K!"
+        return 4;
+    case 'F': // "FLT4", "FLT8", "FA04" ... "FA08": the count is the fourth character
+    case 'T': // "TDZ1" ... "TDZ4"
+        return is_digit(tag[3]) ? (uint32_t)(tag[3] - '0') : 0;
+    default:
+        return 0;
+    }
+}
+
+// The largest order entry plus one, kept in 8 bits (the song length is not consulted).
+uint8_t mod_pattern_count(const uint8_t orders[128])
+{
+    uint8_t largest = 0;
+    for (int i = 0; i < 128; i++)
+        if (orders[i] > largest)
+            largest = orders[i];
+    return (uint8_t)(largest + 1);
+}
+
+// The PAL Amiga clock over twice the period. Only the low four bits of the finetune
+// byte count: some writers leave junk in the high ones.
+uint32_t mod_finetune_rate(uint8_t finetune)
+{
+    return 7093789u / (2u * ModPeriodTable[finetune & 15]);
+}
+
+void load_mod(LoadedModule *m)
+{
+    if (m->recognised)
+        return;
+    ByteView v = module_view(m);
+    // Too short for the header and tag: not a MOD.
+    if (!fits(v, 0, MOD_PATTERNS))
+        return;
+    uint32_t channels = mod_channel_count(v.bytes + MOD_TAG);
+    if (channels == 0)
+        return;
+
+    copy_song_name(m, 0, 20);
+    uint32_t patterns = mod_pattern_count(v.bytes + MOD_ORDER_LIST);
+    uint64_t cursor = MOD_PATTERNS + (uint64_t)channels * 256 * patterns;
+
+    for (uint32_t i = 0; i < MOD_SLOTS; i++) {
+        uint32_t h = MOD_SLOT_HEADER + MOD_SLOT_SIZE * i;
+        // 32-bit lengths: a 16-bit product would wrap for samples of 64 KB or more and
+        // misplace every sample after it.
+        uint32_t stored = 2u * rd16be(v, h + 22);
+        uint32_t len = stored;
+        CatalogEntry e = {};
+        e.encoding = has_tag(v, h, "ADPCM") ? 3 : 0;
+        set_entry_data(m, &e, cursor);
+
+        uint32_t ls = 2u * rd16be(v, h + 26);
+        uint32_t ll = 2u * rd16be(v, h + 28);
+        // Some writers store the loop start in bytes instead of words: when the loop
+        // only fits with half the start, take half.
+        if (ll > 2 && ls + ll > len && ls / 2 + ll <= len)
+            ls /= 2;
+        uint32_t le = ls + ll;
+        if (len < 4)
+            len = 0;
+        if (len != 0) {
+            if (ls >= len)
+                ls = len - 1;
+            if (le > len)
+                le = len;
+            // Loops that are reversed or too short to be meant (a loop length word of
+            // 1 is the usual way of saying "no loop") are dropped.
+            if (ls > le || le <= 8 || le - ls <= 4) {
+                ls = 0;
+                le = 0;
+            }
+            if (le > ls)
+                e.loopType = VIRN_LOOP_FORWARD;
+        }
+        e.info.loopStart = ls;
+        e.info.loopEnd = le;
+        e.length = len;
+        e.sustainType = VIRN_LOOP_NOT_IN_FORMAT;
+        e.rate = mod_finetune_rate(rd8(v, h + 24));
+        copy_name(e.name, v, h, 22);
+
+        m->entryCount++;
+        if (len != 0)
+            m->sampleCount++;
+        m->moduleType = VIRN_TYPE_MOD;
+        finish_entry(&e, 1);
+        store_entry(m, &e, i);
+
+        // The file holds every slot's stored bytes, even the 2 bytes of a slot too
+        // short to be a sample; ADPCM data is packed: the step table, then two
+        // samples a byte.
+        if (e.encoding == 3 && stored != 0)
+            cursor += MOD_ADPCM_TABLE + (stored + 1) / 2;
+        else
+            cursor += stored;
+    }
+    m->recognised = 1;
+}

@@ -1,0 +1,7 @@
+// PSM modules: not read yet; the loader leaves every file to the loaders after it.
+#include "module.h"
+
+void load_psm(LoadedModule *m)
+{
+    (void)m;
+}

@@ -1,0 +1,7 @@
+// PTM modules: not read yet; the loader leaves every file to the loaders after it.
+#include "module.h"
+
+void load_ptm(LoadedModule *m)
+{
+    (void)m;
+}

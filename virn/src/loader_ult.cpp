@@ -1,0 +1,7 @@
+// ULT modules: not read yet; the loader leaves every file to the loaders after it.
+#include "module.h"
+
+void load_ult(LoadedModule *m)
+{
+    (void)m;
+}

@@ -1,0 +1,7 @@
+// UMX modules: not read yet; the loader leaves every file to the loaders after it.
+#include "module.h"
+
+void load_umx(LoadedModule *m)
+{
+    (void)m;
+}
