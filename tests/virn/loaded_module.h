@@ -1,0 +1,67 @@
+// A module loaded through the exported interface for the length of one test.
+#ifndef TESTS_LOADED_MODULE_H
+#define TESTS_LOADED_MODULE_H
+
+#include "fixtures.h"
+#include "virn.h"
+
+struct LoadedFile {
+    ModuleHandle h;
+    explicit LoadedFile(const Bytes &b) : h(VIRN_LoadModule(b.data(), (uint32_t)b.size()))
+    {
+    }
+    ~LoadedFile()
+    {
+        if (h)
+            VIRN_FreeModule(h);
+    }
+    LoadedFile(const LoadedFile &) = delete;
+    LoadedFile &operator=(const LoadedFile &) = delete;
+
+    unsigned count() const
+    {
+        return VIRN_GetNumberOfSamples(h, 0);
+    }
+    const CatalogEntry &entry(unsigned i) const
+    {
+        return ScGetCatalog(h)[i];
+    }
+    // The entry's `length` bytes as stored.
+    Bytes stored(unsigned i) const
+    {
+        Bytes out(entry(i).length);
+        VIRN_GetSampleAsIs(h, i, out.data());
+        return out;
+    }
+    // The entry decoded to WAV-ready PCM.
+    Bytes pcm(unsigned i) const
+    {
+        Bytes out(entry(i).info.byteLength);
+        if (!out.empty())
+            VIRN_GetSample(h, i, out.data());
+        return out;
+    }
+};
+
+// Signed 8-bit values as WAV keeps them (unsigned, 128 is silence).
+inline Bytes wav8(const Bytes &signedValues)
+{
+    Bytes b(signedValues);
+    for (uint8_t &v : b)
+        v ^= 0x80;
+    return b;
+}
+
+// Two blocks of values of `valueBytes` bytes interleaved frame by frame.
+inline Bytes interleave(const Bytes &left, const Bytes &right, size_t valueBytes)
+{
+    Bytes b;
+    for (size_t i = 0; i + valueBytes <= left.size() && i + valueBytes <= right.size();
+         i += valueBytes) {
+        b.insert(b.end(), left.begin() + (long)i, left.begin() + (long)(i + valueBytes));
+        b.insert(b.end(), right.begin() + (long)i, right.begin() + (long)(i + valueBytes));
+    }
+    return b;
+}
+
+#endif
