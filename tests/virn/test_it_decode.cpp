@@ -1,0 +1,313 @@
+// The IT sample decoders: the bit reader, the width-change rules bit by bit, and
+// round trips through our own compressor.
+#include "it_decode.h"
+#include "it_writer.h"
+
+#include <gtest/gtest.h>
+#include <math.h>
+
+static Bytes decode8(const Bytes &stream, uint32_t count, bool secondOrder,
+                     uint32_t bound = 0xFFFFFFFFu)
+{
+    Bytes out(count + 4, 0xEE);
+    // An exact-size copy: the sanitizers catch any read past the stream.
+    Bytes exact(stream);
+    it_decode8(out.data(), count, exact.data(), bound, (uint32_t)exact.size(), secondOrder);
+    for (size_t i = count; i < out.size(); i++)
+        EXPECT_EQ(out[i], 0xEE) << "wrote past the count";
+    out.resize(count);
+    return out;
+}
+
+static Bytes decode16(const Bytes &stream, uint32_t count, bool secondOrder,
+                      uint32_t bound = 0xFFFFFFFFu)
+{
+    Bytes out(2 * count + 4, 0xEE);
+    Bytes exact(stream);
+    it_decode16(out.data(), count, exact.data(), bound, (uint32_t)exact.size(), secondOrder);
+    for (size_t i = 2 * count; i < out.size(); i++)
+        EXPECT_EQ(out[i], 0xEE) << "wrote past the count";
+    out.resize(2 * count);
+    return out;
+}
+
+// One block of the given (value, width) pairs.
+static Bytes block(std::initializer_list<std::pair<uint32_t, uint32_t>> bits)
+{
+    ItBitWriter w;
+    for (auto &b : bits)
+        it_put_bits(w, b.first, b.second);
+    Bytes stream;
+    it_append_block(stream, w);
+    return stream;
+}
+
+TEST(ItReadBits, LeastSignificantBitFirstAcrossBytes)
+{
+    const uint8_t bytes[] = {0xB5, 0x3C, 0xFF, 0x01};
+    ItBitReader r = {bytes, 0, 4, 0, 0, false};
+    EXPECT_EQ(read_bits(&r, 0), 0u);
+    EXPECT_EQ(r.position, 0u);           // nothing read for width 0
+    EXPECT_EQ(read_bits(&r, 3), 0x5u);   // 101 of 0xB5
+    EXPECT_EQ(read_bits(&r, 9), 0x196u); // 10110 of 0xB5, then 1100 of 0x3C
+    EXPECT_EQ(r.position, 2u);
+    EXPECT_EQ(read_bits(&r, 12), 0xFF3u);
+    EXPECT_EQ(read_bits(&r, 8), 0x01u);
+    EXPECT_FALSE(r.exhausted);
+    read_bits(&r, 1);
+    EXPECT_TRUE(r.exhausted);
+    EXPECT_EQ(r.position, 4u);
+}
+
+TEST(ItReadBits, WideReadsKeepTheLow32Bits)
+{
+    const uint8_t bytes[] = {0x78, 0x56, 0x34, 0x12, 0xAA, 0x01};
+    ItBitReader r = {bytes, 0, 6, 0, 0, false};
+    EXPECT_EQ(read_bits(&r, 40), 0x12345678u);
+    EXPECT_EQ(read_bits(&r, 8), 0x01u);
+}
+
+TEST(ItDecode8, SingleAndDoubleIntegration)
+{
+    Bytes s = block({{3, 9}, {253, 9}});
+    EXPECT_EQ(decode8(s, 2, false), (Bytes{3, 0}));
+    EXPECT_EQ(decode8(s, 2, true), (Bytes{3, 3}));
+}
+
+TEST(ItDecode8, WidthChangesAtTheTopWidth)
+{
+    // 263 at width 9 changes to width 8 and produces nothing; 0xFF at width 8 is -1.
+    EXPECT_EQ(decode8(block({{263, 9}, {5, 8}, {0xFF, 8}}), 2, false), (Bytes{5, 4}));
+    // 256 changes to width 1, where only 0 is a value.
+    EXPECT_EQ(decode8(block({{7, 9}, {256, 9}, {0, 1}, {0, 1}}), 3, false), (Bytes{7, 7, 7}));
+}
+
+TEST(ItDecode8, TheChangeBandAtWidth8)
+{
+    // From width 8, 124..131 announce the widths 1..7 and 9; each case then reads one
+    // value at the new width: all ones (-1 where sign-extended, 2^w - 1 otherwise).
+    struct {
+        uint32_t code, newWidth;
+    } cases[] = {{124, 1}, {125, 2}, {127, 4}, {130, 7}, {131, 9}};
+    for (auto &c : cases) {
+        // At width 1 the one-bit pattern is itself a change marker: read a 0 instead.
+        uint32_t value = c.newWidth == 1 ? 0 : (1u << c.newWidth) - 1;
+        if (c.newWidth == 9)
+            value = 200;
+        Bytes s = block({{263, 9}, {c.code, 8}, {value, c.newWidth}});
+        uint8_t expected = c.newWidth == 1 ? 0 : c.newWidth == 9 ? 200 : 0xFF;
+        EXPECT_EQ(decode8(s, 1, false), Bytes{expected}) << c.code;
+    }
+    // 123 and 132 are plain values.
+    EXPECT_EQ(decode8(block({{263, 9}, {123, 8}, {132, 8}}), 2, false), (Bytes{123, 255}));
+}
+
+TEST(ItDecode8, LowWidthMarkerAndItsThreeBits)
+{
+    // To width 3 (263 -> 8, 126 -> 3), then 4 is the marker and 2 means h = 3, which
+    // is not below 3: the new width is 4. Then -8+1 = -7 at width 4 (9) and 7 (0111).
+    Bytes s = block({{263, 9}, {126, 8}, {3, 3}, {4, 3}, {2, 3}, {9, 4}, {7, 4}});
+    EXPECT_EQ(decode8(s, 3, false), (Bytes{3, (uint8_t)(3 - 7), (uint8_t)(3 - 7 + 7)}));
+    // h below the current width is taken as it is: marker, then 0 gives width 1.
+    Bytes t = block({{263, 9}, {126, 8}, {4, 3}, {0, 3}, {0, 1}});
+    EXPECT_EQ(decode8(t, 1, false), Bytes{0});
+}
+
+TEST(ItDecode16, TheChangeRules)
+{
+    // 65535 + 8 at width 17 gives width 8, where the band is (65535 >> 9) - 8 = 119
+    // plus 1 to 16: 100 is a value, 136 a value sign-extended to -120, 135 announces
+    // 16, which is not below 8: width 17.
+    Bytes s = block({{65535 + 8, 17}, {100, 8}, {136, 8}, {135, 8}, {40000, 17}});
+    Bytes o = decode16(s, 3, false);
+    EXPECT_EQ(o[0] | o[1] << 8, 100);
+    EXPECT_EQ(o[2] | o[3] << 8, 0xFFEC);
+    EXPECT_EQ(o[4] | o[5] << 8, (40000 - 20) & 0xFFFF);
+
+    // At width 16 the band is 32760..32775; 32759 and 32776 are values. 32760 gives
+    // width 1, whose marker is followed by 4 bits: 3 means h = 4, so width 5.
+    Bytes t =
+        block({{65535 + 16, 17}, {32759, 16}, {32776, 16}, {32760, 16}, {1, 1}, {3, 4}, {0x1F, 5}});
+    Bytes p = decode16(t, 3, false);
+    EXPECT_EQ(p[0] | p[1] << 8, 32759);
+    EXPECT_EQ(p[2] | p[3] << 8, 0xFFFF);
+    EXPECT_EQ(p[4] | p[5] << 8, 0xFFFE);
+}
+
+TEST(ItDecode8, EveryBlockRestartsWidthAndIntegrators)
+{
+    // Block 1: the value 1, then width 1 and 32767 zeros. Block 2: 2 at width 9.
+    ItBitWriter first;
+    it_put_bits(first, 1, 9);
+    it_put_bits(first, 256, 9);
+    for (int i = 0; i < 32767; i++)
+        it_put_bits(first, 0, 1);
+    ItBitWriter second;
+    it_put_bits(second, 2, 9);
+    Bytes stream;
+    it_append_block(stream, first);
+    it_append_block(stream, second);
+
+    Bytes single = decode8(stream, 32769, false);
+    EXPECT_EQ(single[32767], 1);
+    EXPECT_EQ(single[32768], 2);
+    Bytes twice = decode8(stream, 32769, true);
+    EXPECT_EQ(twice[32767], (uint8_t)32768);
+    EXPECT_EQ(twice[32768], 2);
+
+    // A sample that ends inside its first block reads nothing after it: the
+    // exact-size copy of the block alone is enough.
+    Bytes firstOnly;
+    it_append_block(firstOnly, first);
+    EXPECT_EQ(decode8(firstOnly, 32768, false), Bytes(32768, 1));
+    EXPECT_EQ(decode8(firstOnly, 5, false), Bytes(5, 1));
+}
+
+TEST(ItDecode16, EveryBlockRestartsAt16384Values)
+{
+    Bytes pcm = sine16(16384 + 100, 91, 30000);
+    Bytes stream = it_compress16(pcm, true);
+    EXPECT_EQ(decode16(stream, 16384 + 100, true), pcm);
+    // The second block's header sits right after the first block's last byte.
+    uint32_t firstBlock = stream[0] | stream[1] << 8;
+    Bytes second(stream.begin() + 2 + firstBlock, stream.end());
+    Bytes tail(pcm.begin() + 2 * 16384, pcm.end());
+    // Decoded on its own it gives the same values: nothing carried over.
+    EXPECT_EQ(decode16(second, 100, true), tail);
+}
+
+TEST(ItDecode8, WidthsAboveTheTopSkipPositionsUntilTheBlockEnds)
+{
+    // 256 + 20 asks for width 21: positions are skipped (left as they were) while
+    // their 21 bits are consumed; the next block decodes normally.
+    ItBitWriter first;
+    it_put_bits(first, 5, 9);
+    it_put_bits(first, 256 + 20, 9);
+    for (int i = 0; i < 32767; i++)
+        it_put_bits(first, 0x1FFFFF, 21);
+    ItBitWriter second;
+    it_put_bits(second, 9, 9);
+    Bytes stream;
+    it_append_block(stream, first);
+    it_append_block(stream, second);
+    Bytes out = decode8(stream, 32769, false);
+    EXPECT_EQ(out[0], 5);
+    EXPECT_EQ(out[1], 0xEE);
+    EXPECT_EQ(out[32767], 0xEE);
+    EXPECT_EQ(out[32768], 9);
+}
+
+// Test signals of n signed values (8-bit values, or 16-bit ones little-endian).
+static Bytes signal(int kind, size_t n, bool wide)
+{
+    Bytes b;
+    int32_t top = wide ? 32767 : 127;
+    uint32_t x = 99;
+    for (size_t i = 0; i < n; i++) {
+        int32_t v = 0;
+        switch (kind) {
+        case 0: // silence
+            break;
+        case 1: // a slow ramp
+            v = (int32_t)(i / 3 % (size_t)(2 * top)) - top;
+            break;
+        case 2: // a quiet sine
+            v = (int32_t)(top / 16.0 * sin((double)i / 9.0));
+            break;
+        case 3: // a loud sine
+            v = (int32_t)(top * sin((double)i / 4.0));
+            break;
+        case 4: // noise
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            v = (int32_t)(x >> 8) % (top + 1);
+            break;
+        case 5: // full-scale square with bursts
+            v = (i / 37) % 2 ? top : -top - 1;
+            if (i % 501 < 20)
+                v = (int32_t)(i % 7) - 3;
+            break;
+        }
+        if (wide)
+            put_le16(b, (uint32_t)(uint16_t)v);
+        else
+            put_u8(b, (uint32_t)(uint8_t)v);
+    }
+    return b;
+}
+
+TEST(ItCompression, RoundTripsEverySignalWidthAndVariant)
+{
+    ItCompressStats stats8 = {}, stats16 = {};
+    for (bool wide : {false, true}) {
+        size_t block = wide ? 16384 : 32768;
+        for (bool secondOrder : {false, true}) {
+            for (int kind = 0; kind < 6; kind++) {
+                for (size_t n : {(size_t)1, (size_t)7, (size_t)1000, block - 1, block, block + 1,
+                                 2 * block + 123}) {
+                    if (n > 1000 && kind % 2 == 0 && n != block + 1)
+                        continue; // keep the run short: all lengths for half the signals
+                    Bytes pcm = signal(kind, n, wide);
+                    ItCompressStats *stats = wide ? &stats16 : &stats8;
+                    Bytes stream = wide ? it_compress16(pcm, secondOrder, stats)
+                                        : it_compress8(pcm, secondOrder, stats);
+                    // The decoders are given the bound the library passes: the
+                    // decoded size, even where the stream is longer (noise).
+                    uint32_t bound = (uint32_t)pcm.size();
+                    Bytes out = wide ? decode16(stream, (uint32_t)n, secondOrder, bound)
+                                     : decode8(stream, (uint32_t)n, secondOrder, bound);
+                    ASSERT_EQ(out, pcm) << "wide " << wide << " 2.15 " << secondOrder << " kind "
+                                        << kind << " n " << n;
+                }
+            }
+        }
+    }
+    // The signals exercise every kind of width change in both decoders.
+    for (ItCompressStats *st : {&stats8, &stats16}) {
+        EXPECT_GT(st->lowChanges, 0u);
+        EXPECT_GT(st->bandChanges, 0u);
+        EXPECT_GT(st->topChanges, 0u);
+    }
+}
+
+TEST(ItCompression, NoiseLongerThanItsDecodedSizeDecodesWhole)
+{
+    // Full-range noise costs more than 8 bits a value: the stream outgrows the decoded
+    // size that serves as the bound, and the tail must not be lost to it.
+    Bytes pcm = noise(20000, 31);
+    Bytes stream = it_compress8(pcm, false);
+    ASSERT_GT(stream.size(), pcm.size());
+    EXPECT_EQ(decode8(stream, 20000, false, 20000), pcm);
+    Bytes pcm16 = noise(40000, 32);
+    Bytes stream16 = it_compress16(pcm16, true);
+    ASSERT_GT(stream16.size(), pcm16.size());
+    EXPECT_EQ(decode16(stream16, 20000, true, 40000), pcm16);
+}
+
+TEST(ItCompression, TruncatedStreamsStopCleanly)
+{
+    for (bool wide : {false, true}) {
+        Bytes pcm = signal(3, 1500, wide);
+        Bytes stream = wide ? it_compress16(pcm, false) : it_compress8(pcm, false);
+        for (size_t cut = 0; cut < stream.size(); cut++) {
+            Bytes prefix(stream.begin(), stream.begin() + (long)cut);
+            Bytes out = wide ? decode16(prefix, 1500, false) : decode8(prefix, 1500, false);
+            // Correct up to where the stream ends, untouched after it.
+            size_t j = 0;
+            while (j < out.size() && out[j] == pcm[j])
+                j++;
+            for (size_t k = j; k < out.size(); k++)
+                ASSERT_EQ(out[k], 0xEE) << "cut " << cut << " at " << k;
+        }
+    }
+}
+
+TEST(ItCompression, GarbageStreamsEndAndStayInTheirOutput)
+{
+    for (uint32_t seed = 1; seed < 40; seed++) {
+        Bytes junk = noise(300 + seed * 37, seed);
+        decode8(junk, 100000, seed & 1);
+        decode16(junk, 100000, seed & 2);
+    }
+}

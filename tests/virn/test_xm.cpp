@@ -1,0 +1,261 @@
+// The XM loader, through the library's exported interface.
+#include "loaded_module.h"
+#include "xm_writer.h"
+
+#include <gtest/gtest.h>
+#include <math.h>
+#include <string.h>
+
+static XmSample sample(const std::string &name, Bytes data, uint8_t type = 0,
+                       uint32_t loopStart = 0, uint32_t loopLength = 0)
+{
+    XmSample s;
+    s.name = name;
+    s.data = std::move(data);
+    s.type = type;
+    s.loopStart = loopStart;
+    s.loopLength = loopLength;
+    return s;
+}
+
+static XmSong song_of(std::vector<XmSample> samples)
+{
+    XmSong song;
+    XmInstrument ins;
+    ins.name = "instrument";
+    ins.samples = std::move(samples);
+    song.instruments = {ins};
+    return song;
+}
+
+TEST(XmLoader, NamesCountsAndOrderAcrossInstruments)
+{
+    XmSong song;
+    song.name = "twenty-one characters";
+    XmInstrument a, none, b;
+    a.samples = {sample("a1", xm_deltas8(ramp8(100))), sample("a2 (empty)", Bytes())};
+    b.samples = {sample("b1 with a name of 22+", xm_deltas8(ramp8(50)))};
+    song.instruments = {a, none, b};
+    song.patterns = {Bytes(256, 0x80), Bytes(), Bytes(1000, 0x80)};
+    LoadedFile m(write_xm(song));
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(GetModType(m.h), (uint32_t)VIRN_TYPE_XM);
+    EXPECT_STREQ(VIRN_GetSongName(m.h), "twenty-one character");
+    ASSERT_EQ(m.count(), 3u);
+    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 2u);
+    EXPECT_STREQ(m.entry(0).name, "a1");
+    EXPECT_STREQ(m.entry(1).name, "a2 (empty)");
+    EXPECT_EQ(m.entry(1).length, 0u);
+    EXPECT_STREQ(m.entry(2).name, "b1 with a name of 22+");
+    EXPECT_EQ(m.pcm(2), wav8(ramp8(50)));
+    EXPECT_EQ(m.entry(0).sustainType, VIRN_LOOP_NOT_IN_FORMAT);
+}
+
+TEST(XmLoader, LoopsInBytesBecomeFramesAndAreRepaired)
+{
+    struct {
+        uint8_t type;
+        uint32_t bytes, loopStart, loopLength;
+        uint32_t start, end; // byte offsets in the decoded PCM
+        uint8_t loopType;
+    } cases[] = {
+        {1, 5000, 1000, 2000, 1000, 3000, 1},
+        {2, 5000, 1000, 2000, 1000, 3000, 2},
+        {3, 5000, 1000, 2000, 1000, 3000, 2},
+        {1, 5000, 0, 0, 0, 0, 0},             // no length: the type goes
+        {1, 5000, 1000, 0, 0, 0, 1},          // start not below the end: values go, type stays
+        {2, 5000, 5000, 100, 0, 0, 0},        // start past the end
+        {1, 5000, 4000, 5000, 4000, 5000, 1}, // end cut to the sample
+        {0, 5000, 1000, 2000, 1000, 3000, 0}, // values kept without a loop type
+        // 16-bit and two-channel samples: bytes to frames and back.
+        {0x11, 4000, 1000, 2000, 1000, 3000, 1},
+        {0x11, 4000, 1001, 2001, 1000, 3000, 1},
+        {0x31, 8000, 1000, 2000, 1000, 3000, 1},
+        {0x22, 4000, 2000, 4000, 2000, 4000, 2},
+    };
+    for (auto &c : cases) {
+        LoadedFile m(
+            write_xm(song_of({sample("s", noise(c.bytes, 3), c.type, c.loopStart, c.loopLength)})));
+        ASSERT_TRUE(m.h);
+        SCOPED_TRACE(testing::Message()
+                     << "type " << (int)c.type << " loop " << c.loopStart << "+" << c.loopLength);
+        const CatalogEntry &e = m.entry(0);
+        EXPECT_EQ(e.info.byteLength, c.bytes);
+        EXPECT_EQ(e.info.loopStart, c.start);
+        EXPECT_EQ(e.info.loopEnd, c.end);
+        EXPECT_EQ(e.loopType, c.loopType);
+    }
+}
+
+TEST(XmLoader, SampleDataFollowsInOrder)
+{
+    // The first sample 16-bit with 4000 stored bytes: 2000 frames, and the second
+    // sample's data 4000 bytes further on.
+    Bytes pcm16 = sine16(2000, 50);
+    Bytes next = noise(300, 4);
+    LoadedFile m(
+        write_xm(song_of({sample("16", xm_deltas16(pcm16), 0x10), sample("8", xm_deltas8(next))})));
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(m.entry(0).length, 2000u);
+    EXPECT_EQ(m.entry(0).info.byteLength, 4000u);
+    EXPECT_EQ(m.entry(0).encoding, 6);
+    EXPECT_EQ(m.entry(0).bits, 16);
+    EXPECT_EQ(m.entry(1).data, m.entry(0).data + 4000);
+    EXPECT_EQ(m.pcm(0), pcm16);
+    EXPECT_EQ(m.pcm(1), wav8(next));
+}
+
+TEST(XmLoader, StereoDeltasRestartPerChannel)
+{
+    Bytes l8 = ramp8(300, 1, 2), r8 = noise(300, 5);
+    Bytes l16 = sine16(200, 40), r16 = sine16(200, 13);
+    LoadedFile m(write_xm(song_of({
+        sample("8", split_channels(xm_deltas8(l8), xm_deltas8(r8)), 0x20),
+        sample("16", split_channels(xm_deltas16(l16), xm_deltas16(r16)), 0x30),
+    })));
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(m.entry(0).encoding, 10);
+    EXPECT_EQ(m.entry(0).length, 300u);
+    EXPECT_EQ(m.entry(0).channels, 2);
+    EXPECT_EQ(m.pcm(0), wav8(interleave(l8, r8, 1)));
+    EXPECT_EQ(m.entry(1).encoding, 14);
+    EXPECT_EQ(m.entry(1).length, 200u);
+    EXPECT_EQ(m.pcm(1), interleave(l16, r16, 2));
+}
+
+TEST(XmLoader, AdpcmSamplesKeepTheirPackedSizeAndDecodedLength)
+{
+    static const int8_t steps[16] = {0,  1,  3,  7,   15,  31,  63,   127,
+                                     -1, -3, -7, -15, -31, -63, -127, 2};
+    std::vector<uint8_t> indexes;
+    for (int i = 0; i < 1001; i++)
+        indexes.push_back((uint8_t)((i * 5 + i / 7) % 16));
+    XmSample packed = sample("adpcm", adpcm_pack(steps, indexes), 1, 100, 800);
+    packed.length = 1001;
+    packed.packing = 0xAD;
+    Bytes next = noise(64, 8);
+    LoadedFile m(write_xm(song_of({packed, sample("next", xm_deltas8(next))})));
+    ASSERT_TRUE(m.h);
+    const CatalogEntry &e = m.entry(0);
+    EXPECT_EQ(e.encoding, 3);
+    EXPECT_EQ(e.length, 517u); // 16 + 1002 / 2: the stored block, copied whole as-is
+    EXPECT_EQ(m.stored(0), packed.data);
+    EXPECT_EQ(m.entry(1).data, e.data + 517);
+    EXPECT_EQ(m.pcm(1), wav8(next));
+    // The decoded size and the loop count values, not packed bytes.
+    EXPECT_EQ(e.info.byteLength, 1001u);
+    EXPECT_EQ(e.info.loopStart, 100u);
+    EXPECT_EQ(e.info.loopEnd, 900u);
+    EXPECT_EQ(e.loopType, 1);
+    Bytes expected;
+    uint8_t v = 0;
+    for (size_t i = 0; i < 1000; i++) {
+        v = (uint8_t)(v + steps[indexes[i]]);
+        expected.push_back(v ^ 0x80);
+    }
+    expected.push_back(0x80); // an odd count leaves the last value silent
+    EXPECT_EQ(m.pcm(0), expected);
+
+    // The mark means nothing on 16-bit data.
+    XmSample wide = sample("16", xm_deltas16(sine16(100, 10)), 0x10);
+    wide.packing = 0xAD;
+    LoadedFile w(write_xm(song_of({wide})));
+    EXPECT_EQ(w.entry(0).encoding, 6);
+    EXPECT_EQ(w.entry(0).length, 100u);
+}
+
+TEST(XmLoader, RatesFromRelativeNoteAndFinetune)
+{
+    // The table rule, extended by whole octaves beyond its range: 8363 Hz times
+    // 2^((note + finetune / 128) / 12), cut down to an integer, at least 1 Hz.
+    struct {
+        int8_t note, finetune;
+        uint32_t rate;
+    } cases[] = {
+        {0, 0, 8363},      {12, 0, 16726},  {-12, 0, 4181},       {24, 0, 33452},
+        {-48, 0, 522},     {-60, 0, 261},   {-72, 0, 130},        {-128, -128, 4},
+        {47, 127, 133684}, {71, 0, 505184}, {127, 127, 13581312},
+    };
+    for (auto &c : cases) {
+        XmSample s = sample("r", xm_deltas8(ramp8(10)));
+        s.relativeNote = c.note;
+        s.finetune = c.finetune;
+        LoadedFile m(write_xm(song_of({s})));
+        ASSERT_TRUE(m.h);
+        uint32_t rate = m.entry(0).rate;
+        EXPECT_EQ(rate, c.rate) << (int)c.note << " " << (int)c.finetune;
+        double ideal = 8363.0 * pow(2.0, (c.note + c.finetune / 128.0) / 12.0);
+        if (ideal > 100) {
+            EXPECT_NEAR(rate, ideal, ideal * 0.005 + 1) << (int)c.note << " " << (int)c.finetune;
+        }
+    }
+}
+
+TEST(XmLoader, HeaderSizesPlaceThePatternsAndSampleHeaders)
+{
+    struct {
+        uint32_t moduleHeader;
+        int64_t instrumentHeader;
+    } cases[] = {{276, 263}, {280, 263}, {276, 300}, {300, 243}, {20, 263}};
+    for (auto &c : cases) {
+        XmSong song;
+        song.headerSize = c.moduleHeader;
+        song.patterns = {Bytes(256, 0x80), Bytes(77, 0x80)};
+        XmInstrument ins;
+        ins.headerSize = c.instrumentHeader;
+        Bytes first = noise(200, 1), second = noise(90, 2);
+        ins.samples = {sample("first", xm_deltas8(first)), sample("second", xm_deltas8(second))};
+        song.instruments = {ins, ins};
+        LoadedFile m(write_xm(song));
+        ASSERT_TRUE(m.h);
+        SCOPED_TRACE(testing::Message() << c.moduleHeader << " " << c.instrumentHeader);
+        ASSERT_EQ(m.count(), 4u);
+        EXPECT_STREQ(m.entry(3).name, "second");
+        EXPECT_EQ(m.pcm(2), wav8(first));
+        EXPECT_EQ(m.pcm(3), wav8(second));
+    }
+}
+
+TEST(XmLoader, DamagedLengthsAreClipped)
+{
+    Bytes data = noise(1000, 7);
+    XmSample huge = sample("huge", xm_deltas8(data), 1, 0, 0xFFFFFF00u);
+    huge.length = 0xFFFFFFF0;
+    XmSample after = sample("after", xm_deltas8(ramp8(10)));
+    LoadedFile m(write_xm(song_of({huge, after})));
+    ASSERT_TRUE(m.h);
+    // The first sample reaches to the end of the file; the second lies beyond it.
+    EXPECT_EQ(m.entry(0).length, 1010u);
+    EXPECT_EQ(m.entry(0).info.loopEnd, 1010u);
+    EXPECT_EQ(m.entry(1).length, 0u);
+    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 1u);
+
+    // A sample count far beyond the file makes entries only of the headers present.
+    Bytes file = write_xm(song_of({after}));
+    size_t countAt = 336 + 9 + 256 + 27;
+    poke_le16(file, countAt, 60000);
+    LoadedFile many(file);
+    ASSERT_TRUE(many.h);
+    EXPECT_LT(many.count(), 10u);
+}
+
+TEST(XmLoader, AnXmWithAModTagStaysAnXm)
+{
+    XmSong song = song_of({sample("s", xm_deltas8(noise(2000, 3)))});
+    Bytes file = write_xm(song);
+    ASSERT_GT(file.size(), 1084u);
+    memcpy(&file[1080], "M.K.", 4);
+    LoadedFile m(file);
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(GetModType(m.h), (uint32_t)VIRN_TYPE_XM);
+}
+
+TEST(XmLoader, ModuleWithoutSamplesIsRefused)
+{
+    XmSong song;
+    song.instruments = {XmInstrument(), XmInstrument()};
+    Bytes file = write_xm(song);
+    EXPECT_EQ(VIRN_LoadModule(file.data(), (uint32_t)file.size()), 0u);
+    Bytes mark(file.begin(), file.begin() + 15);
+    EXPECT_EQ(VIRN_LoadModule(mark.data(), (uint32_t)mark.size()), 0u);
+}
