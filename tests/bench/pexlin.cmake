@@ -1,0 +1,5 @@
+# The archive library's decoders against zlib and memcpy.
+find_package(ZLIB REQUIRED)
+add_bench(pexlin
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/pexlin_bench.cpp
+  LIBS pexlin_static fixtures ZLIB::ZLIB)

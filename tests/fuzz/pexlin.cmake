@@ -1,0 +1,8 @@
+# The archive library's entry point on arbitrary bytes.
+add_fuzz_target(pexlin
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/pexlin_fuzz.cpp
+  LIBS pexlin_static
+  SEED_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/pexlin_seeds.cpp
+  SEED_LIBS fixtures)
+target_compile_definitions(seeds_pexlin PRIVATE
+  PEXLIN_TESTDATA="${CMAKE_SOURCE_DIR}/../shared/testdata/zip")

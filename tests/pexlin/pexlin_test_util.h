@@ -1,0 +1,118 @@
+// Helpers of the native archive-library tests: owning a record chain, running one member's
+// decoder on a raw stream, reading files.
+#ifndef TESTS_PEXLIN_TEST_UTIL_H
+#define TESTS_PEXLIN_TEST_UTIL_H
+
+#include <stddef.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <string>
+#include <vector>
+
+#include "decoders.h"
+#include "fixtures.h"
+#include "names.h"
+#include "pexlin.h"
+#include "unzip_state.h"
+
+// The records of one call, released when the test ends (natively they come from calloc).
+struct Chain {
+    ExtractedMember *head = nullptr;
+    explicit Chain(ExtractedMember *h = nullptr) : head(h)
+    {
+    }
+    ~Chain()
+    {
+        while (head) {
+            ExtractedMember *next = head->next;
+            free(head->data);
+            free(head);
+            head = next;
+        }
+    }
+    Chain(const Chain &) = delete;
+    Chain &operator=(const Chain &) = delete;
+    std::vector<ExtractedMember *> records() const
+    {
+        std::vector<ExtractedMember *> all;
+        for (ExtractedMember *r = head; r; r = r->next)
+            all.push_back(r);
+        return all;
+    }
+};
+
+inline Bytes record_bytes(const ExtractedMember *r)
+{
+    return r->data ? Bytes(r->data, r->data + r->size) : Bytes();
+}
+
+inline Bytes read_file(const std::string &path)
+{
+    Bytes b;
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f)
+        return b;
+    uint8_t buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        b.insert(b.end(), buf, buf + n);
+    fclose(f);
+    return b;
+}
+
+inline Bytes text_of(const char *s)
+{
+    return Bytes(s, s + strlen(s));
+}
+
+// One member decoded from a raw compressed stream, through the engine as the archive walk
+// would run it: the stream is the whole "archive", and the member a module.
+struct MemberRun {
+    int status = -1;
+    Bytes out;
+    uint32_t crc = 0;
+    UnzipState *state = nullptr;
+};
+
+inline MemberRun run_member(const Bytes &stream, int method, uint32_t declared, uint16_t flags = 0,
+                            int64_t expected_crc = -1)
+{
+    MemberRun run;
+    UnzipState *s = state_create(stream.data(), (uint32_t)stream.size());
+    s->extension_list = EXTENSION_LIST;
+    strcpy(s->name, "member.mod");
+    seek_archive(s, 0);
+    s->local.method = (uint16_t)method;
+    s->local.general_flags = flags;
+    s->compressed_left = (int64_t)stream.size();
+    s->uncompressed_size = declared;
+    s->local.uncompressed_size = declared;
+    s->local.crc32 = (uint32_t)expected_crc;
+    run.status = extract_member(s);
+    if (s->output)
+        run.out.assign(s->output + s->member_start, s->output + s->output_length);
+    run.crc = s->crc ^ 0xFFFFFFFFu;
+    state_destroy(s);
+    return run;
+}
+
+// Deflate's decoder result on a raw stream (0 ok, 1 invalid, 2 bad block, 3 memory).
+inline int inflate_result(const Bytes &stream, uint32_t declared, Bytes *out = nullptr)
+{
+    UnzipState *s = state_create(stream.data(), (uint32_t)stream.size());
+    s->extension_list = EXTENSION_LIST;
+    strcpy(s->name, "member.mod");
+    seek_archive(s, 0);
+    s->compressed_left = (int64_t)stream.size();
+    s->uncompressed_size = declared;
+    s->crc = 0xFFFFFFFFu;
+    open_output(s);
+    int r = inflate_member(s);
+    if (out && s->output)
+        out->assign(s->output, s->output + s->output_length);
+    state_destroy(s);
+    return r;
+}
+
+#endif

@@ -1,0 +1,293 @@
+// The entry point: recognition, the central directory walk, member selection and records.
+#include <gtest/gtest.h>
+
+#include "archive.h"
+#include "pexlin_test_util.h"
+#include "zip_writer.h"
+
+namespace
+{
+
+ZipEntry member(const std::string &name, const Bytes &data, uint16_t method = 0)
+{
+    ZipEntry e;
+    e.name = name;
+    e.data = data;
+    e.method = method;
+    return e;
+}
+
+ExtractedMember *call(const Bytes &zip, ExtractedMember *after = nullptr,
+                      const char *wanted = nullptr)
+{
+    return check_and_process_arc(zip.data(), (uint32_t)zip.size(), after, wanted);
+}
+
+// The packed record's link is not aligned natively: read it by value.
+ExtractedMember *next_of(const ExtractedMember &m)
+{
+    return m.next;
+}
+
+std::vector<std::string> names_of(const Chain &c)
+{
+    std::vector<std::string> names;
+    for (ExtractedMember *r : c.records())
+        names.push_back(r->name);
+    return names;
+}
+
+} // namespace
+
+TEST(Archive, RecordLayout)
+{
+    // The 32-bit layout is asserted where the DLL is built; natively the fields still come
+    // in the same order, packed.
+    EXPECT_EQ(0u, offsetof(ExtractedMember, name));
+    EXPECT_EQ(1040u, offsetof(ExtractedMember, data));
+    EXPECT_EQ(1040u + sizeof(void *), offsetof(ExtractedMember, size));
+}
+
+TEST(Archive, NotAnArchiveLeavesTheChainAlone)
+{
+    ExtractedMember mine = {};
+    ExtractedMember *marker = (ExtractedMember *)0x1234;
+    mine.next = marker;
+    Bytes module = noise(3000, 1);
+    EXPECT_EQ(nullptr, call(module, &mine));
+    EXPECT_EQ(marker, next_of(mine));
+    EXPECT_EQ(nullptr, check_and_process_arc(nullptr, 100, &mine, nullptr));
+    EXPECT_EQ(nullptr, call(Bytes(), &mine));
+    EXPECT_EQ(marker, next_of(mine));
+}
+
+TEST(Archive, BytesInFrontSplitDisksAndTruncationAreNotArchives)
+{
+    std::vector<ZipEntry> one = {member("song.mod", ramp8(300))};
+    Chain good(call(zip_write(one)));
+    ASSERT_NE(nullptr, good.head);
+    ZipOptions stub;
+    stub.prefix = text_of("MZ self-extractor stub");
+    EXPECT_EQ(nullptr, call(zip_write(one, stub)));
+    ZipOptions split;
+    split.this_disk = 1;
+    EXPECT_EQ(nullptr, call(zip_write(one, split)));
+    Bytes zip = zip_write(one);
+    Bytes front_cut(zip.begin() + 10, zip.end());
+    EXPECT_EQ(nullptr, call(front_cut));
+}
+
+TEST(Archive, EndRecordSearchReach)
+{
+    std::vector<ZipEntry> one = {member("song.mod", ramp8(300))};
+    ZipOptions longest;
+    longest.comment = std::string(65535, 'c');
+    Chain found(call(zip_write(one, longest)));
+    EXPECT_NE(nullptr, found.head);
+    // Bytes behind the end record that its comment length does not cover: the record
+    // is found while it lies within the last 65,557 bytes, and not beyond.
+    ZipOptions behind;
+    behind.trailing = Bytes(65535, 't');
+    Chain reach(call(zip_write(one, behind)));
+    EXPECT_NE(nullptr, reach.head);
+    behind.trailing.push_back('t');
+    EXPECT_EQ(nullptr, call(zip_write(one, behind)));
+}
+
+TEST(Archive, EndRecordFoundAtEveryBlockAlignment)
+{
+    // Comment lengths move the end record across 512-byte block boundaries, including
+    // the positions where its signature straddles two blocks.
+    std::vector<ZipEntry> one = {member("song.mod", ramp8(300))};
+    for (size_t pad = 0; pad < 1100; pad++) {
+        ZipOptions o;
+        o.comment = std::string(pad, 'x');
+        Chain c(call(zip_write(one, o)));
+        ASSERT_NE(nullptr, c.head) << "comment " << pad;
+    }
+}
+
+TEST(Archive, TwoModulesEachWithItsOwnBytes)
+{
+    Bytes a = noise(5000, 2), b = ramp8(7000, 5, 3);
+    ExtractedMember mine = {};
+    Chain c(call(zip_write({member("one.mod", a, 8), member("two.xm", b, 0)}), &mine));
+    ASSERT_NE(nullptr, c.head);
+    EXPECT_EQ(c.head, next_of(mine));
+    auto r = c.records();
+    ASSERT_EQ(2u, r.size());
+    EXPECT_STREQ("one.mod", r[0]->name);
+    EXPECT_EQ(a, record_bytes(r[0]));
+    EXPECT_STREQ("two.xm", r[1]->name);
+    EXPECT_EQ(b, record_bytes(r[1]));
+}
+
+TEST(Archive, WantedNameIsExactAndCaseSensitive)
+{
+    Bytes zip = zip_write({member("dir/song.mod", ramp8(100)), member("SONG.MOD", noise(80, 3)),
+                           member("other.it", ramp8(50))});
+    Chain exact(call(zip, nullptr, "SONG.MOD"));
+    ASSERT_EQ(1u, exact.records().size());
+    EXPECT_EQ(noise(80, 3), record_bytes(exact.head));
+    EXPECT_EQ(nullptr, call(zip, nullptr, "Song.mod"));
+    EXPECT_EQ(nullptr, call(zip, nullptr, "SONG.MO"));
+}
+
+TEST(Archive, SkippedEntriesLeaveTheOthers)
+{
+    for (const Fixture &f : zip_fixtures()) {
+        if (f.name != "zip_skipped_entries")
+            continue;
+        Chain c(call(f.bytes));
+        EXPECT_EQ(std::vector<std::string>({"plain.mod"}), names_of(c));
+    }
+    ZipEntry vms = member("vms.mod", ramp8(10));
+    vms.version_needed = 0x0228; // host 2 (VMS) counts versions up to 4.2
+    ZipEntry unix45 = member("unix.mod", ramp8(10));
+    unix45.version_needed = 0x032D;
+    Chain c(call(zip_write({vms, unix45})));
+    EXPECT_EQ(std::vector<std::string>({"vms.mod"}), names_of(c));
+}
+
+TEST(Archive, MoreThanOneGroupOfMembers)
+{
+    std::vector<ZipEntry> many;
+    for (int i = 0; i < 150; i++)
+        many.push_back(member("m" + std::to_string(i) + ".mod", ramp8(20 + i, (uint8_t)i), 8));
+    Chain c(call(zip_write(many)));
+    auto r = c.records();
+    ASSERT_EQ(150u, r.size());
+    for (int i = 0; i < 150; i++) {
+        EXPECT_EQ("m" + std::to_string(i) + ".mod", std::string(r[i]->name));
+        EXPECT_EQ(ramp8(20 + i, (uint8_t)i), record_bytes(r[i]));
+    }
+}
+
+TEST(Archive, RecordsHoldTheirOwnMembersBytes)
+{
+    // A "diz" before any other text member, a module, a member without a listed extension
+    // appended behind it, a text member, a second "diz" (never decoded while a text buffer
+    // exists) and another module.
+    Bytes diz = text_of("first diz"), mod = noise(3000, 8), noext = ramp8(700);
+    Bytes readme = text_of("read me"), diz2 = text_of("second diz"), it = noise(900, 9);
+    Chain c(call(zip_write({member("file_id.diz", diz, 8), member("song.mod", mod, 8),
+                            member("NOEXT", noext, 0), member("readme.txt", readme, 0),
+                            member("again.diz", diz2, 0), member("piece.it", it, 8)})));
+    auto r = c.records();
+    ASSERT_EQ(6u, r.size());
+    EXPECT_EQ(diz, record_bytes(r[0]));
+    EXPECT_EQ(mod, record_bytes(r[1]));
+    EXPECT_EQ(noext, record_bytes(r[2]));
+    EXPECT_EQ(readme, record_bytes(r[3]));
+    EXPECT_EQ(Bytes(diz2.size(), 0), record_bytes(r[4])); // not decoded: nothing of another's
+    EXPECT_EQ(it, record_bytes(r[5]));
+}
+
+TEST(Archive, OnlyTextMembersGiveNullAndNoRecords)
+{
+    ExtractedMember mine = {};
+    EXPECT_EQ(
+        nullptr,
+        call(zip_write({member("a.txt", text_of("x")), member("b.nfo", text_of("y"))}), &mine));
+    EXPECT_EQ(nullptr, next_of(mine)); // nothing left linked (and, under the sanitizers, leaked)
+}
+
+TEST(Archive, NamesOfDirectoriesAndLongNames)
+{
+    std::string long_name = "dir/" + std::string(300, 'L') + ".mod";
+    Chain c(call(zip_write(
+        {member("dir/", Bytes()), member(long_name, ramp8(10)), member("empty.mod", Bytes())})));
+    auto r = c.records();
+    ASSERT_EQ(2u, r.size());
+    EXPECT_EQ(255u, strlen(r[0]->name));
+    EXPECT_EQ(ramp8(10), record_bytes(r[0]));
+    EXPECT_STREQ("empty.mod", r[1]->name);
+    EXPECT_EQ(nullptr, r[1]->data);
+    EXPECT_EQ(0u, r[1]->size);
+}
+
+TEST(Archive, StreamedMembersTakeTheCentralSizes)
+{
+    Bytes text = noise(4000, 11);
+    ZipEntry a = member("streamed.mod", text, 8);
+    a.data_descriptor = true;
+    ZipEntry b = member("stored.s3m", ramp8(999), 0);
+    b.data_descriptor = true;
+    Chain c(call(zip_write({a, b})));
+    auto r = c.records();
+    ASSERT_EQ(2u, r.size());
+    EXPECT_EQ(text, record_bytes(r[0]));
+    EXPECT_EQ(ramp8(999), record_bytes(r[1]));
+}
+
+TEST(Archive, ForgedSizesBuyNoHugeAllocation)
+{
+    struct Case {
+        uint16_t method;
+        int64_t declared;
+        bool record;
+    } cases[] = {
+        {0, 0xFFFFFFF0ll, false},
+        {8, 0xFFFFFFF0ll, false},
+        {0, 1000, false},
+        {8, 100000, true}, // within what deflate can reach from the bytes present
+    };
+    for (const Case &k : cases) {
+        ZipEntry forged = member("forged.mod", ramp8(600), k.method);
+        forged.local_uncompressed = k.declared;
+        Chain c(call(zip_write({forged, member("fine.xm", ramp8(100))})));
+        auto r = c.records();
+        ASSERT_EQ(k.record ? 2u : 1u, r.size()) << k.method << " " << k.declared;
+        EXPECT_EQ(ramp8(100), record_bytes(r.back()));
+        if (k.record) {
+            EXPECT_EQ(ramp8(600), Bytes(r[0]->data, r[0]->data + 600));
+        }
+    }
+    EXPECT_LE(largest_output(8, 1000), 1032u * 1000 + 258);
+}
+
+TEST(Archive, BrokenEntriesAndMembers)
+{
+    ZipEntry far = member("far.mod", ramp8(100));
+    far.local_offset = 0x7FFFFFF0;
+    ZipEntry other_method = member("method9.mod", ramp8(100));
+    other_method.local_method = 9;
+    ZipOptions more;
+    more.total_entries = 65535; // the walk ends at the first missing entry
+    Chain c(call(zip_write({far, other_method, member("ok.it", ramp8(64))}, more)));
+    EXPECT_EQ(std::vector<std::string>({"method9.mod", "ok.it"}), names_of(c));
+    auto r = c.records();
+    EXPECT_EQ(Bytes(100, 0), record_bytes(r[0]));
+    EXPECT_EQ(ramp8(64), record_bytes(r[1]));
+}
+
+TEST(Archive, TruncationAtEveryLength)
+{
+    for (const Fixture &f : zip_fixtures()) {
+        if (f.bytes.size() > 40000)
+            continue;
+        for (size_t len = 0; len < f.bytes.size(); len += 1 + len / 2000) {
+            Bytes cut(f.bytes.begin(), f.bytes.begin() + len);
+            Chain c(call(cut));
+            for (ExtractedMember *r : c.records())
+                ASSERT_LE(r->size, largest_output(8, cut.size()));
+        }
+    }
+}
+
+TEST(Archive, RandomCorruption)
+{
+    uint32_t x = 5;
+    for (const Fixture &f : zip_fixtures()) {
+        for (int round = 0; round < 150; round++) {
+            Bytes bad = f.bytes;
+            for (int k = 0; k < 1 + round % 8; k++) {
+                x = x * 1103515245u + 12345u;
+                bad[(x >> 4) % bad.size()] = (uint8_t)(x >> 24);
+            }
+            Chain c(call(bad));
+            for (ExtractedMember *r : c.records())
+                ASSERT_LE(r->size, largest_output(1, bad.size()));
+        }
+    }
+}

@@ -1,0 +1,160 @@
+// The unzip engine: CRC-32, byte and bit readers, the output window, names.
+#include <gtest/gtest.h>
+
+#include "pexlin_test_util.h"
+#include "zip_writer.h"
+
+TEST(Engine, Crc32OfKnownTexts)
+{
+    EXPECT_EQ(0u, crc32_bytes(0xFFFFFFFFu, nullptr, 0) ^ 0xFFFFFFFFu);
+    Bytes check = text_of("123456789");
+    EXPECT_EQ(0xCBF43926u, crc32_bytes(0xFFFFFFFFu, check.data(), 9) ^ 0xFFFFFFFFu);
+    Bytes n = noise(5000, 4);
+    EXPECT_EQ(zip_crc32(n), crc32_bytes(0xFFFFFFFFu, n.data(), 5000) ^ 0xFFFFFFFFu);
+}
+
+TEST(Engine, ReadByteStopsAtTheCompressedSizeAndTheImageEnd)
+{
+    Bytes image = ramp8(1500);
+    UnzipState *s = state_create(image.data(), (uint32_t)image.size());
+    ASSERT_TRUE(seek_archive(s, 1000));
+    s->compressed_left = 3;
+    uint8_t b = 0;
+    for (int i = 0; i < 3; i++) {
+        ASSERT_EQ(8, read_byte(s, &b));
+        EXPECT_EQ((uint8_t)(1000 + i), b);
+    }
+    EXPECT_EQ(0, read_byte(s, &b)); // more data follows, but not for this member
+    EXPECT_EQ(0, read_byte(s, &b));
+    // A compressed size that runs past the image delivers the bytes that are there.
+    ASSERT_TRUE(seek_archive(s, 1490));
+    s->compressed_left = 1000000;
+    int delivered = 0;
+    while (read_byte(s, &b))
+        delivered++;
+    EXPECT_EQ(10, delivered);
+    state_destroy(s);
+}
+
+TEST(Engine, SeekStaysInsideTheImage)
+{
+    Bytes image = ramp8(1030);
+    UnzipState *s = state_create(image.data(), (uint32_t)image.size());
+    uint8_t b[4];
+    EXPECT_FALSE(seek_archive(s, -1));
+    EXPECT_FALSE(seek_archive(s, 1031));
+    EXPECT_FALSE(seek_archive(s, 0xFFFFFFFFll));
+    ASSERT_TRUE(seek_archive(s, 1030)); // the very end: nothing to read
+    EXPECT_EQ(0u, read_bytes(s, b, 4));
+    ASSERT_TRUE(seek_archive(s, 510)); // across a block boundary
+    ASSERT_EQ(4u, read_bytes(s, b, 4));
+    EXPECT_EQ(Bytes({254, 255, 0, 1}), Bytes(b, b + 4));
+    ASSERT_TRUE(seek_archive(s, 600)); // within the block already read
+    EXPECT_EQ(600, archive_position(s));
+    EXPECT_EQ(StatusOk, skip_field(s, 400));
+    EXPECT_EQ(1000, archive_position(s));
+    EXPECT_EQ(StatusEndOfArchive, skip_field(s, 31));
+    state_destroy(s);
+}
+
+TEST(Engine, FillBitsAddsWholeBytesUpTo32Bits)
+{
+    Bytes image(16, 0xFF);
+    UnzipState *s = state_create(image.data(), (uint32_t)image.size());
+    seek_archive(s, 0);
+    s->compressed_left = 16;
+    s->bit_count = 24;
+    fill_bits(s);
+    EXPECT_EQ(32, s->bit_count);
+    s->bit_count = 25;
+    fill_bits(s);
+    EXPECT_EQ(25, s->bit_count);
+    EXPECT_EQ(1, s->input_exhausted); // not a single byte was added
+    s->compressed_left = 0;
+    s->bit_count = 0;
+    fill_bits(s);
+    EXPECT_EQ(1, s->input_exhausted);
+    state_destroy(s);
+}
+
+TEST(Engine, StoredMembers)
+{
+    // Exactly one window: flushed once by put_byte, the final flush finds it empty.
+    Bytes window = noise(WINDOW_SIZE, 5);
+    MemberRun run = run_member(window, 0, WINDOW_SIZE, 0, zip_crc32(window));
+    EXPECT_EQ(StatusOk, run.status);
+    EXPECT_TRUE(run.out == window);
+    // A declared size beyond the bytes present: what is there, and a warning.
+    run = run_member(ramp8(100), 0, 300, 0, zip_crc32(ramp8(300)));
+    EXPECT_EQ(StatusWarning, run.status);
+    EXPECT_EQ(ramp8(100), run.out);
+    // A wrong CRC is a warning, not a reason to drop the bytes.
+    run = run_member(ramp8(100), 0, 100, 0, 1234);
+    EXPECT_EQ(StatusWarning, run.status);
+    EXPECT_EQ(ramp8(100), run.out);
+}
+
+TEST(Engine, UnknownMethodOpensTheOutputAndWarns)
+{
+    MemberRun run = run_member(ramp8(10), 9, 10);
+    EXPECT_EQ(StatusWarning, run.status);
+    EXPECT_TRUE(run.out.empty());
+}
+
+TEST(Engine, ReadNameCutsLongNames)
+{
+    Bytes image(600, 'n');
+    UnzipState *s = state_create(image.data(), (uint32_t)image.size());
+    seek_archive(s, 0);
+    EXPECT_EQ(StatusWarning, read_name(s, 300));
+    EXPECT_EQ(259u, strlen(s->name));
+    EXPECT_EQ(300, archive_position(s));
+    EXPECT_EQ(StatusOk, read_name(s, 10));
+    EXPECT_STREQ("nnnnnnnnnn", s->name);
+    EXPECT_EQ(StatusEndOfArchive, read_name(s, 295));
+    state_destroy(s);
+}
+
+TEST(Names, Mapping)
+{
+    struct Case {
+        const char *stored;
+        const char *mapped;
+    } cases[] = {
+        {"music/dir/SONG.MOD", "SONG.MOD"},
+        {"dos\\path\\TUNE.S3M", "TUNE.S3M"},
+        {"a:b.xm", "a_b.xm"},
+        {"song.it;1", "song.it"},
+        {"<tag>odd[1].mtm", "odd.mtm"},
+        {"ctl\x01name.mod", "ctlname.mod"},
+        {"esc\x16:colon.it", "esc:colon.it"},
+        {"esc\x16/slash.it", "esc/slash.it"},
+        {"two words.mod", "two words.mod"},
+        {"dir/", ""},
+        {"<unclosed.mod", ""},
+        {"trailing\x16", "trailing"},
+        {"\xE9t\xE9.mod", "\xE9t\xE9.mod"},
+    };
+    for (const Case &c : cases) {
+        char out[PEXLIN_NAME_MAX + 1];
+        EXPECT_EQ(strlen(c.mapped), map_name(c.stored, out)) << c.stored;
+        EXPECT_STREQ(c.mapped, out) << c.stored;
+    }
+    std::string long_name(259, 'x');
+    char out[PEXLIN_NAME_MAX + 1];
+    EXPECT_EQ(255u, map_name(long_name.c_str(), out));
+}
+
+TEST(Names, ExtensionsAndTheList)
+{
+    EXPECT_STREQ("MOD", name_extension("SONG.MOD"));
+    EXPECT_STREQ("NOEXT", name_extension("NOEXT"));
+    EXPECT_STREQ("gz", name_extension("a.tar.gz"));
+    EXPECT_TRUE(extension_in_list("UMX", EXTENSION_LIST)); // the last token counts too
+    EXPECT_TRUE(extension_in_list("mod", EXTENSION_LIST));
+    EXPECT_FALSE(extension_in_list("mo", EXTENSION_LIST));
+    EXPECT_FALSE(extension_in_list("mods", EXTENSION_LIST));
+    EXPECT_FALSE(extension_in_list("", EXTENSION_LIST));
+    EXPECT_TRUE(is_text_extension("DiZ"));
+    EXPECT_FALSE(is_text_extension("text"));
+}

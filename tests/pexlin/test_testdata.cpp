@@ -1,0 +1,196 @@
+// Real archives: the shared test archives (made by independent encoders, with their
+// expected contents) and archives made at test time by Info-ZIP zip.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include "pexlin_test_util.h"
+#include "zip_writer.h"
+
+namespace
+{
+
+struct CentralName {
+    std::string name;
+    uint16_t method;
+    uint16_t flags;
+    uint32_t crc, compressed, uncompressed, local_offset;
+};
+
+// The stored names of an archive's central directory, in order (a test-side reader).
+std::vector<CentralName> central_names(const Bytes &zip)
+{
+    std::vector<CentralName> names;
+    size_t end = zip.size() >= 22 ? zip.size() - 22 : 0;
+    while (end > 0 &&
+           !(zip[end] == 'P' && zip[end + 1] == 'K' && zip[end + 2] == 5 && zip[end + 3] == 6))
+        end--;
+    auto le16 = [&](size_t at) { return (uint32_t)(zip[at] | zip[at + 1] << 8); };
+    auto le32 = [&](size_t at) { return le16(at) | le16(at + 2) << 16; };
+    uint32_t count = le16(end + 10);
+    size_t at = le32(end + 16);
+    for (uint32_t i = 0; i < count; i++) {
+        uint32_t name_len = le16(at + 28), extra = le16(at + 30), comment = le16(at + 32);
+        names.push_back({std::string(zip.begin() + at + 46, zip.begin() + at + 46 + name_len),
+                         (uint16_t)le16(at + 10), (uint16_t)le16(at + 8), le32(at + 16),
+                         le32(at + 20), le32(at + 24), le32(at + 42)});
+        at += 46 + name_len + extra + comment;
+    }
+    return names;
+}
+
+// File names under expected/: control bytes, '%' and '\' written as %XX.
+std::string escaped(const std::string &name)
+{
+    std::string out;
+    for (unsigned char c : name) {
+        if (c < 0x20 || c == '%' || c == '\\') {
+            char hex[4];
+            snprintf(hex, sizeof hex, "%%%02X", c);
+            out += hex;
+        } else {
+            out += (char)c;
+        }
+    }
+    return out;
+}
+
+const char *ARCHIVES[] = {
+    "m0_stored",          "m1_shrink_small",     "m1_shrink_text",    "m1_shrink_binary",
+    "m2_reduce1",         "m3_reduce2",          "m4_reduce3",        "m5_reduce4",
+    "m6_implode_8k_lit",  "m6_implode_8k_nolit", "m6_implode_4k_lit", "m6_implode_4k_nolit",
+    "m8_deflate",         "mixed_extensions",    "names_paths",       "iz_deflate_dirs_extra",
+    "iz_deflate_streamed"};
+
+// Methods whose decoders are in place; members of other methods are not compared.
+bool decodable(uint16_t method)
+{
+    return method == 0 || method == 8;
+}
+
+} // namespace
+
+TEST(SharedArchives, EveryMemberComesOutByteExact)
+{
+    int compared = 0;
+    for (const char *stem : ARCHIVES) {
+        std::string dir = std::string(PEXLIN_TESTDATA) + "/";
+        Bytes zip = read_file(dir + stem + ".zip");
+        ASSERT_FALSE(zip.empty()) << stem;
+        std::vector<CentralName> entries = central_names(zip);
+        bool any_module = false;
+        for (const CentralName &n : entries) {
+            char mapped[PEXLIN_NAME_MAX + 1];
+            if (map_name(n.name.c_str(), mapped) && !is_text_extension(name_extension(mapped)))
+                any_module = true;
+        }
+        Chain c(check_and_process_arc(zip.data(), (uint32_t)zip.size(), nullptr, nullptr));
+        if (!any_module) {
+            EXPECT_EQ(nullptr, c.head) << stem << ": text members only";
+            continue;
+        }
+        ASSERT_NE(nullptr, c.head) << stem;
+        auto records = c.records();
+        size_t next = 0;
+        for (const CentralName &n : entries) {
+            if (!n.name.empty() && n.name.back() == '/')
+                continue; // directories map to no name and get no record
+            ASSERT_LT(next, records.size()) << stem << " " << n.name;
+            ExtractedMember *r = records[next++];
+            char mapped[PEXLIN_NAME_MAX + 1];
+            map_name(n.name.c_str(), mapped);
+            EXPECT_STREQ(mapped, r->name) << stem;
+            if (!decodable(n.method))
+                continue;
+            if (strcmp(name_extension(mapped), "diz") == 0)
+                continue; // a "diz" behind other text members is not decoded
+            Bytes expected = read_file(dir + "expected/" + stem + "/" + escaped(n.name));
+            EXPECT_EQ(expected.size(), r->size) << stem << " " << n.name;
+            EXPECT_TRUE(expected == record_bytes(r)) << stem << " " << n.name;
+            compared++;
+        }
+        EXPECT_EQ(next, records.size()) << stem;
+    }
+    EXPECT_GT(compared, 30);
+}
+
+// Every member's data run through its decoder directly, whatever the selection rules do
+// with it, with the central directory's sizes and CRC.
+TEST(SharedArchives, EveryMemberDecodesWithTheRightCrc)
+{
+    int compared = 0;
+    for (const char *stem : ARCHIVES) {
+        std::string dir = std::string(PEXLIN_TESTDATA) + "/";
+        Bytes zip = read_file(dir + stem + ".zip");
+        for (const CentralName &n : central_names(zip)) {
+            if ((!n.name.empty() && n.name.back() == '/') || !decodable(n.method))
+                continue;
+            size_t at = n.local_offset;
+            size_t data =
+                at + 30 + (zip[at + 26] | zip[at + 27] << 8) + (zip[at + 28] | zip[at + 29] << 8);
+            Bytes packed(zip.begin() + data, zip.begin() + data + n.compressed);
+            MemberRun run = run_member(packed, n.method, n.uncompressed, n.flags, n.crc);
+            EXPECT_EQ(StatusOk, run.status) << stem << " " << n.name;
+            Bytes expected = read_file(dir + "expected/" + stem + "/" + escaped(n.name));
+            EXPECT_TRUE(expected == run.out) << stem << " " << n.name;
+            compared++;
+        }
+    }
+    EXPECT_GT(compared, 30);
+}
+
+TEST(SharedArchives, NameMappingOfThePathsArchive)
+{
+    Bytes zip = read_file(std::string(PEXLIN_TESTDATA) + "/names_paths.zip");
+    Chain c(check_and_process_arc(zip.data(), (uint32_t)zip.size(), nullptr, nullptr));
+    std::vector<std::string> names;
+    for (ExtractedMember *r : c.records())
+        names.push_back(r->name);
+    EXPECT_EQ(std::vector<std::string>({"SONG.MOD", "NAME.MOD", "a_b.xm", "song.it", "TUNE.S3M",
+                                        "drive.umx", "odd.mtm", "ctlname.mod", "esc:colon.it"}),
+              names);
+    Chain one(check_and_process_arc(zip.data(), (uint32_t)zip.size(), nullptr, "TUNE.S3M"));
+    ASSERT_EQ(1u, one.records().size());
+    EXPECT_EQ(300u, one.head->size);
+}
+
+TEST(InfoZip, ArchivesAtEveryLevelWithComments)
+{
+    if (system("command -v zip >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "Info-ZIP zip is not installed";
+    const std::string work = "izip_work";
+    ASSERT_EQ(0, system(("rm -rf " + work + " && mkdir -p " + work + "/sub").c_str()));
+    struct File {
+        std::string name;
+        Bytes data;
+    } files[] = {
+        {"song.mod", noise(30000, 21)}, {"sub/tune.s3m", ramp8(50000, 1, 1)}, {"empty.xm", Bytes()},
+        {"one.it", Bytes(1, 'x')},      {"long.umx", Bytes(120000, 'z')},
+    };
+    std::string list;
+    for (const File &f : files) {
+        FILE *out = fopen((work + "/" + f.name).c_str(), "wb");
+        ASSERT_NE(nullptr, out);
+        if (!f.data.empty())
+            fwrite(f.data.data(), 1, f.data.size(), out);
+        fclose(out);
+        list += " " + f.name;
+    }
+    for (int level = 0; level <= 9; level++) {
+        std::string zip = "level" + std::to_string(level) + ".zip";
+        std::string cmd = "cd " + work + " && rm -f " + zip + " && zip -q -X -" +
+                          std::to_string(level) + " " + zip + list + " && echo 'packed at level " +
+                          std::to_string(level) + "' | zip -q -z " + zip;
+        ASSERT_EQ(0, system(cmd.c_str()));
+        Bytes image = read_file(work + "/" + zip);
+        Chain c(check_and_process_arc(image.data(), (uint32_t)image.size(), nullptr, nullptr));
+        auto r = c.records();
+        ASSERT_EQ(5u, r.size()) << "level " << level;
+        for (size_t i = 0; i < 5; i++) {
+            std::string base = files[i].name.substr(files[i].name.rfind('/') + 1);
+            EXPECT_EQ(base, std::string(r[i]->name));
+            EXPECT_TRUE(files[i].data == record_bytes(r[i])) << files[i].name << " " << level;
+        }
+    }
+}

@@ -1,0 +1,150 @@
+// pexlin.dll as the plug-in uses it: loaded by name, check_and_process_arc found by name,
+// every record and data block released with VirtualFree.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+#include <string>
+
+#include "pexlin.h"
+#include "zip_writer.h"
+
+#if UINTPTR_MAX == 0xFFFFFFFF
+static_assert(sizeof(ExtractedMember) == 1052, "ExtractedMember crosses the DLL boundary");
+#endif
+
+namespace
+{
+
+typedef ExtractedMember *(__stdcall *ArcFunction)(const uint8_t *, uint32_t, ExtractedMember *,
+                                                  const char *);
+
+struct Library {
+    HMODULE dll = LoadLibraryA("pexlin.dll");
+    ArcFunction arc =
+        dll ? (ArcFunction)(void *)GetProcAddress(dll, "check_and_process_arc") : nullptr;
+    ~Library()
+    {
+        if (dll)
+            FreeLibrary(dll);
+    }
+};
+
+void release(ExtractedMember *r)
+{
+    while (r) {
+        ExtractedMember *next = r->next;
+        if (r->data)
+            EXPECT_TRUE(VirtualFree(r->data, 0, MEM_RELEASE));
+        EXPECT_TRUE(VirtualFree(r, 0, MEM_RELEASE));
+        r = next;
+    }
+}
+
+Bytes read_file(const std::string &path)
+{
+    Bytes b;
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f)
+        return b;
+    uint8_t buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        b.insert(b.end(), buf, buf + n);
+    fclose(f);
+    return b;
+}
+
+ZipEntry member(const std::string &name, const Bytes &data, uint16_t method)
+{
+    ZipEntry e;
+    e.name = name;
+    e.data = data;
+    e.method = method;
+    return e;
+}
+
+} // namespace
+
+TEST(PexlinDll, ExportsTheEntryPoint)
+{
+    Library lib;
+    ASSERT_NE(nullptr, lib.dll);
+    ASSERT_NE(nullptr, lib.arc);
+}
+
+TEST(PexlinDll, ChainOfTwoModulesAppendedToTheCallersChain)
+{
+    Library lib;
+    ASSERT_NE(nullptr, lib.arc);
+    Bytes a = noise(5000, 2), b = ramp8(7000, 5, 3);
+    Bytes zip = zip_write({member("music/one.mod", a, 8), member("two.xm", b, 0)});
+    ExtractedMember mine = {};
+    ExtractedMember *first = lib.arc(zip.data(), (uint32_t)zip.size(), &mine, nullptr);
+    ASSERT_NE(nullptr, first);
+    ExtractedMember *linked = mine.next;
+    EXPECT_EQ(first, linked);
+    EXPECT_STREQ("one.mod", first->name);
+    ASSERT_EQ(a.size(), first->size);
+    EXPECT_EQ(0, memcmp(a.data(), first->data, a.size()));
+    ASSERT_NE(nullptr, first->next);
+    EXPECT_STREQ("two.xm", first->next->name);
+    ASSERT_EQ(b.size(), first->next->size);
+    EXPECT_EQ(0, memcmp(b.data(), first->next->data, b.size()));
+    EXPECT_EQ(nullptr, first->next->next);
+    release(first);
+
+    ExtractedMember *wanted = lib.arc(zip.data(), (uint32_t)zip.size(), nullptr, "two.xm");
+    ASSERT_NE(nullptr, wanted);
+    EXPECT_EQ(nullptr, wanted->next);
+    release(wanted);
+    EXPECT_EQ(nullptr, lib.arc(a.data(), (uint32_t)a.size(), nullptr, nullptr));
+}
+
+TEST(PexlinDll, SharedArchivesExtractAndRelease)
+{
+    Library lib;
+    ASSERT_NE(nullptr, lib.arc);
+    struct Expect {
+        const char *archive;
+        const char *member; // wanted name
+        const char *expected;
+        uint32_t size;
+    } cases[] = {
+        {"m0_stored", "random.bin", "m0_stored/random.bin", 1024},
+        {"m8_deflate", "text.txt", "m8_deflate/text.txt", 49152},
+        {"iz_deflate_streamed", "tune.mod", "iz_deflate_streamed/tune.mod", 12000},
+        {"mixed_extensions", "piece.it", "mixed_extensions/piece.it", 4500},
+        {"names_paths", "TUNE.S3M", "names_paths/dos%5Cpath%5CTUNE.S3M", 300},
+    };
+    for (const Expect &e : cases) {
+        Bytes zip = read_file(std::string(PEXLIN_TESTDATA) + "/" + e.archive + ".zip");
+        ASSERT_FALSE(zip.empty()) << e.archive;
+        Bytes expected = read_file(std::string(PEXLIN_TESTDATA) + "/expected/" + e.expected);
+        ASSERT_EQ(e.size, expected.size());
+        // The whole archive, then the one member by name.
+        release(lib.arc(zip.data(), (uint32_t)zip.size(), nullptr, nullptr));
+        ExtractedMember *r = lib.arc(zip.data(), (uint32_t)zip.size(), nullptr, e.member);
+        if (strstr(e.member, ".txt")) {
+            // A text member alone is no module: nothing comes back.
+            EXPECT_EQ(nullptr, r);
+            continue;
+        }
+        ASSERT_NE(nullptr, r) << e.archive;
+        ASSERT_EQ(e.size, r->size);
+        EXPECT_EQ(0, memcmp(expected.data(), r->data, e.size)) << e.archive;
+        release(r);
+    }
+}
+
+TEST(PexlinDll, FixturesAndTheirTruncations)
+{
+    Library lib;
+    ASSERT_NE(nullptr, lib.arc);
+    for (const Fixture &f : zip_fixtures()) {
+        release(lib.arc(f.bytes.data(), (uint32_t)f.bytes.size(), nullptr, nullptr));
+        for (size_t len = 0; len < f.bytes.size(); len += 1 + len / 50)
+            release(lib.arc(f.bytes.data(), (uint32_t)len, nullptr, nullptr));
+    }
+}
