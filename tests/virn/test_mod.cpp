@@ -28,18 +28,6 @@ struct Loaded {
     }
 };
 
-static ModSampleSpec sample(const std::string &name, Bytes data, uint16_t loopStart = 0,
-                            uint16_t loopLength = 1, uint8_t finetune = 0)
-{
-    ModSampleSpec s;
-    s.name = name;
-    s.data = std::move(data);
-    s.loopStartWords = loopStart;
-    s.loopLengthWords = loopLength;
-    s.finetune = finetune;
-    return s;
-}
-
 TEST(ModLoader, TagsGiveChannelCountsThatPlaceTheSampleData)
 {
     struct {
@@ -59,7 +47,7 @@ TEST(ModLoader, TagsGiveChannelCountsThatPlaceTheSampleData)
         spec.channels = c.channels;
         spec.orders = {0, 2, 1};
         Bytes data = noise(200, 3);
-        spec.samples = {sample("s", data)};
+        spec.samples = {mod_sample("s", data)};
         Loaded m(write_mod(spec));
         ASSERT_EQ(m.h != 0, c.loads) << c.tag;
         if (!m.h)
@@ -75,7 +63,7 @@ TEST(ModLoader, PatternCountFromTheLargestOrderEntry)
     ModSpec spec;
     spec.songLength = 1;
     spec.orders = {0, 5}; // entries past the song length count too
-    spec.samples = {sample("a", ramp8(100))};
+    spec.samples = {mod_sample("a", ramp8(100))};
     Bytes file = write_mod(spec);
     ASSERT_EQ(file.size(), 7228u + 100);
     Loaded m(file);
@@ -109,7 +97,7 @@ TEST(ModLoader, LoopRepair)
     };
     for (auto &c : cases) {
         ModSpec spec;
-        spec.samples = {sample("loop", ramp8(c.bytes), c.startWords, c.lengthWords)};
+        spec.samples = {mod_sample("loop", ramp8(c.bytes), c.startWords, c.lengthWords)};
         Loaded m(write_mod(spec));
         ASSERT_TRUE(m.h);
         const CatalogEntry &e = m.entry(0);
@@ -132,8 +120,8 @@ TEST(ModLoader, FinetuneRates)
                                 7829, 7881, 7934, 7988, 8042, 8116, 8172, 8229};
     ModSpec spec;
     for (int i = 0; i < 16; i++)
-        spec.samples.push_back(sample("", ramp8(8), 0, 1, (uint8_t)i));
-    spec.samples.push_back(sample("", ramp8(8), 0, 1, 0xF9)); // junk high nibble
+        spec.samples.push_back(mod_sample("", ramp8(8), 0, 1, (uint8_t)i));
+    spec.samples.push_back(mod_sample("", ramp8(8), 0, 1, 0xF9)); // junk high nibble
     Loaded m(write_mod(spec));
     for (int i = 0; i < 16; i++)
         EXPECT_EQ(m.entry(i).rate, rates[i]) << i;
@@ -144,8 +132,9 @@ TEST(ModLoader, CountsNamesAndTitle)
 {
     ModSpec spec;
     spec.title = "abcdefghijklmnopqrstuvwxyz"; // 20 are written
-    spec.samples = {sample("kick", ramp8(100)), sample("empty", Bytes()),
-                    sample("a name of 22 chars....", ramp8(50)), sample("two bytes", Bytes{1, 2})};
+    spec.samples = {mod_sample("kick", ramp8(100)), mod_sample("empty", Bytes()),
+                    mod_sample("a name of 22 chars....", ramp8(50)),
+                    mod_sample("two bytes", Bytes{1, 2})};
     Loaded m(write_mod(spec));
     ASSERT_TRUE(m.h);
     EXPECT_STREQ(VIRN_GetSongName(m.h), "abcdefghijklmnopqrst");
@@ -168,18 +157,19 @@ TEST(ModLoader, SamplesAfterOddSlotsAreFound)
         const char *what;
         ModSampleSpec first;
     } cases[] = {
-        {"64 KB or more (16-bit lengths would wrap)", sample("long", noise(70000, 9))},
-        {"two stored bytes of an empty slot", sample("two", Bytes{7, 7})},
+        {"64 KB or more (16-bit lengths would wrap)", mod_sample("long", noise(70000, 9))},
+        {"two stored bytes of an empty slot", mod_sample("two", Bytes{7, 7})},
     };
     for (auto &c : cases) {
         ModSpec spec;
         Bytes next = noise(300, 77);
-        spec.samples = {c.first, sample("next", next)};
+        spec.samples = {c.first, mod_sample("next", next)};
         Loaded m(write_mod(spec));
         ASSERT_TRUE(m.h) << c.what;
         EXPECT_EQ(m.stored(1), next) << c.what;
     }
-    Loaded longOne(write_mod(ModSpec{"", "M.K.", 4, 1, {0}, {sample("l", noise(70000, 9))}, -1}));
+    Loaded longOne(
+        write_mod(ModSpec{"", "M.K.", 4, 1, {0}, {mod_sample("l", noise(70000, 9))}, -1}));
     EXPECT_EQ(longOne.entry(0).length, 70000u);
 }
 
@@ -191,7 +181,7 @@ TEST(ModLoader, AdpcmSamplesAreMarkedAndSkippedByTheirPackedSize)
     packed.data = noise(16 + 500, 4);
     packed.lengthWords = 500; // 1000 decoded bytes
     Bytes next = ramp8(64, 5);
-    spec.samples = {packed, sample("next", next)};
+    spec.samples = {packed, mod_sample("next", next)};
     Loaded m(write_mod(spec));
     ASSERT_TRUE(m.h);
     EXPECT_EQ(m.entry(0).encoding, 3);
@@ -204,7 +194,7 @@ TEST(ModLoader, AdpcmSamplesAreMarkedAndSkippedByTheirPackedSize)
 TEST(ModLoader, RefusesWhatIsNotAMod)
 {
     ModSpec spec;
-    spec.samples = {sample("a", ramp8(10))};
+    spec.samples = {mod_sample("a", ramp8(10))};
     Bytes file = write_mod(spec);
     Bytes shortFile(file.begin(), file.begin() + 1083);
     EXPECT_EQ(VIRN_LoadModule(shortFile.data(), (uint32_t)shortFile.size()), 0u);
