@@ -5,6 +5,45 @@
 #include "fixtures.h"
 #include "virn.h"
 
+#include <string.h>
+
+// A catalog entry copied into naturally aligned fields: the packed record's 32-bit
+// fields sit at odd offsets, and the test macros take references to what they compare.
+struct EntryView {
+    uint32_t length;
+    uint32_t data;
+    uint8_t encoding;
+    struct {
+        uint32_t byteLength, loopStart, loopEnd, sustainStart, sustainEnd;
+    } info;
+    uint8_t loopType;
+    uint8_t sustainType;
+    uint32_t rate;
+    uint8_t channels;
+    uint8_t bits;
+    char name[35];
+};
+
+inline EntryView view_of(const CatalogEntry &c)
+{
+    EntryView e;
+    e.length = c.length;
+    e.data = c.data;
+    e.encoding = c.encoding;
+    e.info.byteLength = c.info.byteLength;
+    e.info.loopStart = c.info.loopStart;
+    e.info.loopEnd = c.info.loopEnd;
+    e.info.sustainStart = c.info.sustainStart;
+    e.info.sustainEnd = c.info.sustainEnd;
+    e.loopType = c.loopType;
+    e.sustainType = c.sustainType;
+    e.rate = c.rate;
+    e.channels = c.channels;
+    e.bits = c.bits;
+    memcpy(e.name, c.name, sizeof e.name);
+    return e;
+}
+
 struct LoadedFile {
     ModuleHandle h;
     explicit LoadedFile(const Bytes &b) : h(VIRN_LoadModule(b.data(), (uint32_t)b.size()))
@@ -22,9 +61,9 @@ struct LoadedFile {
     {
         return VIRN_GetNumberOfSamples(h, 0);
     }
-    const CatalogEntry &entry(unsigned i) const
+    EntryView entry(unsigned i) const
     {
-        return ScGetCatalog(h)[i];
+        return view_of(ScGetCatalog(h)[i]);
     }
     // The entry's `length` bytes as stored.
     Bytes stored(unsigned i) const

@@ -96,7 +96,7 @@ TEST(S3mLoader, EncodingFromTheSampleFormatWordAndFlags)
         LoadedFile m(write_s3m(song));
         ASSERT_TRUE(m.h);
         SCOPED_TRACE(testing::Message() << "flags " << (int)c.flags << " format " << c.format);
-        const CatalogEntry &e = m.entry(0);
+        const EntryView e = m.entry(0);
         EXPECT_EQ(e.encoding, c.encoding);
         EXPECT_EQ(e.channels, c.channels);
         EXPECT_EQ(e.bits, c.bits);
@@ -128,7 +128,7 @@ TEST(S3mLoader, LoopsAreCutToTheSample)
         LoadedFile m(write_s3m(song));
         ASSERT_TRUE(m.h);
         SCOPED_TRACE(testing::Message() << c.frames << " frames, loop " << c.ls << "-" << c.le);
-        const CatalogEntry &e = m.entry(0);
+        const EntryView e = m.entry(0);
         EXPECT_EQ(e.length, c.frames);
         EXPECT_EQ(e.info.byteLength, c.frames * frameBytes);
         EXPECT_EQ(e.info.loopStart, c.loopStart);

@@ -79,7 +79,7 @@ TEST(XmLoader, LoopsInBytesBecomeFramesAndAreRepaired)
         ASSERT_TRUE(m.h);
         SCOPED_TRACE(testing::Message()
                      << "type " << (int)c.type << " loop " << c.loopStart << "+" << c.loopLength);
-        const CatalogEntry &e = m.entry(0);
+        const EntryView e = m.entry(0);
         EXPECT_EQ(e.info.byteLength, c.bytes);
         EXPECT_EQ(e.info.loopStart, c.start);
         EXPECT_EQ(e.info.loopEnd, c.end);
@@ -136,7 +136,7 @@ TEST(XmLoader, AdpcmSamplesKeepTheirPackedSizeAndDecodedLength)
     Bytes next = noise(64, 8);
     LoadedFile m(write_xm(song_of({packed, sample("next", xm_deltas8(next))})));
     ASSERT_TRUE(m.h);
-    const CatalogEntry &e = m.entry(0);
+    const EntryView e = m.entry(0);
     EXPECT_EQ(e.encoding, 3);
     EXPECT_EQ(e.length, 517u); // 16 + 1002 / 2: the stored block, copied whole as-is
     EXPECT_EQ(m.stored(0), packed.data);

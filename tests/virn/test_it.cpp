@@ -1,0 +1,285 @@
+// The IT loader, through the library's exported interface.
+#include "it_writer.h"
+#include "loaded_module.h"
+
+#include <gtest/gtest.h>
+
+static ItSample plain(const std::string &name, Bytes data, uint8_t flags = 1, uint8_t cvt = 1)
+{
+    ItSample s;
+    s.name = name;
+    s.data = std::move(data);
+    s.flags = flags;
+    s.cvt = cvt;
+    return s;
+}
+
+static Bytes one_sample_module(const ItSample &s, uint16_t cmwt = 0x214)
+{
+    ItSong song;
+    song.cmwt = cmwt;
+    song.samples = {s};
+    return write_it(song);
+}
+
+TEST(ItLoader, EncodingFromFlagsConversionAndVersion)
+{
+    struct {
+        uint8_t flags, cvt;
+        uint16_t cmwt;
+        uint8_t encoding;
+    } cases[] = {
+        {0x01, 0x01, 0x214, 0},
+        {0x01, 0x00, 0x214, 1},
+        {0x03, 0x01, 0x214, 4},
+        {0x03, 0x00, 0x214, 5},
+        {0x05, 0x01, 0x214, 8},
+        {0x05, 0x00, 0x214, 9},
+        {0x07, 0x01, 0x214, 12},
+        {0x07, 0x00, 0x214, 13},
+        // Compressed: the variant needs both the version and cvt bit 2; two channels
+        // are not marked.
+        {0x09, 0x05, 0x214, 16},
+        {0x09, 0x05, 0x215, 18},
+        {0x09, 0x01, 0x215, 16},
+        {0x0B, 0x05, 0x214, 20},
+        {0x0B, 0x05, 0x217, 22},
+        {0x0D, 0x05, 0x215, 18},
+        {0x0F, 0x00, 0x215, 20},
+        // Plain data stored as deltas, big-endian 16-bit, and 4-bit ADPCM.
+        {0x01, 0x05, 0x214, 2},
+        {0x03, 0x05, 0x214, 6},
+        {0x05, 0x05, 0x214, 10},
+        {0x07, 0x05, 0x214, 14},
+        {0x03, 0x03, 0x214, 7},
+        {0x07, 0x03, 0x214, 12},
+        {0x01, 0xFF, 0x214, 3},
+    };
+    for (auto &c : cases) {
+        ItSample s = plain("s", noise(4000, 3), c.flags, c.cvt);
+        s.length = 500;
+        LoadedFile m(one_sample_module(s, c.cmwt));
+        ASSERT_TRUE(m.h);
+        SCOPED_TRACE(testing::Message() << std::hex << "flags " << (int)c.flags << " cvt "
+                                        << (int)c.cvt << " cmwt " << c.cmwt);
+        const EntryView e = m.entry(0);
+        EXPECT_EQ(e.encoding, c.encoding);
+        EXPECT_EQ(e.channels, (c.encoding & 8) ? 2 : 1);
+        EXPECT_EQ(e.bits, (c.encoding & 4) ? 16 : 8);
+        EXPECT_EQ(e.length, 500u);
+    }
+}
+
+TEST(ItLoader, StereoSixteenBitByteOffsets)
+{
+    ItSample s = plain("st", split_channels(sine16(1000, 50), sine16(1000, 70)), 0x17, 1);
+    s.loopStart = 100;
+    s.loopEnd = 900;
+    s.sustainStart = 10;
+    s.sustainEnd = 20;
+    LoadedFile m(one_sample_module(s));
+    ASSERT_TRUE(m.h);
+    const EntryView e = m.entry(0);
+    EXPECT_EQ(e.encoding, 12);
+    EXPECT_EQ(e.length, 1000u);
+    EXPECT_EQ(e.info.byteLength, 4000u);
+    EXPECT_EQ(e.info.loopStart, 400u);
+    EXPECT_EQ(e.info.loopEnd, 3600u);
+    EXPECT_EQ(e.info.sustainStart, 40u);
+    EXPECT_EQ(e.info.sustainEnd, 80u);
+    EXPECT_EQ(e.channels, 2);
+    EXPECT_EQ(e.bits, 16);
+    EXPECT_EQ(m.pcm(0), interleave(sine16(1000, 50), sine16(1000, 70), 2));
+}
+
+TEST(ItLoader, LoopKindsAndValuesAsStored)
+{
+    struct {
+        uint8_t flags;
+        uint8_t loopType, sustainType;
+    } cases[] = {
+        {0x01, 0, 0}, {0x11, 1, 0}, {0x41, 2, 0}, {0x51, 2, 0},
+        {0x21, 0, 1}, {0x81, 0, 2}, {0xA1, 0, 2}, {0xF1, 2, 2},
+    };
+    for (auto &c : cases) {
+        ItSample s = plain("l", ramp8(100), c.flags);
+        s.loopStart = 50;
+        s.loopEnd = 5000; // past the end: kept
+        s.sustainStart = 7;
+        s.sustainEnd = 3;
+        LoadedFile m(one_sample_module(s));
+        ASSERT_TRUE(m.h);
+        const EntryView e = m.entry(0);
+        EXPECT_EQ(e.loopType, c.loopType) << (int)c.flags;
+        EXPECT_EQ(e.sustainType, c.sustainType) << (int)c.flags;
+        EXPECT_EQ(e.info.loopStart, 50u);
+        EXPECT_EQ(e.info.loopEnd, 5000u);
+        EXPECT_EQ(e.info.sustainStart, 7u);
+        EXPECT_EQ(e.info.sustainEnd, 3u);
+    }
+}
+
+TEST(ItLoader, EverySampleHeaderInTableOrder)
+{
+    ItSong song;
+    song.name = "Twenty-six characters, and more";
+    song.orders = {0, 1, 2, 255, 255}; // odd count
+    song.instruments = 3;
+    ItSample empty;
+    empty.name = "empty";
+    empty.flags = 0;
+    song.samples = {plain("first", ramp8(64), 1, 0), empty,
+                    plain("third, unsigned 8-bit", ramp8(32, 200), 1, 0)};
+    song.samples[0].c5speed = 22050;
+    LoadedFile m(write_it(song));
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(GetModType(m.h), (uint32_t)VIRN_TYPE_IT);
+    EXPECT_STREQ(VIRN_GetSongName(m.h), "Twenty-six characters, and");
+    ASSERT_EQ(m.count(), 3u);
+    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 2u);
+    EXPECT_STREQ(m.entry(0).name, "first");
+    EXPECT_EQ(m.entry(0).rate, 22050u);
+    EXPECT_EQ(m.entry(1).length, 0u);
+    EXPECT_STREQ(m.entry(2).name, "third, unsigned 8-bit");
+    EXPECT_EQ(m.entry(2).encoding, 1);
+    EXPECT_EQ(m.pcm(2), ramp8(32, 200)); // unsigned values come out as stored
+}
+
+TEST(ItLoader, CompressedSamplesDecodeAcrossBlocks)
+{
+    struct {
+        bool wide, secondOrder;
+        size_t values;
+    } cases[] = {
+        {false, false, 32768 + 5000},
+        {false, true, 32768 + 5000},
+        {true, false, 16384 + 3000},
+        {true, true, 2 * 16384},
+    };
+    for (auto &c : cases) {
+        Bytes pcm = c.wide ? sine16(c.values, 301, 25000) : noise(c.values, 17);
+        ItSong song;
+        song.cmwt = 0x215;
+        song.samples = {it_compressed_sample("packed", pcm, c.wide, c.secondOrder),
+                        plain("after", ramp8(40))};
+        LoadedFile m(write_it(song));
+        ASSERT_TRUE(m.h);
+        SCOPED_TRACE(testing::Message() << "wide " << c.wide << " 2.15 " << c.secondOrder);
+        const EntryView e = m.entry(0);
+        EXPECT_EQ(e.length, c.values);
+        EXPECT_EQ(e.info.byteLength, pcm.size());
+        EXPECT_EQ(m.pcm(0), c.wide ? pcm : wav8(pcm));
+        EXPECT_EQ(m.pcm(1), wav8(ramp8(40)));
+    }
+}
+
+TEST(ItLoader, CompressedSampleAtTheVeryEndOfTheFile)
+{
+    // Nothing follows the stream: the decoder must stop at the end of the copy.
+    Bytes pcm = noise(3000, 4);
+    Bytes file = one_sample_module(it_compressed_sample("last", pcm, false, false));
+    LoadedFile m(file);
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(m.pcm(0), wav8(pcm));
+    Bytes cut(file.begin(), file.end() - 100);
+    LoadedFile c(cut);
+    ASSERT_TRUE(c.h);
+    Bytes part = c.pcm(0);
+    ASSERT_EQ(part.size(), pcm.size());
+    EXPECT_EQ(Bytes(part.begin(), part.begin() + 2000),
+              wav8(Bytes(pcm.begin(), pcm.begin() + 2000)));
+    EXPECT_EQ(part.back(), 0x80);
+}
+
+TEST(ItLoader, DeclaredLengthsAreCutToTheData)
+{
+    struct {
+        const char *what;
+        uint8_t flags, cvt;
+        uint32_t declared, dataBytes, length;
+    } cases[] = {
+        {"8-bit", 0x01, 1, 5000, 1000, 1000},
+        {"16-bit", 0x03, 1, 5000, 1000, 500},
+        // Two channels: the left block must fit; the right one may be cut short.
+        {"16-bit stereo", 0x07, 1, 400, 1000, 400},
+        {"16-bit stereo, left cut", 0x07, 1, 800, 1000, 500},
+        // A compressed stream yields at most 8 values a byte.
+        {"compressed 8-bit", 0x09, 1, 0xFFFFFFFF, 1000, 8000},
+        {"compressed 16-bit", 0x0B, 1, 0xFFFFFFFF, 1000, 8000},
+        {"adpcm", 0x01, 0xFF, 0xFFFFFFFF, 1016, 2000},
+    };
+    for (auto &c : cases) {
+        ItSample s = plain("cut", noise(c.dataBytes, 9), c.flags, c.cvt);
+        s.length = c.declared;
+        LoadedFile m(one_sample_module(s));
+        ASSERT_TRUE(m.h);
+        EXPECT_EQ(m.entry(0).length, c.length) << c.what;
+        m.pcm(0); // decodes within the copy, whatever the stream says
+    }
+
+    // Data offsets past the end, or 0, make empty slots.
+    ItSample far = plain("far", Bytes(), 0x01);
+    far.length = 100;
+    far.dataOffset = 0x7FFFFFFF;
+    ItSample zero = far;
+    zero.dataOffset = 0;
+    ItSong song;
+    song.samples = {far, zero, plain("real", ramp8(10))};
+    LoadedFile m(write_it(song));
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(m.entry(0).length, 0u);
+    EXPECT_EQ(m.entry(1).length, 0u);
+    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 1u);
+}
+
+TEST(ItLoader, SampleCountsBeyondTheFileOrCatalog)
+{
+    ItSong song;
+    song.samples = {plain("a", ramp8(10)), plain("b", ramp8(10))};
+    Bytes file = write_it(song);
+    // 65535 samples claimed: only the offsets the file holds are walked.
+    Bytes many = file;
+    poke_le16(many, 36, 0xFFFF);
+    LoadedFile m(many);
+    ASSERT_TRUE(m.h);
+    EXPECT_LE(m.count(), (many.size() - 194) / 4);
+    EXPECT_STREQ(m.entry(1).name, "b");
+
+    // More real sample headers than the catalog's 4000 slots: the first 4000.
+    ItSong big;
+    for (int i = 0; i < 4100; i++)
+        big.samples.push_back(plain(std::to_string(i), Bytes{1, 2, 3, 4, 5}));
+    LoadedFile b(write_it(big));
+    ASSERT_TRUE(b.h);
+    EXPECT_EQ(b.count(), 4000u);
+    EXPECT_STREQ(b.entry(3999).name, "3999");
+
+    // No samples at all: claimed, but nothing loads.
+    ItSong none;
+    Bytes empty = write_it(none);
+    EXPECT_EQ(VIRN_LoadModule(empty.data(), (uint32_t)empty.size()), 0u);
+}
+
+TEST(ItLoader, TheDemoModule)
+{
+    LoadedFile m(demo_it_module());
+    ASSERT_TRUE(m.h);
+    ASSERT_EQ(m.count(), 4u);
+    bool forward = false, pingpong = false, sustain = false, compressed = false, second = false;
+    for (unsigned i = 0; i < m.count(); i++) {
+        const EntryView e = m.entry(i);
+        forward |= e.loopType == VIRN_LOOP_FORWARD;
+        pingpong |= e.loopType == VIRN_LOOP_PINGPONG;
+        sustain |= e.sustainType != VIRN_LOOP_NONE;
+        compressed |= e.encoding >= 16;
+        second |= e.encoding == 18 || e.encoding == 22;
+        EXPECT_LE(e.info.loopEnd, e.info.byteLength);
+        EXPECT_LE(e.info.sustainEnd, e.info.byteLength);
+        EXPECT_EQ(m.pcm(i).size(), e.info.byteLength);
+    }
+    EXPECT_TRUE(forward && pingpong && sustain && compressed && second);
+    // The compressed lead is a sine: a whole cycle of it is back where it began.
+    Bytes lead = m.pcm(0);
+    EXPECT_EQ(lead[0], 0x80);
+    EXPECT_EQ(lead[40], 0x80);
+}
