@@ -177,7 +177,14 @@ uint32_t append_output(UnzipState *s, const uint8_t *bytes, uint32_t count)
     if (!s->output)
         return 0;
     if ((uint64_t)s->output_length + count > s->output_capacity) {
+        // Grows by half its size at least: growing by the request alone would copy the
+        // whole buffer again every few windows, quadratic in the member's size.
         uint64_t grown = (uint64_t)s->output_capacity + count + 16384;
+        uint64_t half = (uint64_t)s->output_capacity + s->output_capacity / 2;
+        if (grown < half)
+            grown = half;
+        if (grown > 0xFFFFFFFFu)
+            grown = (uint64_t)s->output_length + count;
         if (grown > 0xFFFFFFFFu)
             return 0;
         uint8_t *o = (uint8_t *)pages_alloc((size_t)grown);

@@ -129,9 +129,10 @@ int copy_match(Inflate *z, uint32_t length, uint32_t distance)
             n = INFLATE_WINDOW - from;
         uint8_t *to = z->window + z->wpos;
         const uint8_t *src = z->window + from;
-        if (from < z->wpos && z->wpos - from < n) {
-            // The source overlaps what this copy writes: byte by byte, so that a match
-            // closer than its length repeats its own output.
+        if ((from < z->wpos && z->wpos - from < n) || n < 32) {
+            // Byte by byte where the source overlaps what this copy writes, so that a match
+            // closer than its length repeats its own output; and for short matches, where
+            // a library call costs more than the copy.
             for (uint32_t i = 0; i < n; i++)
                 to[i] = src[i];
         } else {

@@ -64,5 +64,17 @@ int open_output(UnzipState *s)
         s->output_length = 0;
     }
     s->member_start = s->output_length;
+    // The declared size is known (and was checked against what the method can produce):
+    // make room for it once instead of growing window by window.
+    uint64_t need = (uint64_t)s->output_length + s->uncompressed_size;
+    if (need > s->output_capacity && need <= 0xFFFFFFFFu) {
+        uint8_t *o = (uint8_t *)pages_alloc((size_t)need);
+        if (o) {
+            memcpy(o, s->output, s->output_length);
+            pages_free(s->output);
+            s->output = o;
+            s->output_capacity = (uint32_t)need;
+        }
+    }
     return 0;
 }

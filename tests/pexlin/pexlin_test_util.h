@@ -115,4 +115,36 @@ inline int inflate_result(const Bytes &stream, uint32_t declared, Bytes *out = n
     return r;
 }
 
+// Bits first bit lowest; Huffman codes most significant bit first.
+struct Bits {
+    Bytes out;
+    uint32_t acc = 0;
+    int n = 0;
+    Bits &put(uint32_t v, int count)
+    {
+        for (int i = 0; i < count; i++) {
+            acc |= ((v >> i) & 1) << n;
+            if (++n == 8) {
+                out.push_back((uint8_t)acc);
+                acc = 0;
+                n = 0;
+            }
+        }
+        return *this;
+    }
+    Bits &code(uint32_t v, int count)
+    {
+        for (int i = count - 1; i >= 0; i--)
+            put((v >> i) & 1, 1);
+        return *this;
+    }
+    Bytes done()
+    {
+        Bytes b = out;
+        if (n)
+            b.push_back((uint8_t)acc);
+        return b;
+    }
+};
+
 #endif

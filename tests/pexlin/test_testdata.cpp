@@ -66,7 +66,7 @@ const char *ARCHIVES[] = {
 // Methods whose decoders are in place; members of other methods are not compared.
 bool decodable(uint16_t method)
 {
-    return method == 0 || method == 8;
+    return method <= 6 || method == 8;
 }
 
 } // namespace

@@ -35,8 +35,9 @@ void release(ExtractedMember *r)
 {
     while (r) {
         ExtractedMember *next = r->next;
-        if (r->data)
+        if (r->data) {
             EXPECT_TRUE(VirtualFree(r->data, 0, MEM_RELEASE));
+        }
         EXPECT_TRUE(VirtualFree(r, 0, MEM_RELEASE));
         r = next;
     }
@@ -117,6 +118,12 @@ TEST(PexlinDll, SharedArchivesExtractAndRelease)
         {"iz_deflate_streamed", "tune.mod", "iz_deflate_streamed/tune.mod", 12000},
         {"mixed_extensions", "piece.it", "mixed_extensions/piece.it", 4500},
         {"names_paths", "TUNE.S3M", "names_paths/dos%5Cpath%5CTUNE.S3M", 300},
+        {"m1_shrink_binary", "repeats100k.bin", "m1_shrink_binary/repeats100k.bin", 102400},
+        {"m2_reduce1", "repeats.bin", "m2_reduce1/repeats.bin", 24576},
+        {"m5_reduce4", "dle.bin", "m5_reduce4/dle.bin", 2048},
+        {"m6_implode_8k_lit", "repeats.bin", "m6_implode_8k_lit/repeats.bin", 24576},
+        {"m6_implode_4k_nolit", "zeros.bin", "m6_implode_4k_nolit/zeros.bin", 10000},
+        {"mixed_extensions", "music.umx", "mixed_extensions/music.umx", 3500},
     };
     for (const Expect &e : cases) {
         Bytes zip = read_file(std::string(PEXLIN_TESTDATA) + "/" + e.archive + ".zip");
