@@ -36,8 +36,8 @@ win32: $(WIN32)/CMakeCache.txt
 # The main job: extract the bundled example module to WAV files, then list it.
 demo: bootstrap native
 	$(NATIVE)/examples/make-examples $(NATIVE)/examples
-	$(NATIVE)/cli/virn-grab extract -o out/demo $(NATIVE)/examples/demo.mod
-	$(NATIVE)/cli/virn-grab list $(NATIVE)/examples/demo.mod
+	$(NATIVE)/cli/virn-grab extract -o out/demo $(NATIVE)/examples/demo.it
+	$(NATIVE)/cli/virn-grab list $(NATIVE)/examples/demo.it
 
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
