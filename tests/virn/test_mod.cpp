@@ -42,13 +42,13 @@ TEST(ModLoader, TagsGiveChannelCountsThatPlaceTheSampleData)
         {"FLTx", 4, false}, {"XXXX", 4, false}, {"m.k.", 4, false},
     };
     for (auto &c : cases) {
-        ModSpec spec;
-        spec.tag = c.tag;
-        spec.channels = c.channels;
-        spec.orders = {0, 2, 1};
+        ModSpec desc;
+        desc.tag = c.tag;
+        desc.channels = c.channels;
+        desc.orders = {0, 2, 1};
         Bytes data = noise(200, 3);
-        spec.samples = {mod_sample("s", data)};
-        Loaded m(write_mod(spec));
+        desc.samples = {mod_sample("s", data)};
+        Loaded m(write_mod(desc));
         ASSERT_EQ(m.h != 0, c.loads) << c.tag;
         if (!m.h)
             continue;
@@ -60,19 +60,19 @@ TEST(ModLoader, TagsGiveChannelCountsThatPlaceTheSampleData)
 TEST(ModLoader, PatternCountFromTheLargestOrderEntry)
 {
     // Largest entry 5 with 4 channels: sample data begins at 1084 + 4 * 256 * 6 = 7228.
-    ModSpec spec;
-    spec.songLength = 1;
-    spec.orders = {0, 5}; // entries past the song length count too
-    spec.samples = {mod_sample("a", ramp8(100))};
-    Bytes file = write_mod(spec);
+    ModSpec desc;
+    desc.songLength = 1;
+    desc.orders = {0, 5}; // entries past the song length count too
+    desc.samples = {mod_sample("a", ramp8(100))};
+    Bytes file = write_mod(desc);
     ASSERT_EQ(file.size(), 7228u + 100);
     Loaded m(file);
     EXPECT_EQ(m.stored(0), ramp8(100));
 
     // 255 wraps the 8-bit count to 0: the data begins right after the tag.
-    spec.orders = {255};
-    spec.patternBytesOverride = 0;
-    Loaded wrapped(write_mod(spec));
+    desc.orders = {255};
+    desc.patternBytesOverride = 0;
+    Loaded wrapped(write_mod(desc));
     EXPECT_EQ(wrapped.stored(0), ramp8(100));
 }
 
@@ -96,9 +96,9 @@ TEST(ModLoader, LoopRepair)
         {100, 3, 2, 6, 10, 0},               // 4 bytes long: dropped
     };
     for (auto &c : cases) {
-        ModSpec spec;
-        spec.samples = {mod_sample("loop", ramp8(c.bytes), c.startWords, c.lengthWords)};
-        Loaded m(write_mod(spec));
+        ModSpec desc;
+        desc.samples = {mod_sample("loop", ramp8(c.bytes), c.startWords, c.lengthWords)};
+        Loaded m(write_mod(desc));
         ASSERT_TRUE(m.h);
         const CatalogEntry &e = m.entry(0);
         SCOPED_TRACE(testing::Message() << c.bytes << " " << c.startWords << "+" << c.lengthWords);
@@ -118,11 +118,11 @@ TEST(ModLoader, FinetuneRates)
 {
     const uint32_t rates[16] = {8287, 8345, 8404, 8465, 8526, 8588, 8650, 8714,
                                 7829, 7881, 7934, 7988, 8042, 8116, 8172, 8229};
-    ModSpec spec;
+    ModSpec desc;
     for (int i = 0; i < 16; i++)
-        spec.samples.push_back(mod_sample("", ramp8(8), 0, 1, (uint8_t)i));
-    spec.samples.push_back(mod_sample("", ramp8(8), 0, 1, 0xF9)); // junk high nibble
-    Loaded m(write_mod(spec));
+        desc.samples.push_back(mod_sample("", ramp8(8), 0, 1, (uint8_t)i));
+    desc.samples.push_back(mod_sample("", ramp8(8), 0, 1, 0xF9)); // junk high nibble
+    Loaded m(write_mod(desc));
     for (int i = 0; i < 16; i++)
         EXPECT_EQ(m.entry(i).rate, rates[i]) << i;
     EXPECT_EQ(m.entry(16).rate, rates[9]);
@@ -130,12 +130,12 @@ TEST(ModLoader, FinetuneRates)
 
 TEST(ModLoader, CountsNamesAndTitle)
 {
-    ModSpec spec;
-    spec.title = "abcdefghijklmnopqrstuvwxyz"; // 20 are written
-    spec.samples = {mod_sample("kick", ramp8(100)), mod_sample("empty", Bytes()),
+    ModSpec desc;
+    desc.title = "abcdefghijklmnopqrstuvwxyz"; // 20 are written
+    desc.samples = {mod_sample("kick", ramp8(100)), mod_sample("empty", Bytes()),
                     mod_sample("a name of 22 chars....", ramp8(50)),
                     mod_sample("two bytes", Bytes{1, 2})};
-    Loaded m(write_mod(spec));
+    Loaded m(write_mod(desc));
     ASSERT_TRUE(m.h);
     EXPECT_STREQ(VIRN_GetSongName(m.h), "abcdefghijklmnopqrst");
     EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 0), 31);
@@ -161,10 +161,10 @@ TEST(ModLoader, SamplesAfterOddSlotsAreFound)
         {"two stored bytes of an empty slot", mod_sample("two", Bytes{7, 7})},
     };
     for (auto &c : cases) {
-        ModSpec spec;
+        ModSpec desc;
         Bytes next = noise(300, 77);
-        spec.samples = {c.first, mod_sample("next", next)};
-        Loaded m(write_mod(spec));
+        desc.samples = {c.first, mod_sample("next", next)};
+        Loaded m(write_mod(desc));
         ASSERT_TRUE(m.h) << c.what;
         EXPECT_EQ(m.stored(1), next) << c.what;
     }
@@ -175,14 +175,14 @@ TEST(ModLoader, SamplesAfterOddSlotsAreFound)
 
 TEST(ModLoader, AdpcmSamplesAreMarkedAndSkippedByTheirPackedSize)
 {
-    ModSpec spec;
+    ModSpec desc;
     ModSampleSpec packed;
     packed.name = "ADPCM drums";
     packed.data = noise(16 + 500, 4);
     packed.lengthWords = 500; // 1000 decoded bytes
     Bytes next = ramp8(64, 5);
-    spec.samples = {packed, mod_sample("next", next)};
-    Loaded m(write_mod(spec));
+    desc.samples = {packed, mod_sample("next", next)};
+    Loaded m(write_mod(desc));
     ASSERT_TRUE(m.h);
     EXPECT_EQ(m.entry(0).encoding, 3);
     EXPECT_EQ(m.entry(0).length, 1000u);
@@ -193,9 +193,9 @@ TEST(ModLoader, AdpcmSamplesAreMarkedAndSkippedByTheirPackedSize)
 
 TEST(ModLoader, RefusesWhatIsNotAMod)
 {
-    ModSpec spec;
-    spec.samples = {mod_sample("a", ramp8(10))};
-    Bytes file = write_mod(spec);
+    ModSpec desc;
+    desc.samples = {mod_sample("a", ramp8(10))};
+    Bytes file = write_mod(desc);
     Bytes shortFile(file.begin(), file.begin() + 1083);
     EXPECT_EQ(VIRN_LoadModule(shortFile.data(), (uint32_t)shortFile.size()), 0u);
     EXPECT_EQ(VIRN_LoadModule(file.data(), 0), 0u);
