@@ -5,15 +5,6 @@
 #include <stdio.h>
 #include <string>
 
-static bool write_file(const std::string &path, const Bytes &bytes)
-{
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
-}
-
 int main(int argc, char **argv)
 {
     std::string folder = argc > 1 ? argv[1] : ".";

@@ -19,23 +19,6 @@
 namespace
 {
 
-Bytes text_data(size_t n)
-{
-    const char *words[] = {"pattern ", "sample ",   "order ", "instrument ",
-                           "tempo ",   "channel\n", "loop ",  "the "};
-    Bytes b;
-    uint32_t x = 1;
-    while (b.size() < n) {
-        x = x * 1664525u + 1013904223u;
-        const char *w = words[x >> 29];
-        b.insert(b.end(), w, w + strlen(w));
-        if ((x & 0xF00) == 0)
-            b.push_back((uint8_t)('0' + (x >> 20) % 10));
-    }
-    b.resize(n);
-    return b;
-}
-
 Bytes binary_data(size_t n)
 {
     // Module-like: 16-bit samples of a few instruments, a little noise, pattern-like rows.
@@ -55,7 +38,7 @@ Bytes binary_data(size_t n)
 Bytes data_for(int shape)
 {
     const size_t n = 4 << 20;
-    return shape == 0 ? text_data(n) : shape == 1 ? binary_data(n) : noise(n, 17);
+    return shape == 0 ? word_text(n, 1) : shape == 1 ? binary_data(n) : noise(n, 17);
 }
 
 Bytes zlib_pack(const Bytes &data)
@@ -159,19 +142,6 @@ struct OldMember {
     uint32_t offset; // of the local header
 };
 
-Bytes read_all(const std::string &path)
-{
-    Bytes b;
-    if (FILE *f = fopen(path.c_str(), "rb")) {
-        uint8_t buf[65536];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-            b.insert(b.end(), buf, buf + n);
-        fclose(f);
-    }
-    return b;
-}
-
 const char *const OLD_ARCHIVES[] = {"m1_shrink_text", "m1_shrink_binary",  "m2_reduce1",
                                     "m5_reduce4",     "m6_implode_8k_lit", "m6_implode_4k_nolit"};
 
@@ -179,7 +149,7 @@ void BM_OldMethod(benchmark::State &state)
 {
     // The first member of each archive, straight through extract_member.
     Bytes zip =
-        read_all(std::string(PEXLIN_TESTDATA) + "/" + OLD_ARCHIVES[state.range(0)] + ".zip");
+        read_file(std::string(PEXLIN_TESTDATA) + "/" + OLD_ARCHIVES[state.range(0)] + ".zip");
     if (zip.size() < 30) {
         state.SkipWithError("test archive missing");
         return;

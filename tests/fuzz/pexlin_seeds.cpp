@@ -7,15 +7,6 @@
 
 #include "zip_writer.h"
 
-static bool write_file(const std::string &path, const Bytes &bytes)
-{
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
-}
-
 int main(int argc, char **argv)
 {
     if (argc < 2) {
@@ -33,16 +24,7 @@ int main(int argc, char **argv)
             std::string name = e->d_name;
             if (name.size() < 4 || name.compare(name.size() - 4, 4, ".zip") != 0)
                 continue;
-            Bytes bytes;
-            FILE *f = fopen((shared + "/" + name).c_str(), "rb");
-            if (!f)
-                continue;
-            uint8_t buf[65536];
-            size_t n;
-            while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-                bytes.insert(bytes.end(), buf, buf + n);
-            fclose(f);
-            write_file(dir + "/shared_" + name, bytes);
+            write_file(dir + "/shared_" + name, read_file(shared + "/" + name));
         }
         closedir(d);
     }

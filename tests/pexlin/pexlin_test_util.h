@@ -47,20 +47,6 @@ inline Bytes record_bytes(const ExtractedMember *r)
     return r->data ? Bytes(r->data, r->data + r->size) : Bytes();
 }
 
-inline Bytes read_file(const std::string &path)
-{
-    Bytes b;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return b;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-        b.insert(b.end(), buf, buf + n);
-    fclose(f);
-    return b;
-}
-
 inline Bytes text_of(const char *s)
 {
     return Bytes(s, s + strlen(s));

@@ -25,21 +25,6 @@ Bytes zlib_deflate(const Bytes &data, int level, int strategy = Z_DEFAULT_STRATE
     return out;
 }
 
-Bytes text_sample(size_t n)
-{
-    const char *words[] = {"the ", "pattern ", "loops ", "back ",
-                           "to ",  "order ",   "zero\n", "and "};
-    Bytes b;
-    uint32_t x = 7;
-    while (b.size() < n) {
-        x = x * 1664525u + 1013904223u;
-        const char *w = words[x >> 29];
-        b.insert(b.end(), w, w + strlen(w));
-    }
-    b.resize(n);
-    return b;
-}
-
 // Data shapes for the round trips.
 struct Shape {
     const char *name;
@@ -52,16 +37,16 @@ std::vector<Shape> shapes()
     Bytes block = repeated;
     repeated.insert(repeated.end(), block.begin(), block.end());
     repeated.insert(repeated.end(), block.begin(), block.begin() + 20000);
-    Bytes mixed = text_sample(50000);
+    Bytes mixed = word_text(50000, 7);
     Bytes n2 = noise(30000, 9);
     mixed.insert(mixed.end(), n2.begin(), n2.end());
-    Bytes t2 = text_sample(70000);
+    Bytes t2 = word_text(70000, 7);
     mixed.insert(mixed.end(), t2.begin(), t2.end());
     return {{"empty", Bytes()},
             {"one_byte", Bytes(1, 0x61)},
             {"run_longer_than_window", Bytes(100000, 'x')},
             {"random", noise(200000, 1)},
-            {"text", text_sample(300000)},
+            {"text", word_text(300000, 7)},
             {"far_repeats", repeated},
             {"mixed", mixed},
             {"ramp", ramp8(70000, 0, 3)}};
@@ -249,7 +234,7 @@ TEST(Inflate, OurFixedAndStoredEncodersRoundTrip)
 
 TEST(Inflate, TruncationAtEveryLengthEndsCleanly)
 {
-    Bytes data = text_sample(6000);
+    Bytes data = word_text(6000, 7);
     Bytes packed = zlib_deflate(data, 9);
     for (size_t len = 0; len < packed.size(); len++) {
         Bytes cut(packed.begin(), packed.begin() + len);
@@ -265,7 +250,7 @@ TEST(Inflate, TruncationAtEveryLengthEndsCleanly)
 
 TEST(Inflate, RandomCorruptionEndsCleanly)
 {
-    Bytes data = text_sample(20000);
+    Bytes data = word_text(20000, 7);
     Bytes packed = zlib_deflate(data, 6);
     Bytes junk = noise(4000, 77);
     uint32_t x = 99;

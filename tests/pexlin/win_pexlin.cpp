@@ -43,20 +43,6 @@ void release(ExtractedMember *r)
     }
 }
 
-Bytes read_file(const std::string &path)
-{
-    Bytes b;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f)
-        return b;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-        b.insert(b.end(), buf, buf + n);
-    fclose(f);
-    return b;
-}
-
 ZipEntry member(const std::string &name, const Bytes &data, uint16_t method)
 {
     ZipEntry e;

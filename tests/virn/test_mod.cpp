@@ -1,32 +1,10 @@
 // The MOD loader, through the library's exported interface.
+#include "loaded_module.h"
 #include "mod_writer.h"
 #include "virn.h"
 
 #include <gtest/gtest.h>
 #include <string.h>
-
-// A loaded module that frees itself at the end of a test.
-struct Loaded {
-    ModuleHandle h;
-    explicit Loaded(const Bytes &b) : h(VIRN_LoadModule(b.data(), (uint32_t)b.size()))
-    {
-    }
-    ~Loaded()
-    {
-        if (h)
-            VIRN_FreeModule(h);
-    }
-    const CatalogEntry &entry(unsigned i) const
-    {
-        return ScGetCatalog(h)[i];
-    }
-    Bytes stored(unsigned i) const
-    {
-        Bytes out(entry(i).length);
-        VIRN_GetSampleAsIs(h, i, out.data());
-        return out;
-    }
-};
 
 TEST(ModLoader, TagsGiveChannelCountsThatPlaceTheSampleData)
 {
@@ -48,7 +26,7 @@ TEST(ModLoader, TagsGiveChannelCountsThatPlaceTheSampleData)
         desc.orders = {0, 2, 1};
         Bytes data = noise(200, 3);
         desc.samples = {mod_sample("s", data)};
-        Loaded m(write_mod(desc));
+        LoadedFile m(write_mod(desc));
         ASSERT_EQ(m.h != 0, c.loads) << c.tag;
         if (!m.h)
             continue;
@@ -66,13 +44,13 @@ TEST(ModLoader, PatternCountFromTheLargestOrderEntry)
     desc.samples = {mod_sample("a", ramp8(100))};
     Bytes file = write_mod(desc);
     ASSERT_EQ(file.size(), 7228u + 100);
-    Loaded m(file);
+    LoadedFile m(file);
     EXPECT_EQ(m.stored(0), ramp8(100));
 
     // 255 wraps the 8-bit count to 0: the data begins right after the tag.
     desc.orders = {255};
     desc.patternBytesOverride = 0;
-    Loaded wrapped(write_mod(desc));
+    LoadedFile wrapped(write_mod(desc));
     EXPECT_EQ(wrapped.stored(0), ramp8(100));
 }
 
@@ -98,9 +76,9 @@ TEST(ModLoader, LoopRepair)
     for (auto &c : cases) {
         ModSpec desc;
         desc.samples = {mod_sample("loop", ramp8(c.bytes), c.startWords, c.lengthWords)};
-        Loaded m(write_mod(desc));
+        LoadedFile m(write_mod(desc));
         ASSERT_TRUE(m.h);
-        const CatalogEntry &e = m.entry(0);
+        EntryView e = m.entry(0);
         SCOPED_TRACE(testing::Message() << c.bytes << " " << c.startWords << "+" << c.lengthWords);
         EXPECT_EQ(e.loopType, c.loopType);
         if (c.loopType) {
@@ -122,7 +100,7 @@ TEST(ModLoader, FinetuneRates)
     for (int i = 0; i < 16; i++)
         desc.samples.push_back(mod_sample("", ramp8(8), 0, 1, (uint8_t)i));
     desc.samples.push_back(mod_sample("", ramp8(8), 0, 1, 0xF9)); // junk high nibble
-    Loaded m(write_mod(desc));
+    LoadedFile m(write_mod(desc));
     for (int i = 0; i < 16; i++)
         EXPECT_EQ(m.entry(i).rate, rates[i]) << i;
     EXPECT_EQ(m.entry(16).rate, rates[9]);
@@ -135,7 +113,7 @@ TEST(ModLoader, CountsNamesAndTitle)
     desc.samples = {mod_sample("kick", ramp8(100)), mod_sample("empty", Bytes()),
                     mod_sample("a name of 22 chars....", ramp8(50)),
                     mod_sample("two bytes", Bytes{1, 2})};
-    Loaded m(write_mod(desc));
+    LoadedFile m(write_mod(desc));
     ASSERT_TRUE(m.h);
     EXPECT_STREQ(VIRN_GetSongName(m.h), "abcdefghijklmnopqrst");
     EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 0), 31);
@@ -164,11 +142,11 @@ TEST(ModLoader, SamplesAfterOddSlotsAreFound)
         ModSpec desc;
         Bytes next = noise(300, 77);
         desc.samples = {c.first, mod_sample("next", next)};
-        Loaded m(write_mod(desc));
+        LoadedFile m(write_mod(desc));
         ASSERT_TRUE(m.h) << c.what;
         EXPECT_EQ(m.stored(1), next) << c.what;
     }
-    Loaded longOne(
+    LoadedFile longOne(
         write_mod(ModSpec{"", "M.K.", 4, 1, {0}, {mod_sample("l", noise(70000, 9))}, -1}));
     EXPECT_EQ(longOne.entry(0).length, 70000u);
 }
@@ -182,7 +160,7 @@ TEST(ModLoader, AdpcmSamplesAreMarkedAndSkippedByTheirPackedSize)
     packed.lengthWords = 500; // 1000 decoded bytes
     Bytes next = ramp8(64, 5);
     desc.samples = {packed, mod_sample("next", next)};
-    Loaded m(write_mod(desc));
+    LoadedFile m(write_mod(desc));
     ASSERT_TRUE(m.h);
     EXPECT_EQ(m.entry(0).encoding, 3);
     EXPECT_EQ(m.entry(0).length, 1000u);
