@@ -1,5 +1,6 @@
 // The unzip engine: CRC-32, byte and bit readers, the output window, names.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "pexlin_test_util.h"
 #include "zip_writer.h"
@@ -11,6 +12,26 @@ TEST(Engine, Crc32OfKnownTexts)
     EXPECT_EQ(0xCBF43926u, crc32_bytes(0xFFFFFFFFu, check.data(), 9) ^ 0xFFFFFFFFu);
     Bytes n = noise(5000, 4);
     EXPECT_EQ(zip_crc32(n), crc32_bytes(0xFFFFFFFFu, n.data(), 5000) ^ 0xFFFFFFFFu);
+}
+
+TEST(Engine, Crc32AtEveryAlignmentAndLengthAndInPieces)
+{
+    // The 16-byte steps must agree with zlib's CRC whatever the start address, the length
+    // (steps plus a byte-wise tail) and the way a run is cut into successive calls.
+    Bytes n = noise(700, 12);
+    for (uint32_t start = 0; start < 20; start++) {
+        for (uint32_t len = 0; start + len <= 300; len++) {
+            uint32_t want = (uint32_t)crc32(0, n.data() + start, len);
+            ASSERT_EQ(want, crc32_bytes(0xFFFFFFFFu, n.data() + start, len) ^ 0xFFFFFFFFu)
+                << "start " << start << " length " << len;
+        }
+    }
+    uint32_t whole = (uint32_t)crc32(0, n.data(), (uInt)n.size());
+    for (uint32_t cut = 0; cut <= n.size(); cut += 7) {
+        uint32_t c = crc32_bytes(0xFFFFFFFFu, n.data(), cut);
+        c = crc32_bytes(c, n.data() + cut, (uint32_t)n.size() - cut);
+        ASSERT_EQ(whole, c ^ 0xFFFFFFFFu) << "cut at " << cut;
+    }
 }
 
 TEST(Engine, ReadByteStopsAtTheCompressedSizeAndTheImageEnd)
