@@ -5,6 +5,18 @@
 // fills, and once at the end. Invariant: the last 32768 bytes of output (or all of it, when
 // less) are always in the window.
 //
+// Two paths decode the same codes. The careful one (decode, take, copy_match) pulls input
+// with read_byte, pads with zero bytes past the member's end and hands the window over the
+// moment it fills. The fast one (decode_fast) runs while its conditions make all of that
+// impossible: at least 8 member bytes are left in the current 512-byte input block, so it
+// takes whole bytes straight from the block (the same bytes, in the same order, that
+// read_byte would deliver, and never one beyond the member's compressed size); and the
+// longest match (258 bytes) still fits before the window's end and the declared size, so
+// nothing is handed over inside it. Whenever a condition fails it gives the state back to
+// the careful path, which takes a symbol or two until the next block is in or the window
+// has been handed over. Stored blocks copy their bytes from the input block to the window
+// in runs.
+//
 // A stream need not end properly. Once the member's input is used up the decoder reads
 // zero bytes, and in some codes zero bits decode to an endless run of output; so the decode
 // ends when a symbol would take bits that the input never had, or when the output reaches
@@ -46,7 +58,7 @@ struct Inflate {
     uint64_t handed;  // bytes handed to the output before the window's current content
     uint64_t limit;   // the member's declared size
     bool wrapped;     // the window has been handed over at least once
-    uint32_t bitbuf;  // pending input bits, first bit lowest
+    uint64_t bitbuf;  // pending input bits, first bit lowest; the bits above bitcnt are 0
     uint32_t bitcnt;  // valid bits in bitbuf, zero padding included
     uint32_t padbits; // how many of the top valid bits are padding past the input's end
 };
@@ -60,7 +72,7 @@ inline void need(Inflate *z, uint32_t n)
             b = 0;
             z->padbits += 8;
         }
-        z->bitbuf |= (uint32_t)b << z->bitcnt;
+        z->bitbuf |= (uint64_t)b << z->bitcnt;
         z->bitcnt += 8;
     }
 }
@@ -74,7 +86,7 @@ inline void drop(Inflate *z, uint32_t n)
 inline uint32_t take(Inflate *z, uint32_t n)
 {
     need(z, n);
-    uint32_t v = z->bitbuf & ((1u << n) - 1);
+    uint32_t v = (uint32_t)z->bitbuf & ((1u << n) - 1);
     drop(z, n);
     return v;
 }
@@ -89,13 +101,13 @@ inline bool overrun(const Inflate *z)
 inline HuffCode decode(Inflate *z, const HuffCode *table, uint32_t width)
 {
     need(z, width);
-    HuffCode e = table[z->bitbuf & ((1u << width) - 1)];
+    HuffCode e = table[(uint32_t)z->bitbuf & ((1u << width) - 1)];
     if (e.op > OP_LITERAL && e.op != OP_INVALID) {
         // A link: the primary bits are resolved, the sub-table takes the next ones.
         drop(z, e.bits);
         uint32_t sub = e.op - OP_LITERAL;
         need(z, sub);
-        e = table[e.val + (z->bitbuf & ((1u << sub) - 1))];
+        e = table[e.val + ((uint32_t)z->bitbuf & ((1u << sub) - 1))];
     }
     if (e.op != OP_INVALID)
         drop(z, e.bits);
@@ -146,10 +158,168 @@ int copy_match(Inflate *z, uint32_t length, uint32_t distance)
     return INFLATE_MORE;
 }
 
+// Eight input bytes, the first lowest: the order in which deflate takes their bits. Shifts,
+// not a cast, so that it does not depend on the host; compilers make it one load.
+inline uint64_t le64(const uint8_t *p)
+{
+    uint64_t v = 0;
+    for (int i = 7; i >= 0; i--)
+        v = v << 8 | p[i];
+    return v;
+}
+
+// Copies a match whose source lies `distance` bytes behind its destination (both inside the
+// window). Eight bytes at a time when the distance allows: every piece then reads only bytes
+// written before it. Closer sources repeat their own output, so those go byte by byte.
+inline void copy_behind(uint8_t *to, uint32_t length, uint32_t distance)
+{
+    const uint8_t *from = to - distance;
+    if (distance >= 8) {
+        while (length >= 8) {
+            memcpy(to, from, 8);
+            to += 8;
+            from += 8;
+            length -= 8;
+        }
+    } else if (distance == 1) {
+        memset(to, *from, length);
+        return;
+    }
+    while (length-- > 0)
+        *to++ = *from++;
+}
+
+enum { MAX_MATCH = 258, FAST_INPUT = 8, FAST_LEAVE = -4 };
+
+// The fast path of decode_codes (see the top of this file). Returns FAST_LEAVE when its
+// conditions no longer hold, INFLATE_MORE at the end of the block, INFLATE_INVALID for an
+// invalid code or distance. The state is consistent for the careful path whatever it returns.
+//
+// Bits: each symbol starts with at least 56 bits in the buffer, and a length/distance pair
+// takes at most 15 + 5 + 15 + 13 = 48, so no symbol needs a second refill. A refill ORs in
+// eight bytes but counts only the whole bytes that fit; the bits above the count belong to
+// the next byte still in the block, and the next refill ORs the very same bits there again.
+// They are cleared on the way out, where the careful path expects zeros.
+int decode_fast(Inflate *z, const HuffCode *lit, uint32_t lit_width, const HuffCode *dist,
+                uint32_t dist_width)
+{
+    UnzipState *s = z->s;
+    if (z->padbits != 0 || s->compressed_left < FAST_INPUT || s->input_count < FAST_INPUT)
+        return FAST_LEAVE;
+    // Output: stop where a longest match could reach the window's end, or where the declared
+    // size is reached (the careful path then ends the member as full, as after any symbol).
+    uint32_t out_stop = INFLATE_WINDOW - MAX_MATCH;
+    if (z->limit - z->handed < out_stop)
+        out_stop = (uint32_t)(z->limit - z->handed);
+    uint32_t wpos = z->wpos;
+    if (wpos >= out_stop)
+        return FAST_LEAVE;
+
+    const uint8_t *in = s->input_pointer;
+    uint32_t avail = (uint32_t)s->input_count;
+    if ((int64_t)avail > s->compressed_left)
+        avail = (uint32_t)s->compressed_left;
+    const uint8_t *const in_last = in + (avail - FAST_INPUT); // last place for an 8-byte read
+    const uint8_t *const in_start = in;
+    uint8_t *const window = z->window;
+    const uint32_t lit_mask = (1u << lit_width) - 1;
+    const uint32_t dist_mask = (1u << dist_width) - 1;
+    uint64_t bitbuf = z->bitbuf;
+    uint32_t bitcnt = z->bitcnt;
+    int result = FAST_LEAVE;
+
+    while (in <= in_last && wpos < out_stop) {
+        bitbuf |= le64(in) << bitcnt;
+        in += (63 - bitcnt) >> 3;
+        bitcnt |= 56;
+
+        HuffCode e = lit[bitbuf & lit_mask];
+        if (e.op > OP_LITERAL) {
+            if (e.op == OP_INVALID) {
+                result = INFLATE_INVALID;
+                break;
+            }
+            bitbuf >>= e.bits;
+            bitcnt -= e.bits;
+            e = lit[e.val + ((uint32_t)bitbuf & ((1u << (e.op - OP_LITERAL)) - 1))];
+            if (e.op == OP_INVALID) {
+                result = INFLATE_INVALID;
+                break;
+            }
+        }
+        bitbuf >>= e.bits;
+        bitcnt -= e.bits;
+        if (e.op == OP_LITERAL) {
+            window[wpos++] = (uint8_t)e.val;
+            continue;
+        }
+        if (e.op == OP_END) {
+            result = INFLATE_MORE;
+            break;
+        }
+        uint32_t length = e.val + ((uint32_t)bitbuf & ((1u << e.op) - 1));
+        bitbuf >>= e.op;
+        bitcnt -= e.op;
+
+        HuffCode d = dist[bitbuf & dist_mask];
+        if (d.op > OP_LITERAL) {
+            if (d.op == OP_INVALID) {
+                result = INFLATE_INVALID;
+                break;
+            }
+            bitbuf >>= d.bits;
+            bitcnt -= d.bits;
+            d = dist[d.val + ((uint32_t)bitbuf & ((1u << (d.op - OP_LITERAL)) - 1))];
+            if (d.op == OP_INVALID) {
+                result = INFLATE_INVALID;
+                break;
+            }
+        }
+        bitbuf >>= d.bits;
+        bitcnt -= d.bits;
+        uint32_t distance = d.val + ((uint32_t)bitbuf & ((1u << d.op) - 1));
+        bitbuf >>= d.op;
+        bitcnt -= d.op;
+
+        // wpos + length <= INFLATE_WINDOW here: the destination never wraps.
+        if (distance <= wpos) {
+            copy_behind(window + wpos, length, distance);
+        } else {
+            // The source starts in the window's tail, in the output of the previous round.
+            if (!z->wrapped) {
+                result = INFLATE_INVALID; // before the member's first byte
+                break;
+            }
+            uint32_t back = distance - wpos; // bytes of the source in the tail, from its end
+            uint32_t n = length < back ? length : back;
+            // The tail lies at or after the destination; memmove copes with a distance of
+            // nearly the window's size, where the two meet.
+            memmove(window + wpos, window + INFLATE_WINDOW - back, n);
+            if (length > n)
+                copy_behind(window + wpos + n, length - n, distance);
+        }
+        wpos += length;
+    }
+
+    size_t used = (size_t)(in - in_start);
+    s->input_pointer = in;
+    s->input_count -= (int32_t)used;
+    s->compressed_left -= (int64_t)used;
+    z->bitbuf = bitbuf & ((1ull << bitcnt) - 1); // bitcnt < 64 after any refill
+    z->bitcnt = bitcnt;
+    z->wpos = wpos;
+    return result;
+}
+
 int decode_codes(Inflate *z, const HuffCode *lit, uint32_t lit_width, const HuffCode *dist,
                  uint32_t dist_width)
 {
     for (;;) {
+        int fast = decode_fast(z, lit, lit_width, dist, dist_width);
+        if (fast != FAST_LEAVE)
+            return fast;
+        if (full(z))
+            return INFLATE_FULL;
         HuffCode e = decode(z, lit, lit_width);
         if (e.op == OP_INVALID)
             return INFLATE_INVALID;
@@ -190,11 +360,41 @@ int stored_block(Inflate *z)
         return INFLATE_INPUT_END;
     if ((length ^ 0xFFFF) != check)
         return INFLATE_INVALID;
-    while (length-- > 0) {
+    // Whole bytes the bit buffer already holds come first (the fast path reads ahead).
+    while (length > 0 && z->bitcnt > 0) {
         uint8_t b = (uint8_t)take(z, 8);
         if (overrun(z))
             return INFLATE_INPUT_END;
+        length--;
         z->window[z->wpos++] = b;
+        if (z->wpos == INFLATE_WINDOW && hand_over(z) != INFLATE_MORE)
+            return INFLATE_NO_MEMORY;
+        if (full(z))
+            return INFLATE_FULL;
+    }
+    // The rest straight from the input block, in runs that end at the block's end, the
+    // member's compressed size, the window's end or the declared size, whichever is first.
+    // The runs take exactly the bytes read_byte would deliver, in the same order.
+    UnzipState *s = z->s;
+    while (length > 0) {
+        if (s->compressed_left <= 0 || (s->input_count <= 0 && !next_input_block(s)))
+            return INFLATE_INPUT_END;
+        uint32_t n = length;
+        if (n > (uint32_t)s->input_count)
+            n = (uint32_t)s->input_count;
+        if ((int64_t)n > s->compressed_left)
+            n = (uint32_t)s->compressed_left;
+        if (n > INFLATE_WINDOW - z->wpos)
+            n = INFLATE_WINDOW - z->wpos;
+        uint64_t room = z->limit - (z->handed + z->wpos); // not full: at least 1
+        if (n > room)
+            n = (uint32_t)room;
+        memcpy(z->window + z->wpos, s->input_pointer, n);
+        s->input_pointer += n;
+        s->input_count -= (int32_t)n;
+        s->compressed_left -= n;
+        z->wpos += n;
+        length -= n;
         if (z->wpos == INFLATE_WINDOW && hand_over(z) != INFLATE_MORE)
             return INFLATE_NO_MEMORY;
         if (full(z))
