@@ -1,7 +1,76 @@
-// STM modules: not read yet; the loader leaves every file to the loaders after it.
+// STM modules (Scream Tracker 2): a fixed 1168-byte header with 31 instrument headers
+// (only the first 30 are slots), the patterns of 1024 bytes each, then the sample data
+// in instrument order, every sample starting on a 16-byte boundary. The header's own
+// data pointers are not trusted: positions follow from the lengths alone.
 #include "module.h"
+#include "sample_bounds.h"
+
+enum {
+    STM_TRACKER = 20,
+    STM_EOF_MARK = 28,
+    STM_FILE_TYPE = 29,
+    STM_PATTERN_COUNT = 33,
+    STM_INSTRUMENTS = 48,
+    STM_INSTRUMENT_SIZE = 32,
+    STM_SLOTS = 30,
+    STM_PATTERNS = 1168, // after the instrument headers and the 128-byte order list
+    STM_PATTERN_SIZE = 1024,
+    STM_ALIGN = 16,
+
+    // Instrument header, relative to its start.
+    STM_INS_LENGTH = 16,
+    STM_INS_LOOP_START = 18,
+    STM_INS_LOOP_END = 20,
+    STM_INS_VOLUME = 22,
+    STM_INS_RATE = 24,
+
+    STM_NO_LOOP = 0xFFFF,
+};
 
 void load_stm(LoadedModule *m)
 {
-    (void)m;
+    if (m->recognised)
+        return;
+    ByteView v = module_view(m);
+    if (rd8(v, STM_FILE_TYPE) != 2 || rd8(v, STM_EOF_MARK) != 0x1A ||
+        !(has_tag(v, STM_TRACKER, "!SCREAM!") || has_tag(v, STM_TRACKER, "BMOD2STM")))
+        return;
+
+    copy_song_name(m, 0, 20);
+    uint64_t cursor = STM_PATTERNS + (uint64_t)STM_PATTERN_SIZE * rd8(v, STM_PATTERN_COUNT);
+
+    for (uint32_t i = 0; i < STM_SLOTS; i++) {
+        uint32_t h = STM_INSTRUMENTS + STM_INSTRUMENT_SIZE * i;
+        CatalogEntry e = {};
+        e.rate = rd16le(v, h + STM_INS_RATE);
+        e.encoding = 0;
+        // Instruments too short to play, or silenced by volume 0, are empty slots;
+        // the cursor does not step over whatever bytes they may have.
+        uint32_t declared = rd16le(v, h + STM_INS_LENGTH);
+        if (declared < 4 || rd8(v, h + STM_INS_VOLUME) == 0)
+            declared = 0;
+        // Every sample starts on a 16-byte boundary, even an empty one's position.
+        cursor = (cursor + STM_ALIGN - 1) & ~(uint64_t)(STM_ALIGN - 1);
+        set_entry_data(m, &e, cursor);
+        e.length = clip_pcm_frames(declared, view_bytes_from(m, cursor), 1, 1);
+
+        // Loop points are kept as stored; 0xFFFF as the end means "no loop".
+        uint32_t ls = rd16le(v, h + STM_INS_LOOP_START);
+        uint32_t le = rd16le(v, h + STM_INS_LOOP_END);
+        e.info.loopStart = ls;
+        e.info.loopEnd = le;
+        e.loopType = (le > ls && le != STM_NO_LOOP) ? VIRN_LOOP_FORWARD : VIRN_LOOP_NONE;
+        e.sustainType = VIRN_LOOP_NOT_IN_FORMAT;
+        // The 12-character file name is followed by a zero and a disk byte.
+        copy_name(e.name, v, h, 14);
+
+        m->entryCount++;
+        if (e.length)
+            m->sampleCount++;
+        m->moduleType = VIRN_TYPE_STM;
+        finish_entry(&e, 1);
+        store_entry(m, &e, i);
+        cursor += declared;
+    }
+    m->recognised = 1;
 }

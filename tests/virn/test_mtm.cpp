@@ -1,0 +1,155 @@
+// The MTM loader, through the library's exported interface.
+#include "loaded_module.h"
+#include "mtm_writer.h"
+
+#include <gtest/gtest.h>
+
+static MtmSample sample(const std::string &name, Bytes data, uint8_t attributes = 0,
+                        uint32_t loopStart = 0, uint32_t loopEnd = 0)
+{
+    MtmSample s;
+    s.name = name;
+    s.data = std::move(data);
+    s.attributes = attributes;
+    s.loopStart = loopStart;
+    s.loopEnd = loopEnd;
+    return s;
+}
+
+TEST(MtmLoader, DataFollowsTracksPatternsAndComment)
+{
+    // Every area before the data has its own count; each one is varied alone.
+    struct {
+        uint16_t tracks;
+        uint8_t lastPattern;
+        size_t comment;
+    } cases[] = {{10, 3, 0}, {0, 0, 0}, {1, 0, 37}, {2, 7, 5}};
+    for (auto &c : cases) {
+        MtmSong song;
+        song.name = "areas";
+        song.tracks = c.tracks;
+        song.lastPattern = c.lastPattern;
+        song.comment = std::string(c.comment, 'c');
+        Bytes a = noise(300, 1), b = noise(200, 2);
+        song.samples = {sample("a", a), sample("b", b)};
+        Bytes file = write_mtm(song);
+        size_t at = 66 + 74 + 128 + 192u * c.tracks + 64u * (c.lastPattern + 1u) + c.comment;
+        ASSERT_EQ(Bytes(file.begin() + (long)at, file.begin() + (long)at + 300), a);
+        LoadedFile m(file);
+        ASSERT_TRUE(m.h);
+        SCOPED_TRACE(testing::Message() << c.tracks << " tracks, last pattern "
+                                        << (int)c.lastPattern << ", comment " << c.comment);
+        EXPECT_EQ(m.stored(0), a);
+        EXPECT_EQ(m.stored(1), b);
+    }
+}
+
+TEST(MtmLoader, EightAndSixteenBitSamples)
+{
+    // Unsigned data; 16-bit samples count frames, their loops are bytes brought to
+    // frames, and an odd byte count loses its last byte (the next sample is found
+    // one whole value after the sample's last one).
+    MtmSong song;
+    song.name = "Name longer than twenty";
+    Bytes biased16 = sine16(1500, 75);
+    for (size_t i = 1; i < biased16.size(); i += 2)
+        biased16[i] ^= 0x80;
+    MtmSample wide = sample("16-bit", biased16, 1, 200, 2800);
+    wide.length = 3001;
+    Bytes narrow = ramp8(2000, 128, 1);
+    Bytes after = noise(100, 9);
+    song.samples = {sample("8-bit", narrow, 0, 100, 1900), wide, sample("after", after)};
+    // A 16-bit length of 3001 bytes is 1500 frames: the next sample's data begins 3000
+    // bytes later.
+    LoadedFile m(write_mtm(song));
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(GetModType(m.h), (uint32_t)VIRN_TYPE_MTM);
+    EXPECT_STREQ(VIRN_GetSongName(m.h), "Name longer than twe");
+    ASSERT_EQ(m.count(), 3u);
+
+    EntryView e = m.entry(0);
+    EXPECT_EQ(e.length, 2000u);
+    EXPECT_EQ(e.encoding, 1);
+    EXPECT_EQ(e.info.loopStart, 100u);
+    EXPECT_EQ(e.info.loopEnd, 1900u);
+    EXPECT_EQ(e.loopType, 1);
+    EXPECT_EQ(e.rate, 8363u);
+    EXPECT_EQ(m.pcm(0), narrow); // unsigned: as WAV keeps it
+
+    e = m.entry(1);
+    EXPECT_EQ(e.length, 1500u);
+    EXPECT_EQ(e.encoding, 5);
+    EXPECT_EQ(e.bits, 16);
+    EXPECT_EQ(e.info.byteLength, 3000u);
+    EXPECT_EQ(e.info.loopStart, 200u);
+    EXPECT_EQ(e.info.loopEnd, 2800u);
+    EXPECT_EQ(m.pcm(1), sine16(1500, 75));
+    EXPECT_EQ(m.stored(2), after);
+}
+
+TEST(MtmLoader, LoopChecks)
+{
+    struct {
+        uint32_t bytes;
+        uint8_t attributes;
+        uint32_t ls, le;
+        uint32_t loopStart, loopEnd; // bytes, after finishing
+        uint8_t loopType;
+    } cases[] = {
+        {1000, 0, 0, 0, 0, 0, 0},     // loop end 0: no loop
+        {1000, 0, 100, 104, 0, 0, 0}, // shorter than 5 values: dropped
+        {1000, 0, 100, 105, 100, 105, 1},
+        {1000, 0, 100, 5000, 100, 1000, 1}, // cut to the sample
+        {1000, 0, 997, 5000, 0, 0, 0},      // cut, then too short
+        {1000, 1, 100, 108, 0, 0, 0},       // 16-bit: 4 frames are 8 bytes
+        {1000, 1, 100, 110, 100, 110, 1},
+        {1000, 1, 100, 4000, 100, 1000, 1},
+        {4, 0, 0, 4, 0, 0, 0}, // a sample of 4 bytes or less is empty, loop and all
+    };
+    for (auto &c : cases) {
+        MtmSong song;
+        song.samples = {sample("s", noise(c.bytes, 3), c.attributes, c.ls, c.le),
+                        sample("keeps the module", noise(64, 4))};
+        LoadedFile m(write_mtm(song));
+        ASSERT_TRUE(m.h);
+        SCOPED_TRACE(testing::Message() << c.bytes << " bytes, attributes " << (int)c.attributes
+                                        << ", loop " << c.ls << "-" << c.le);
+        const EntryView e = m.entry(0);
+        EXPECT_EQ(e.length, c.bytes > 4 ? c.bytes >> c.attributes : 0u);
+        EXPECT_EQ(e.info.loopStart, c.loopStart);
+        EXPECT_EQ(e.info.loopEnd, c.loopEnd);
+        EXPECT_EQ(e.loopType, c.loopType);
+    }
+}
+
+TEST(MtmLoader, EmptySamplesAndRefusals)
+{
+    MtmSong song;
+    song.samples = {sample("tiny", Bytes{1, 2, 3, 4}), sample("real", ramp8(50))};
+    LoadedFile m(write_mtm(song));
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(m.entry(0).length, 0u);
+    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 1u);
+    // The tiny sample's bytes are not stepped over: the next data starts right there.
+    Bytes expected = {1, 2, 3, 4};
+    Bytes ramp = ramp8(46);
+    expected.insert(expected.end(), ramp.begin(), ramp.end());
+    EXPECT_EQ(m.stored(1), expected);
+
+    MtmSong none;
+    Bytes file = write_mtm(none);
+    EXPECT_EQ(VIRN_LoadModule(file.data(), (uint32_t)file.size()), 0u);
+}
+
+TEST(MtmLoader, AbsurdCountsAreClippedToTheFile)
+{
+    MtmSong song;
+    song.samples = {sample("a", noise(500, 5))};
+    Bytes file = write_mtm(song);
+    poke_le16(file, 24, 0xFFFF); // tracks: the data would lie far past the end
+    LoadedFile m(file);
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(m.entry(0).length, 0u);
+    EXPECT_EQ(m.entry(0).info.byteLength, 0u);
+    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 0u);
+}

@@ -1,0 +1,118 @@
+// The PSM loader, through the library's exported interface.
+#include "loaded_module.h"
+#include "psm_writer.h"
+#include "xm_writer.h" // xm_deltas8: the same running byte sums
+
+#include <gtest/gtest.h>
+
+static PsmSample sample(const std::string &name, Bytes data, uint8_t flags = 0,
+                        uint32_t loopStart = 0, uint32_t loopEnd = 0)
+{
+    PsmSample s;
+    s.name = name;
+    s.data = std::move(data);
+    s.flags = flags;
+    s.loopStart = loopStart;
+    s.loopEnd = loopEnd;
+    return s;
+}
+
+TEST(PsmLoader, SampleChunksInFileOrderAmongOtherChunks)
+{
+    PsmSong song;
+    Bytes a = noise(500, 1), b = sine16(100, 20), c = ramp8(77, 200, 3);
+    PsmSample first = sample("first of the samples, 33 letters!", xm_deltas8(a));
+    first.rate = 22222;
+    song.samples = {first, sample("second", xm_deltas8(b)), sample("third", xm_deltas8(c))};
+    LoadedFile m(write_psm(song));
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(GetModType(m.h), (uint32_t)VIRN_TYPE_PSM);
+    EXPECT_STREQ(VIRN_GetSongName(m.h), ""); // the title chunk is not read
+    ASSERT_EQ(m.count(), 3u);
+    EXPECT_EQ(m.entry(0).encoding, 2);
+    EXPECT_EQ(m.entry(0).rate, 22222u); // read at an odd offset
+    EXPECT_STREQ(m.entry(0).name, "first of the samples, 33 letters!");
+    EXPECT_EQ(m.pcm(0), wav8(a));
+    EXPECT_EQ(m.pcm(1), wav8(b));
+    EXPECT_EQ(m.pcm(2), wav8(c));
+}
+
+TEST(PsmLoader, LoopStartIsOneLess)
+{
+    struct {
+        uint8_t flags;
+        uint32_t ls, le;
+        uint32_t loopStart;
+        uint8_t loopType;
+    } cases[] = {{0x80, 1, 500, 0, 1},
+                 {0x80, 0, 500, 0, 1},
+                 {0x80, 101, 400, 100, 1},
+                 {0x00, 101, 400, 100, 0},
+                 {0x7F, 10, 20, 9, 0}};
+    for (auto &c : cases) {
+        PsmSong song;
+        song.samples = {sample("s", noise(600, 2), c.flags, c.ls, c.le)};
+        LoadedFile m(write_psm(song));
+        ASSERT_TRUE(m.h);
+        const EntryView e = m.entry(0);
+        EXPECT_EQ(e.info.loopStart, c.loopStart) << c.ls;
+        EXPECT_EQ(e.info.loopEnd, c.le) << c.ls;
+        EXPECT_EQ(e.loopType, c.loopType) << (int)c.flags;
+    }
+}
+
+TEST(PsmLoader, ShortLengthsCountOnlyWithDataBehindThem)
+{
+    struct {
+        int64_t length;
+        size_t dataBytes;
+        uint32_t expected;
+    } cases[] = {
+        {2, 0, 0},   // a 96-byte chunk: no data, an empty slot
+        {3, 3, 0},   // 3 data bytes: still too short
+        {2, 10, 2},  // the chunk holds more: the short length stands
+        {0, 10, 0},  // a length of 0 stays 0 and is no sample
+        {50, 10, 10} // a length beyond the file is cut to it (the chunk is the last one)
+    };
+    for (auto &c : cases) {
+        PsmSong song;
+        song.otherChunks = false;
+        PsmSample s = sample("s", noise(c.dataBytes, 3));
+        s.length = c.length;
+        song.samples = {s};
+        LoadedFile m(write_psm(song));
+        ASSERT_TRUE(m.h) << c.length;
+        EXPECT_EQ(m.count(), 1u);
+        EXPECT_EQ(m.entry(0).length, c.expected) << c.length << " " << c.dataBytes;
+        EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), c.expected ? 1u : 0u);
+    }
+}
+
+TEST(PsmLoader, SignatureAndChunkWalk)
+{
+    PsmSong song;
+    song.samples = {sample("s", noise(100, 4))};
+    Bytes file = write_psm(song);
+    Bytes notFile = file;
+    notFile[8] = 'X';
+    EXPECT_EQ(VIRN_LoadModule(notFile.data(), (uint32_t)notFile.size()), 0u);
+
+    // A chunk of more than 4 GB in size (as a 64-bit sum) or exactly to the end stops
+    // the walk without reading past the copy; without a sample chunk nothing loads.
+    PsmSong none;
+    Bytes empty = write_psm(none);
+    EXPECT_EQ(VIRN_LoadModule(empty.data(), (uint32_t)empty.size()), 0u);
+    Bytes huge = file;
+    poke_le32(huge, 16, 0xFFFFFFFF); // the first chunk's size
+    EXPECT_EQ(VIRN_LoadModule(huge.data(), (uint32_t)huge.size()), 0u);
+
+    // Chunks smaller than a sample head are stepped over by their size.
+    Bytes small = file;
+    Bytes fake = {'D', 'S', 'M', 'P', 40, 0, 0, 0};
+    Bytes body = noise(40, 5);
+    small.insert(small.begin() + 12, body.begin(), body.end());
+    small.insert(small.begin() + 12, fake.begin(), fake.end());
+    LoadedFile m(small);
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(m.count(), 1u);
+}

@@ -1,0 +1,138 @@
+// The STM loader, through the library's exported interface.
+#include "loaded_module.h"
+#include "stm_writer.h"
+
+#include <gtest/gtest.h>
+
+static StmInstrument instrument(const std::string &name, Bytes data, uint16_t loopStart = 0,
+                                uint16_t loopEnd = 0xFFFF)
+{
+    StmInstrument ins;
+    ins.name = name;
+    ins.data = std::move(data);
+    ins.loopStart = loopStart;
+    ins.loopEnd = loopEnd;
+    return ins;
+}
+
+// Where the catalog says an entry's data starts, as an offset into the file.
+static uint32_t data_offset(const LoadedFile &m, unsigned i)
+{
+    return m.entry(i).data - m.entry(0).data;
+}
+
+TEST(StmLoader, SamplesStartOnSixteenByteBoundariesAfterThePatterns)
+{
+    // Two patterns: the first sample at 1168 + 2048 = 3216; an odd length moves the
+    // next one up to the following boundary (3216 + 1001 -> 4224).
+    StmSong song;
+    song.title = "A title longer than twenty";
+    song.patterns = 2;
+    Bytes first = noise(1001, 1), second = noise(500, 2), third = noise(16, 3);
+    song.instruments = {instrument("first", first), instrument("second", second),
+                        instrument("third", third)};
+    Bytes file = write_stm(song);
+    ASSERT_EQ(Bytes(file.begin() + 3216, file.begin() + 3216 + 1001), first);
+    LoadedFile m(file);
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(GetModType(m.h), (uint32_t)VIRN_TYPE_STM);
+    EXPECT_STREQ(VIRN_GetSongName(m.h), "A title longer than ");
+    EXPECT_EQ(m.count(), 30u);
+    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 3u);
+    EXPECT_EQ(m.stored(0), first);
+    EXPECT_EQ(m.stored(1), second);
+    EXPECT_EQ(m.stored(2), third);
+    EXPECT_EQ(data_offset(m, 1), 4224u - 3216u);
+    EXPECT_EQ(data_offset(m, 2), 4736u - 3216u); // 4224 + 500 = 4724, up to 4736
+    EXPECT_EQ(m.pcm(0), wav8(first));
+}
+
+TEST(StmLoader, SilencedAndShortInstrumentsTakeNoData)
+{
+    struct {
+        uint16_t length;
+        uint8_t volume;
+        bool sample;
+    } cases[] = {{3000, 0, false}, {3, 64, false}, {4, 64, true}, {3000, 1, true}};
+    for (auto &c : cases) {
+        StmSong song;
+        StmInstrument odd;
+        odd.name = "odd";
+        odd.length = c.length;
+        odd.volume = c.volume;
+        if (c.sample)
+            odd.data = noise(c.length, 4);
+        Bytes after = ramp8(200, 3);
+        song.instruments = {odd, instrument("after", after)};
+        LoadedFile m(write_stm(song));
+        ASSERT_TRUE(m.h);
+        SCOPED_TRACE(testing::Message() << "length " << c.length << " volume " << (int)c.volume);
+        EXPECT_EQ(m.entry(0).length, c.sample ? c.length : 0u);
+        EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), c.sample ? 2u : 1u);
+        EXPECT_EQ(m.stored(1), after);
+    }
+}
+
+TEST(StmLoader, LoopsRatesAndNames)
+{
+    struct {
+        uint16_t ls, le;
+        uint8_t loopType;
+    } cases[] = {{0, 0xFFFF, 0}, {100, 900, 1}, {900, 100, 0}, {0, 0, 0}, {10, 5000, 1}};
+    for (auto &c : cases) {
+        StmSong song;
+        StmInstrument ins = instrument("name14chars.x", noise(1000, 5), c.ls, c.le);
+        ins.c3speed = 22000;
+        song.instruments = {ins};
+        LoadedFile m(write_stm(song));
+        ASSERT_TRUE(m.h);
+        const EntryView e = m.entry(0);
+        // Loop values are stored as they are, even past the sample.
+        EXPECT_EQ(e.info.loopStart, c.ls);
+        EXPECT_EQ(e.info.loopEnd, c.le);
+        EXPECT_EQ(e.loopType, c.loopType);
+        EXPECT_EQ(e.sustainType, VIRN_LOOP_NOT_IN_FORMAT);
+        EXPECT_EQ(e.rate, 22000u);
+        EXPECT_EQ(e.encoding, 0);
+        EXPECT_STREQ(e.name, "name14chars.");
+    }
+}
+
+TEST(StmLoader, SignatureNeedsTrackerNameMarkAndFileType)
+{
+    StmSong good;
+    good.instruments = {instrument("x", ramp8(64))};
+    struct {
+        const char *tracker;
+        uint8_t fileType;
+        bool claimed;
+    } cases[] = {{"!SCREAM!", 2, true},
+                 {"BMOD2STM", 2, true},
+                 {"!SCREAM!", 1, false},
+                 {"!Scream!", 2, false},
+                 {"BMOD2ST_", 2, false}};
+    for (auto &c : cases) {
+        StmSong song = good;
+        song.tracker = c.tracker;
+        song.fileType = c.fileType;
+        LoadedFile m(write_stm(song));
+        EXPECT_EQ(m.h != 0, c.claimed) << c.tracker << " " << (int)c.fileType;
+    }
+    Bytes noMark = write_stm(good);
+    noMark[28] = 0x1B;
+    LoadedFile m(noMark);
+    EXPECT_FALSE(m.h);
+}
+
+TEST(StmLoader, TruncatedDataIsClippedAndMissingDataIsEmpty)
+{
+    StmSong song;
+    song.instruments = {instrument("a", noise(800, 6), 0, 800), instrument("b", noise(800, 7))};
+    Bytes file = write_stm(song);
+    file.resize(file.size() - 800 - 300); // b is gone, a keeps 500 bytes
+    LoadedFile m(file);
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(m.entry(0).length, 500u);
+    EXPECT_EQ(m.entry(1).length, 0u);
+    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 1u);
+}

@@ -1,0 +1,132 @@
+// The ULT loader, through the library's exported interface.
+#include "loaded_module.h"
+#include "ult_writer.h"
+
+#include <gtest/gtest.h>
+
+static UltSample sample(const std::string &name, Bytes data, uint8_t flags = 0,
+                        uint32_t loopStart = 0, uint32_t loopEnd = 0)
+{
+    UltSample s;
+    s.name = name;
+    s.data = std::move(data);
+    s.flags = flags;
+    s.loopStart = loopStart;
+    s.loopEnd = loopEnd;
+    return s;
+}
+
+TEST(UltLoader, PatternWalkFindsTheSampleDataForEveryVersionAndSize)
+{
+    // The pattern area's size depends on the channel and pattern counts, on the
+    // repeats inside it and, from version '3' on, on the pan table; the text lines and
+    // the header size of the version move it as a whole.
+    struct {
+        char version;
+        size_t lines;
+        uint8_t channels, patterns;
+    } cases[] = {{'1', 0, 1, 1},  {'2', 1, 4, 2}, {'3', 2, 8, 3},
+                 {'4', 0, 32, 1}, {'4', 3, 5, 7}, {'3', 0, 1, 1}};
+    for (auto &c : cases) {
+        UltSong song;
+        song.version = c.version;
+        song.title = "walk";
+        song.text.assign(c.lines, "a line");
+        song.channels = c.channels;
+        song.patterns = c.patterns;
+        Bytes a = noise(333, 1), b = noise(100, 2);
+        song.samples = {sample("a", a), sample("b", b)};
+        LoadedFile m(write_ult(song));
+        ASSERT_TRUE(m.h);
+        SCOPED_TRACE(testing::Message()
+                     << "version " << c.version << ", " << c.lines << " lines, " << (int)c.channels
+                     << " channels, " << (int)c.patterns << " patterns");
+        EXPECT_EQ(m.stored(0), a);
+        EXPECT_EQ(m.stored(1), b);
+    }
+}
+
+TEST(UltLoader, EachSampleHasItsOwnWidth)
+{
+    UltSong song;
+    song.title = "Widths of the ULT samples, too long";
+    Bytes first = noise(300, 3), wide = sine16(1000, 50), last = ramp8(120, 5);
+    UltSample w = sample("wide", wide, 4);
+    w.sizeStart = 100;
+    w.c2freq = 44100;
+    song.samples = {sample("first", first), w, sample("last", last)};
+    LoadedFile m(write_ult(song));
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(GetModType(m.h), (uint32_t)VIRN_TYPE_ULT);
+    EXPECT_STREQ(VIRN_GetSongName(m.h), "Widths of the ULT samples, too l");
+    ASSERT_EQ(m.count(), 3u);
+    const int encodings[] = {0, 4, 0};
+    const uint32_t lengths[] = {300, 1000, 120}, bytes[] = {300, 2000, 120};
+    for (unsigned i = 0; i < 3; i++) {
+        EXPECT_EQ(m.entry(i).encoding, encodings[i]) << i;
+        EXPECT_EQ(m.entry(i).length, lengths[i]) << i;
+        EXPECT_EQ(m.entry(i).info.byteLength, bytes[i]) << i;
+    }
+    EXPECT_EQ(m.entry(1).rate, 44100u);
+    EXPECT_EQ(m.pcm(0), wav8(first));
+    EXPECT_EQ(m.pcm(1), wide);
+    EXPECT_EQ(m.pcm(2), wav8(last));
+}
+
+TEST(UltLoader, LoopKindsAndUnits)
+{
+    struct {
+        uint8_t flags;
+        uint8_t loopType;
+        uint32_t scale;
+    } cases[] = {{0, 0, 1}, {8, 1, 1}, {16, 2, 1}, {8 | 16, 2, 1}, {4 | 8, 1, 2}, {4 | 16, 2, 2}};
+    for (auto &c : cases) {
+        UltSong song;
+        song.version = '2';
+        song.samples = {sample("s", noise(800, 6), c.flags, 100, 300)};
+        LoadedFile m(write_ult(song));
+        ASSERT_TRUE(m.h);
+        const EntryView e = m.entry(0);
+        EXPECT_EQ(e.loopType, c.loopType) << (int)c.flags;
+        EXPECT_EQ(e.info.loopStart, 100u * c.scale) << (int)c.flags;
+        EXPECT_EQ(e.info.loopEnd, 300u * c.scale) << (int)c.flags;
+        EXPECT_EQ(e.sustainType, VIRN_LOOP_NOT_IN_FORMAT);
+        EXPECT_EQ(e.rate, 8363u); // before version '4' every sample plays at 8363 Hz
+    }
+}
+
+TEST(UltLoader, CountsAboveAHundredAndTwentySevenAreUnsigned)
+{
+    UltSong song;
+    for (int i = 0; i < 200; i++)
+        song.samples.push_back(sample("s" + std::to_string(i), ramp8(8, (uint8_t)i)));
+    LoadedFile m(write_ult(song));
+    ASSERT_TRUE(m.h);
+    ASSERT_EQ(m.count(), 200u);
+    EXPECT_STREQ(m.entry(199).name, "s199");
+    EXPECT_EQ(m.stored(199), ramp8(8, 199));
+}
+
+TEST(UltLoader, DamagedSizesAndData)
+{
+    UltSong song;
+    UltSample reversed = sample("end before start", Bytes());
+    reversed.sizeStart = 500;
+    reversed.sizeEnd = 100;
+    song.samples = {reversed, sample("long", noise(600, 7))};
+    Bytes file = write_ult(song);
+    {
+        LoadedFile m(file);
+        ASSERT_TRUE(m.h);
+        EXPECT_EQ(m.entry(0).length, 0u); // not a sample of 4 G frames
+        EXPECT_EQ(m.entry(1).length, 600u);
+    }
+    file.resize(file.size() - 200);
+    LoadedFile cut(file);
+    ASSERT_TRUE(cut.h);
+    EXPECT_EQ(cut.entry(1).length, 400u);
+
+    UltSong none;
+    Bytes empty = write_ult(none);
+    EXPECT_EQ(VIRN_LoadModule(empty.data(), (uint32_t)empty.size()), 0u);
+}
