@@ -16,7 +16,7 @@ TEST(Engine, Crc32OfKnownTexts)
 
 TEST(Engine, Crc32AtEveryAlignmentAndLengthAndInPieces)
 {
-    // The 16-byte steps must agree with zlib's CRC whatever the start address, the length
+    // The 8-byte steps must agree with zlib's CRC whatever the start address, the length
     // (steps plus a byte-wise tail) and the way a run is cut into successive calls.
     Bytes n = noise(700, 12);
     for (uint32_t start = 0; start < 20; start++) {
@@ -26,10 +26,20 @@ TEST(Engine, Crc32AtEveryAlignmentAndLengthAndInPieces)
                 << "start " << start << " length " << len;
         }
     }
-    uint32_t whole = (uint32_t)crc32(0, n.data(), (uInt)n.size());
-    for (uint32_t cut = 0; cut <= n.size(); cut += 7) {
-        uint32_t c = crc32_bytes(0xFFFFFFFFu, n.data(), cut);
-        c = crc32_bytes(c, n.data() + cut, (uint32_t)n.size() - cut);
+    // Long runs go through three lanes at a time whose CRCs are joined: lengths around
+    // multiples of the three lanes, and runs started with every register value.
+    Bytes big = noise(40000, 13);
+    for (uint32_t start = 0; start < 4; start++) {
+        for (uint32_t len : {6143u, 6144u, 6145u, 12287u, 12288u, 12300u, 32768u, 39990u}) {
+            uint32_t want = (uint32_t)crc32(0, big.data() + start, len);
+            ASSERT_EQ(want, crc32_bytes(0xFFFFFFFFu, big.data() + start, len) ^ 0xFFFFFFFFu)
+                << "start " << start << " length " << len;
+        }
+    }
+    uint32_t whole = (uint32_t)crc32(0, big.data(), (uInt)big.size());
+    for (uint32_t cut = 0; cut <= big.size(); cut += (cut < 1000 ? 7 : 997)) {
+        uint32_t c = crc32_bytes(0xFFFFFFFFu, big.data(), cut);
+        c = crc32_bytes(c, big.data() + cut, (uint32_t)big.size() - cut);
         ASSERT_EQ(whole, c ^ 0xFFFFFFFFu) << "cut at " << cut;
     }
 }
