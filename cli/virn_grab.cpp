@@ -6,6 +6,7 @@
 // Exit status: 0 when every file was handled, 1 when any file failed, 2 on a usage error.
 #include "file_names.h"
 #include "files.h"
+#include "package.h"
 #include "text_out.h"
 #include "virn.h"
 #include "wav_image.h"
@@ -31,6 +32,7 @@ struct Options {
 // A loaded module that frees itself.
 struct Module {
     ModuleHandle handle = 0;
+    bool packaged = false; // the module came out of a UMX package
     ~Module()
     {
         if (handle)
@@ -84,6 +86,8 @@ static bool load(const std::string &path, Module &module)
         fprintf(stderr, "virn-grab: %s: not a supported module\n", path.c_str());
         return false;
     }
+    uint32_t inner = packaged_module_type(bytes.data(), bytes.size());
+    module.packaged = inner != 0 && inner == GetModType(module.handle);
     return true;
 }
 
@@ -96,11 +100,15 @@ static std::string loop_text(uint8_t kind, uint32_t start, uint32_t end)
     return text;
 }
 
-static void print_table(const std::string &path, ModuleHandle h)
+static void print_table(const std::string &path, const Module &m)
 {
-    uint32_t type = GetModType(h);
+    ModuleHandle h = m.handle;
     uint16_t count = VIRN_GetNumberOfSamples(h, 0);
-    printf("%s: %s \"%s\", %u samples in %u slots\n", path.c_str(), format_name(type),
+    // A packaged module is named by its package and the format inside: "UMX (IT)".
+    std::string format = format_name(GetModType(h));
+    if (m.packaged)
+        format = "UMX (" + format + ")";
+    printf("%s: %s \"%s\", %u samples in %u slots\n", path.c_str(), format.c_str(),
            VIRN_GetSongName(h), VIRN_GetNumberOfSamples(h, 1), count);
     printf("%4s  %-34s %9s %6s %2s %4s  %-24s %s\n", "row", "name", "bytes", "rate", "ch", "bits",
            "loop (bytes)", "sustain (bytes)");
@@ -168,7 +176,7 @@ static int run_list(const Options &o)
         if (o.json)
             print_json(path, m.handle);
         else
-            print_table(path, m.handle);
+            print_table(path, m);
     }
     return status;
 }
