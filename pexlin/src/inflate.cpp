@@ -168,25 +168,44 @@ inline uint64_t le64(const uint8_t *p)
     return v;
 }
 
-// Copies a match whose source lies `distance` bytes behind its destination (both inside the
-// window). Eight bytes at a time when the distance allows: every piece then reads only bytes
-// written before it. Closer sources repeat their own output, so those go byte by byte.
-inline void copy_behind(uint8_t *to, uint32_t length, uint32_t distance)
+// Copies a match from `from` to `to`, both inside the window, first byte first. A source
+// behind the destination may overlap it: the copy then repeats its own output, as deflate
+// means it to. A source ahead of it (in the window's tail) reads bytes before they are
+// overwritten. Pieces of 4 or 8 bytes keep both true when source and destination lie at
+// least 8 bytes apart: a piece then never overlaps itself, reads behind the destination
+// only bytes already written, and reads ahead of it only bytes not yet overwritten. The
+// last piece may end where the match ends and start inside what was copied already: it
+// writes those bytes again with the same values. Nothing is written past the match's end,
+// where the window still holds the oldest output.
+inline void copy_forward(uint8_t *to, const uint8_t *from, uint32_t length)
 {
-    const uint8_t *from = to - distance;
-    if (distance >= 8) {
-        while (length >= 8) {
+    if (to > from) {
+        // A source fewer than 8 bytes behind repeats a short period: copying one period
+        // makes the period twice as long, as seen from the new destination.
+        while ((size_t)(to - from) < 8 && length > (uint32_t)(to - from)) {
+            uint32_t period = (uint32_t)(to - from);
+            for (uint32_t i = 0; i < period; i++)
+                to[i] = from[i];
+            to += period;
+            length -= period;
+        }
+    }
+    size_t gap = to > from ? (size_t)(to - from) : (size_t)(from - to);
+    if (gap >= 8 && length >= 8) {
+        while (length > 8) {
             memcpy(to, from, 8);
             to += 8;
             from += 8;
             length -= 8;
         }
-    } else if (distance == 1) {
-        memset(to, *from, length);
-        return;
+        memcpy(to + length - 8, from + length - 8, 8);
+    } else if (gap >= 8 && length >= 4) {
+        memcpy(to, from, 4);
+        memcpy(to + length - 4, from + length - 4, 4);
+    } else {
+        while (length-- > 0)
+            *to++ = *from++;
     }
-    while (length-- > 0)
-        *to++ = *from++;
 }
 
 enum { MAX_MATCH = 258, FAST_INPUT = 8, FAST_LEAVE = -4 };
@@ -283,20 +302,19 @@ int decode_fast(Inflate *z, const HuffCode *lit, uint32_t lit_width, const HuffC
 
         // wpos + length <= INFLATE_WINDOW here: the destination never wraps.
         if (distance <= wpos) {
-            copy_behind(window + wpos, length, distance);
+            copy_forward(window + wpos, window + wpos - distance, length);
         } else {
-            // The source starts in the window's tail, in the output of the previous round.
+            // The source starts in the window's tail, in the output of the previous round,
+            // and may run on into the window's start.
             if (!z->wrapped) {
                 result = INFLATE_INVALID; // before the member's first byte
                 break;
             }
             uint32_t back = distance - wpos; // bytes of the source in the tail, from its end
             uint32_t n = length < back ? length : back;
-            // The tail lies at or after the destination; memmove copes with a distance of
-            // nearly the window's size, where the two meet.
-            memmove(window + wpos, window + INFLATE_WINDOW - back, n);
+            copy_forward(window + wpos, window + INFLATE_WINDOW - back, n);
             if (length > n)
-                copy_behind(window + wpos + n, length - n, distance);
+                copy_forward(window + wpos + n, window, length - n);
         }
         wpos += length;
     }

@@ -180,6 +180,35 @@ TEST(InflateFast, MatchesAcrossTheWindowsEndAndAtTheLargestDistance)
     EXPECT_TRUE(run.out == f.expect);
 }
 
+TEST(InflateFast, MatchCopiesOfEveryShortDistanceAndLength)
+{
+    // Matches are copied in pieces of 4 and 8 bytes, the last piece ending with the match,
+    // and sources fewer than 8 bytes behind are widened by copying their period. Every
+    // distance up to 20 with every length up to 40, behind fresh literals each time; then
+    // sources in the window's tail fewer than 8 bytes ahead of the destination.
+    FixedStream f;
+    f.block(true);
+    uint32_t x = 3;
+    for (int distance = 1; distance <= 20; distance++) {
+        for (int length = 3; length <= 40; length++) {
+            for (int i = 0; i < distance; i++) {
+                x = x * 1103515245u + 12345u;
+                f.literal((uint8_t)(x >> 24));
+            }
+            f.match(length, distance);
+        }
+    }
+    while (f.expect.size() < 32768 || f.expect.size() % 32768 != 32768 - 300)
+        f.literal((uint8_t)f.expect.size());
+    for (int distance = 32768; distance > 32756; distance--)
+        f.match(258, distance);
+    f.end_block();
+    Bytes stream = f.bits.done();
+    MemberRun run = run_member(stream, 8, (uint32_t)f.expect.size(), 0, zip_crc32(f.expect));
+    EXPECT_EQ(StatusOk, run.status);
+    EXPECT_TRUE(run.out == f.expect);
+}
+
 TEST(InflateFast, StreamAtEveryOffsetOfTheInputBlock)
 {
     // The fast path reads eight bytes at a time from the 512-byte block and gives way near
