@@ -247,12 +247,19 @@ int decode_fast(Inflate *z, const HuffCode *lit, uint32_t lit_width, const HuffC
     uint32_t bitcnt = z->bitcnt;
     int result = FAST_LEAVE;
 
+    // The careful path leaves zeros above bitcnt: fill up once before the first lookup.
+    bitbuf |= le64(in) << bitcnt;
+    in += (63 - bitcnt) >> 3;
+    bitcnt |= 56;
     while (in <= in_last && wpos < out_stop) {
+        // Since the last refill filled all 64 bits with stream bits and a symbol takes at
+        // most 48 of them, the lowest 16 are stream bits even where bitcnt is smaller: the
+        // first lookup needs no refill, and the refill can run alongside it.
+        HuffCode e = lit[bitbuf & lit_mask];
         bitbuf |= le64(in) << bitcnt;
         in += (63 - bitcnt) >> 3;
         bitcnt |= 56;
 
-        HuffCode e = lit[bitbuf & lit_mask];
         if (e.op > OP_LITERAL) {
             if (e.op == OP_INVALID) {
                 result = INFLATE_INVALID;
