@@ -57,7 +57,17 @@ int open_output(UnzipState *s)
         uint64_t capacity = 2 * (uint64_t)s->archive_size + 1024;
         if (capacity > 0xFFFFFFFFu)
             return 1;
-        s->output = (uint8_t *)pages_alloc((size_t)capacity);
+        // A member declared larger than that gets a block of its size straight away: the
+        // growth below would replace the smaller block at once, which would have been
+        // zero-filled and released without holding a byte. Short of memory, the smaller
+        // block is tried.
+        if (s->uncompressed_size > capacity) {
+            s->output = (uint8_t *)pages_alloc(s->uncompressed_size);
+            if (s->output)
+                capacity = s->uncompressed_size;
+        }
+        if (!s->output)
+            s->output = (uint8_t *)pages_alloc((size_t)capacity);
         if (!s->output)
             return 1;
         s->output_capacity = (uint32_t)capacity;
