@@ -11,11 +11,11 @@
 // impossible: at least 8 member bytes are left in the current 512-byte input block, so it
 // takes whole bytes straight from the block (the same bytes, in the same order, that
 // read_byte would deliver, and never one beyond the member's compressed size); and the
-// longest match (258 bytes) still fits before the window's end and the declared size, so
-// nothing is handed over inside it. Whenever a condition fails it gives the state back to
-// the careful path, which takes a symbol or two until the next block is in or the window
-// has been handed over. Stored blocks copy their bytes from the input block to the window
-// in runs.
+// longest match (258 bytes) still fits before the window's end, so nothing is handed over
+// inside it. It also stops, like the careful path, once the declared size is reached.
+// Whenever a condition fails it gives the state back to the careful path, which takes a
+// symbol or two until the next block is in or the window has been handed over. Stored
+// blocks copy their bytes from the input block to the window in runs.
 //
 // A stream need not end properly. Once the member's input is used up the decoder reads
 // zero bytes, and in some codes zero bits decode to an endless run of output; so the decode
