@@ -21,12 +21,17 @@
 //     a * x^(8 * 3 * LANE)  +  b * x^(8 * 2 * LANE)  +  c * x^(8 * LANE)  +  d.
 // The three powers are constants. The tables are constants, so concurrent calls share
 // nothing writable.
+#include "crc32_clmul.h"
 #include "unzip_state.h"
+
+#if defined(__i386__) || defined(__x86_64__)
+#include <cpuid.h>
+#endif
 
 namespace
 {
 
-enum { SLICES = 8, LANES = 4, LANE = 2048 };
+enum { SLICES = 8, LANES = 4, LANE = 2048, CLMUL_MIN = 64 };
 
 const uint32_t POLY = 0xEDB88320u;
 
@@ -98,7 +103,7 @@ inline uint32_t step8(uint32_t crc, const uint8_t *bytes)
 
 } // namespace
 
-uint32_t crc32_bytes(uint32_t crc, const uint8_t *bytes, uint32_t count)
+uint32_t crc32_tables(uint32_t crc, const uint8_t *bytes, uint32_t count)
 {
     while (count >= LANES * LANE) {
         uint32_t a = crc, b = 0, c = 0, d = 0;
@@ -121,6 +126,34 @@ uint32_t crc32_bytes(uint32_t crc, const uint8_t *bytes, uint32_t count)
     for (uint32_t i = 0; i < count; i++)
         crc = crc_tables.entry[0][(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
     return crc;
+}
+
+bool crc32_clmul_available()
+{
+#if defined(__i386__) || defined(__x86_64__)
+    static const bool available = [] {
+        unsigned a = 0, b = 0, c = 0, d = 0;
+        if (!__get_cpuid(1, &a, &b, &c, &d))
+            return false;
+        const unsigned SSE2 = 1u << 26;     // EDX
+        const unsigned PCLMULQDQ = 1u << 1; // ECX
+        return (d & SSE2) != 0 && (c & PCLMULQDQ) != 0;
+    }();
+    return available;
+#else
+    return false;
+#endif
+}
+
+uint32_t crc32_bytes(uint32_t crc, const uint8_t *bytes, uint32_t count)
+{
+    if (count >= CLMUL_MIN && crc32_clmul_available()) {
+        uint32_t n = count & ~15u;
+        crc = crc32_clmul(crc, bytes, n);
+        bytes += n;
+        count -= n;
+    }
+    return crc32_tables(crc, bytes, count);
 }
 
 void crc32_update(UnzipState *s, const uint8_t *bytes, uint32_t count)

@@ -241,6 +241,8 @@ uint32_t append_output(UnzipState *s, const uint8_t *bytes, uint32_t count);
 // Adds a decoded run to the member's CRC and output, cut at the declared size.
 int emit_output(UnzipState *s, const uint8_t *bytes, uint32_t count);
 uint32_t crc32_bytes(uint32_t crc, const uint8_t *bytes, uint32_t count);
+// The same by tables alone, whatever the processor (crc32_bytes uses it for short runs).
+uint32_t crc32_tables(uint32_t crc, const uint8_t *bytes, uint32_t count);
 void crc32_update(UnzipState *s, const uint8_t *bytes, uint32_t count);
 
 // Bytes of the current member decoded so far by the window-based decoders.
