@@ -159,8 +159,19 @@ TEST(InfoZip, ArchivesAtEveryLevelWithComments)
 {
     if (system("command -v zip >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "Info-ZIP zip is not installed";
-    const std::string work = "izip_work";
-    ASSERT_EQ(0, system(("rm -rf " + work + " && mkdir -p " + work + "/sub").c_str()));
+    // A folder of its own, so that runs side by side (and runs from the source tree) leave
+    // nothing behind and do not meet.
+    std::string pattern = ::testing::TempDir() + "izip_XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(&pattern[0]));
+    const std::string work = pattern;
+    struct RemoveWork {
+        std::string path;
+        ~RemoveWork()
+        {
+            (void)system(("rm -rf '" + path + "'").c_str());
+        }
+    } remove_work{work};
+    ASSERT_EQ(0, system(("mkdir -p '" + work + "/sub'").c_str()));
     struct File {
         std::string name;
         Bytes data;
@@ -179,7 +190,7 @@ TEST(InfoZip, ArchivesAtEveryLevelWithComments)
     }
     for (int level = 0; level <= 9; level++) {
         std::string zip = "level" + std::to_string(level) + ".zip";
-        std::string cmd = "cd " + work + " && rm -f " + zip + " && zip -q -X -" +
+        std::string cmd = "cd '" + work + "' && rm -f " + zip + " && zip -q -X -" +
                           std::to_string(level) + " " + zip + list + " && echo 'packed at level " +
                           std::to_string(level) + "' | zip -q -z " + zip;
         ASSERT_EQ(0, system(cmd.c_str()));
