@@ -4,6 +4,7 @@
 #define TESTS_PEXLIN_TEST_UTIL_H
 
 #include <stddef.h>
+#include <zlib.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -61,17 +62,18 @@ struct MemberRun {
     UnzipState *state = nullptr;
 };
 
-inline MemberRun run_member(const Bytes &stream, int method, uint32_t declared, uint16_t flags = 0,
-                            int64_t expected_crc = -1)
+// The member's stream at `offset` in `image`, `compressed` bytes long.
+inline MemberRun run_member_at(const Bytes &image, size_t offset, int64_t compressed, int method,
+                               uint32_t declared, uint16_t flags = 0, int64_t expected_crc = -1)
 {
     MemberRun run;
-    UnzipState *s = state_create(stream.data(), (uint32_t)stream.size());
+    UnzipState *s = state_create(image.data(), (uint32_t)image.size());
     s->extension_list = EXTENSION_LIST;
     strcpy(s->name, "member.mod");
-    seek_archive(s, 0);
+    seek_archive(s, (int64_t)offset);
     s->local.method = (uint16_t)method;
     s->local.general_flags = flags;
-    s->compressed_left = (int64_t)stream.size();
+    s->compressed_left = compressed;
     s->uncompressed_size = declared;
     s->local.uncompressed_size = declared;
     s->local.crc32 = (uint32_t)expected_crc;
@@ -81,6 +83,12 @@ inline MemberRun run_member(const Bytes &stream, int method, uint32_t declared, 
     run.crc = s->crc ^ 0xFFFFFFFFu;
     state_destroy(s);
     return run;
+}
+
+inline MemberRun run_member(const Bytes &stream, int method, uint32_t declared, uint16_t flags = 0,
+                            int64_t expected_crc = -1)
+{
+    return run_member_at(stream, 0, (int64_t)stream.size(), method, declared, flags, expected_crc);
 }
 
 // Deflate's decoder result on a raw stream (0 ok, 1 invalid, 2 bad block, 3 memory).
@@ -99,6 +107,23 @@ inline int inflate_result(const Bytes &stream, uint32_t declared, Bytes *out = n
         out->assign(s->output, s->output + s->output_length);
     state_destroy(s);
     return r;
+}
+
+// A raw deflate stream (no zlib header) of `data` by zlib's compressor.
+inline Bytes zlib_deflate(const Bytes &data, int level, int strategy = Z_DEFAULT_STRATEGY)
+{
+    z_stream z;
+    memset(&z, 0, sizeof z);
+    deflateInit2(&z, level, Z_DEFLATED, -15, 8, strategy);
+    Bytes out(deflateBound(&z, data.size()) + 16);
+    z.next_in = (Bytef *)data.data();
+    z.avail_in = (uInt)data.size();
+    z.next_out = out.data();
+    z.avail_out = (uInt)out.size();
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
 }
 
 // Bits first bit lowest; Huffman codes most significant bit first.

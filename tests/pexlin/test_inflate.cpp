@@ -9,22 +9,6 @@
 namespace
 {
 
-Bytes zlib_deflate(const Bytes &data, int level, int strategy = Z_DEFAULT_STRATEGY)
-{
-    z_stream z;
-    memset(&z, 0, sizeof z);
-    deflateInit2(&z, level, Z_DEFLATED, -15, 8, strategy);
-    Bytes out(deflateBound(&z, data.size()) + 16);
-    z.next_in = (Bytef *)data.data();
-    z.avail_in = (uInt)data.size();
-    z.next_out = out.data();
-    z.avail_out = (uInt)out.size();
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
-
 // Data shapes for the round trips.
 struct Shape {
     const char *name;

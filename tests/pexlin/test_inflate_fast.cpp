@@ -91,36 +91,8 @@ MemberRun run_in_image(const Bytes &stream, size_t offset, const Bytes &after, u
     Bytes image = noise(offset, 5);
     image.insert(image.end(), stream.begin(), stream.end());
     image.insert(image.end(), after.begin(), after.end());
-    MemberRun run;
-    UnzipState *s = state_create(image.data(), (uint32_t)image.size());
-    s->extension_list = EXTENSION_LIST;
-    strcpy(s->name, "member.mod");
-    seek_archive(s, (int64_t)offset);
-    s->local.method = (uint16_t)method;
-    s->compressed_left = compressed < 0 ? (int64_t)stream.size() : compressed;
-    s->uncompressed_size = s->local.uncompressed_size = declared;
-    s->local.crc32 = (uint32_t)expected_crc;
-    run.status = extract_member(s);
-    if (s->output)
-        run.out.assign(s->output + s->member_start, s->output + s->output_length);
-    state_destroy(s);
-    return run;
-}
-
-Bytes zlib_pack(const Bytes &data, int level)
-{
-    z_stream z;
-    memset(&z, 0, sizeof z);
-    deflateInit2(&z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
-    Bytes out(deflateBound(&z, data.size()) + 16);
-    z.next_in = (Bytef *)data.data();
-    z.avail_in = (uInt)data.size();
-    z.next_out = out.data();
-    z.avail_out = (uInt)out.size();
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
+    return run_member_at(image, offset, compressed < 0 ? (int64_t)stream.size() : compressed,
+                         method, declared, 0, expected_crc);
 }
 
 Bytes mixed_data()
@@ -214,7 +186,7 @@ TEST(InflateFast, StreamAtEveryOffsetOfTheInputBlock)
     // The fast path reads eight bytes at a time from the 512-byte block and gives way near
     // its end; every start offset moves those borders across the stream.
     Bytes data = mixed_data();
-    const Bytes packed[] = {zlib_pack(data, 6), zlib_pack(data, 1), zlib_pack(data, 0),
+    const Bytes packed[] = {zlib_deflate(data, 6), zlib_deflate(data, 1), zlib_deflate(data, 0),
                             deflate_fixed(data)};
     Bytes after = noise(600, 9);
     uint32_t crc = zip_crc32(data);
@@ -234,7 +206,7 @@ TEST(InflateFast, NoByteBeyondTheCompressedSizeIsRead)
     // bytes that follow instead of the zero padding.
     Bytes data = mixed_data();
     for (int level : {0, 6}) {
-        Bytes packed = zlib_pack(data, level);
+        Bytes packed = zlib_deflate(data, level);
         for (size_t cut = 0; cut < packed.size(); cut += (cut < 40 ? 1 : 13)) {
             Bytes head(packed.begin(), packed.begin() + cut);
             Bytes tail(packed.begin() + cut, packed.end());
@@ -303,7 +275,7 @@ TEST(InflateFast, DeclaredSizeReachedInsideTheFastPath)
     // Every declared size below the real one: the output stops exactly there, and the CRC
     // of that prefix makes the member whole.
     Bytes data = mixed_data();
-    Bytes packed = zlib_pack(data, 6);
+    Bytes packed = zlib_deflate(data, 6);
     for (uint32_t size = 1; size < data.size(); size += 997) {
         Bytes prefix(data.begin(), data.begin() + size);
         MemberRun run = run_member(packed, 8, size, 0, zip_crc32(prefix));

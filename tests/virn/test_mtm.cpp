@@ -4,18 +4,6 @@
 
 #include <gtest/gtest.h>
 
-static MtmSample sample(const std::string &name, Bytes data, uint8_t attributes = 0,
-                        uint32_t loopStart = 0, uint32_t loopEnd = 0)
-{
-    MtmSample s;
-    s.name = name;
-    s.data = std::move(data);
-    s.attributes = attributes;
-    s.loopStart = loopStart;
-    s.loopEnd = loopEnd;
-    return s;
-}
-
 TEST(MtmLoader, DataFollowsTracksPatternsAndComment)
 {
     // Every area before the data has its own count; each one is varied alone.
@@ -31,7 +19,7 @@ TEST(MtmLoader, DataFollowsTracksPatternsAndComment)
         song.lastPattern = c.lastPattern;
         song.comment = std::string(c.comment, 'c');
         Bytes a = noise(300, 1), b = noise(200, 2);
-        song.samples = {sample("a", a), sample("b", b)};
+        song.samples = {mtm_sample("a", a), mtm_sample("b", b)};
         Bytes file = write_mtm(song);
         size_t at = 66 + 74 + 128 + 192u * c.tracks + 64u * (c.lastPattern + 1u) + c.comment;
         ASSERT_EQ(Bytes(file.begin() + (long)at, file.begin() + (long)at + 300), a);
@@ -54,11 +42,11 @@ TEST(MtmLoader, EightAndSixteenBitSamples)
     Bytes biased16 = sine16(1500, 75);
     for (size_t i = 1; i < biased16.size(); i += 2)
         biased16[i] ^= 0x80;
-    MtmSample wide = sample("16-bit", biased16, 1, 200, 2800);
+    MtmSample wide = mtm_sample("16-bit", biased16, 1, 200, 2800);
     wide.length = 3001;
     Bytes narrow = ramp8(2000, 128, 1);
     Bytes after = noise(100, 9);
-    song.samples = {sample("8-bit", narrow, 0, 100, 1900), wide, sample("after", after)};
+    song.samples = {mtm_sample("8-bit", narrow, 0, 100, 1900), wide, mtm_sample("after", after)};
     // A 16-bit length of 3001 bytes is 1500 frames: the next sample's data begins 3000
     // bytes later.
     LoadedFile m(write_mtm(song));
@@ -108,8 +96,8 @@ TEST(MtmLoader, LoopChecks)
     };
     for (auto &c : cases) {
         MtmSong song;
-        song.samples = {sample("s", noise(c.bytes, 3), c.attributes, c.ls, c.le),
-                        sample("keeps the module", noise(64, 4))};
+        song.samples = {mtm_sample("s", noise(c.bytes, 3), c.attributes, c.ls, c.le),
+                        mtm_sample("keeps the module", noise(64, 4))};
         LoadedFile m(write_mtm(song));
         ASSERT_TRUE(m.h);
         SCOPED_TRACE(testing::Message() << c.bytes << " bytes, attributes " << (int)c.attributes
@@ -125,7 +113,7 @@ TEST(MtmLoader, LoopChecks)
 TEST(MtmLoader, EmptySamplesAndRefusals)
 {
     MtmSong song;
-    song.samples = {sample("tiny", Bytes{1, 2, 3, 4}), sample("real", ramp8(50))};
+    song.samples = {mtm_sample("tiny", Bytes{1, 2, 3, 4}), mtm_sample("real", ramp8(50))};
     LoadedFile m(write_mtm(song));
     ASSERT_TRUE(m.h);
     EXPECT_EQ(m.entry(0).length, 0u);
@@ -144,7 +132,7 @@ TEST(MtmLoader, EmptySamplesAndRefusals)
 TEST(MtmLoader, AbsurdCountsAreClippedToTheFile)
 {
     MtmSong song;
-    song.samples = {sample("a", noise(500, 5))};
+    song.samples = {mtm_sample("a", noise(500, 5))};
     Bytes file = write_mtm(song);
     poke_le16(file, 24, 0xFFFF); // tracks: the data would lie far past the end
     LoadedFile m(file);

@@ -4,17 +4,6 @@
 
 #include <gtest/gtest.h>
 
-static StmInstrument instrument(const std::string &name, Bytes data, uint16_t loopStart = 0,
-                                uint16_t loopEnd = 0xFFFF)
-{
-    StmInstrument ins;
-    ins.name = name;
-    ins.data = std::move(data);
-    ins.loopStart = loopStart;
-    ins.loopEnd = loopEnd;
-    return ins;
-}
-
 // Where the catalog says an entry's data starts, as an offset into the file.
 static uint32_t data_offset(const LoadedFile &m, unsigned i)
 {
@@ -29,8 +18,8 @@ TEST(StmLoader, SamplesStartOnSixteenByteBoundariesAfterThePatterns)
     song.title = "A title longer than twenty";
     song.patterns = 2;
     Bytes first = noise(1001, 1), second = noise(500, 2), third = noise(16, 3);
-    song.instruments = {instrument("first", first), instrument("second", second),
-                        instrument("third", third)};
+    song.instruments = {stm_instrument("first", first), stm_instrument("second", second),
+                        stm_instrument("third", third)};
     Bytes file = write_stm(song);
     ASSERT_EQ(Bytes(file.begin() + 3216, file.begin() + 3216 + 1001), first);
     LoadedFile m(file);
@@ -63,7 +52,7 @@ TEST(StmLoader, SilencedAndShortInstrumentsTakeNoData)
         if (c.sample)
             odd.data = noise(c.length, 4);
         Bytes after = ramp8(200, 3);
-        song.instruments = {odd, instrument("after", after)};
+        song.instruments = {odd, stm_instrument("after", after)};
         LoadedFile m(write_stm(song));
         ASSERT_TRUE(m.h);
         SCOPED_TRACE(testing::Message() << "length " << c.length << " volume " << (int)c.volume);
@@ -81,7 +70,7 @@ TEST(StmLoader, LoopsRatesAndNames)
     } cases[] = {{0, 0xFFFF, 0}, {100, 900, 1}, {900, 100, 0}, {0, 0, 0}, {10, 5000, 1}};
     for (auto &c : cases) {
         StmSong song;
-        StmInstrument ins = instrument("name14chars.x", noise(1000, 5), c.ls, c.le);
+        StmInstrument ins = stm_instrument("name14chars.x", noise(1000, 5), c.ls, c.le);
         ins.c3speed = 22000;
         song.instruments = {ins};
         LoadedFile m(write_stm(song));
@@ -101,7 +90,7 @@ TEST(StmLoader, LoopsRatesAndNames)
 TEST(StmLoader, SignatureNeedsTrackerNameMarkAndFileType)
 {
     StmSong good;
-    good.instruments = {instrument("x", ramp8(64))};
+    good.instruments = {stm_instrument("x", ramp8(64))};
     struct {
         const char *tracker;
         uint8_t fileType;
@@ -127,7 +116,8 @@ TEST(StmLoader, SignatureNeedsTrackerNameMarkAndFileType)
 TEST(StmLoader, TruncatedDataIsClippedAndMissingDataIsEmpty)
 {
     StmSong song;
-    song.instruments = {instrument("a", noise(800, 6), 0, 800), instrument("b", noise(800, 7))};
+    song.instruments = {stm_instrument("a", noise(800, 6), 0, 800),
+                        stm_instrument("b", noise(800, 7))};
     Bytes file = write_stm(song);
     file.resize(file.size() - 800 - 300); // b is gone, a keeps 500 bytes
     LoadedFile m(file);

@@ -4,18 +4,6 @@
 
 #include <gtest/gtest.h>
 
-static UltSample sample(const std::string &name, Bytes data, uint8_t flags = 0,
-                        uint32_t loopStart = 0, uint32_t loopEnd = 0)
-{
-    UltSample s;
-    s.name = name;
-    s.data = std::move(data);
-    s.flags = flags;
-    s.loopStart = loopStart;
-    s.loopEnd = loopEnd;
-    return s;
-}
-
 TEST(UltLoader, PatternWalkFindsTheSampleDataForEveryVersionAndSize)
 {
     // The pattern area's size depends on the channel and pattern counts, on the
@@ -35,7 +23,7 @@ TEST(UltLoader, PatternWalkFindsTheSampleDataForEveryVersionAndSize)
         song.channels = c.channels;
         song.patterns = c.patterns;
         Bytes a = noise(333, 1), b = noise(100, 2);
-        song.samples = {sample("a", a), sample("b", b)};
+        song.samples = {ult_sample("a", a), ult_sample("b", b)};
         LoadedFile m(write_ult(song));
         ASSERT_TRUE(m.h);
         SCOPED_TRACE(testing::Message()
@@ -51,10 +39,10 @@ TEST(UltLoader, EachSampleHasItsOwnWidth)
     UltSong song;
     song.title = "Widths of the ULT samples, too long";
     Bytes first = noise(300, 3), wide = sine16(1000, 50), last = ramp8(120, 5);
-    UltSample w = sample("wide", wide, 4);
+    UltSample w = ult_sample("wide", wide, 4);
     w.sizeStart = 100;
     w.c2freq = 44100;
-    song.samples = {sample("first", first), w, sample("last", last)};
+    song.samples = {ult_sample("first", first), w, ult_sample("last", last)};
     LoadedFile m(write_ult(song));
     ASSERT_TRUE(m.h);
     EXPECT_EQ(GetModType(m.h), (uint32_t)VIRN_TYPE_ULT);
@@ -83,7 +71,7 @@ TEST(UltLoader, LoopKindsAndUnits)
     for (auto &c : cases) {
         UltSong song;
         song.version = '2';
-        song.samples = {sample("s", noise(800, 6), c.flags, 100, 300)};
+        song.samples = {ult_sample("s", noise(800, 6), c.flags, 100, 300)};
         LoadedFile m(write_ult(song));
         ASSERT_TRUE(m.h);
         const EntryView e = m.entry(0);
@@ -99,7 +87,7 @@ TEST(UltLoader, CountsAboveAHundredAndTwentySevenAreUnsigned)
 {
     UltSong song;
     for (int i = 0; i < 200; i++)
-        song.samples.push_back(sample("s" + std::to_string(i), ramp8(8, (uint8_t)i)));
+        song.samples.push_back(ult_sample("s" + std::to_string(i), ramp8(8, (uint8_t)i)));
     LoadedFile m(write_ult(song));
     ASSERT_TRUE(m.h);
     ASSERT_EQ(m.count(), 200u);
@@ -110,10 +98,10 @@ TEST(UltLoader, CountsAboveAHundredAndTwentySevenAreUnsigned)
 TEST(UltLoader, DamagedSizesAndData)
 {
     UltSong song;
-    UltSample reversed = sample("end before start", Bytes());
+    UltSample reversed = ult_sample("end before start", Bytes());
     reversed.sizeStart = 500;
     reversed.sizeEnd = 100;
-    song.samples = {reversed, sample("long", noise(600, 7))};
+    song.samples = {reversed, ult_sample("long", noise(600, 7))};
     Bytes file = write_ult(song);
     {
         LoadedFile m(file);
