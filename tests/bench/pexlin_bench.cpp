@@ -26,14 +26,14 @@ namespace
 Bytes binary_data(size_t n)
 {
     // Module-like: 16-bit samples of a few instruments, a little noise, pattern-like rows.
-    Bytes b = sine16(n / 4, 97.0);
+    Bytes b = sine16(n / 4, 97);
     Bytes rows = ramp8(n / 4, 0, 4);
     b.insert(b.end(), rows.begin(), rows.end());
     Bytes hiss = noise(n / 8, 3);
     for (size_t i = 0; i < hiss.size(); i++)
         hiss[i] &= 0x0F;
     b.insert(b.end(), hiss.begin(), hiss.end());
-    Bytes s2 = sine16(n / 16, 33.0, 9000.0);
+    Bytes s2 = sine16(n / 16, 33, 9000);
     b.insert(b.end(), s2.begin(), s2.end());
     b.resize(n);
     return b;
