@@ -9,11 +9,20 @@
 static const uint8_t LOCAL_SIGNATURE[4] = {'P', 'K', 3, 4};
 static const uint8_t CENTRAL_SIGNATURE[4] = {'P', 'K', 1, 2};
 static const uint8_t END_SIGNATURE[4] = {'P', 'K', 5, 6};
+static const uint8_t ZIP64_END_SIGNATURE[4] = {'P', 'K', 6, 6};
+static const uint8_t ZIP64_LOCATOR_SIGNATURE[4] = {'P', 'K', 6, 7};
 
 enum {
     END_RECORD_SIZE = 22,
     END_SEARCH_SPAN = 22 + 65535, // the record and the longest archive comment
+    ZIP64_LOCATOR_SIZE = 20,
+    ZIP64_END_SIZE = 56, // the ZIP64 end record without its extensible data
+    ZIP64_TAG = 0x0001,  // extra-field tag of the ZIP64 extended information
+    ZIP64_VERSION = 45,  // version needed by members that may use ZIP64 fields
 };
+
+// A 32-bit header field holding this value has its real value in the ZIP64 extra field.
+static const uint32_t WIDE = 0xFFFFFFFFu;
 
 static uint16_t le16(const uint8_t *p)
 {
@@ -23,6 +32,11 @@ static uint16_t le16(const uint8_t *p)
 static uint32_t le32(const uint8_t *p)
 {
     return (uint32_t)le16(p) | (uint32_t)le16(p + 2) << 16;
+}
+
+static uint64_t le64(const uint8_t *p)
+{
+    return (uint64_t)le32(p) | (uint64_t)le32(p + 4) << 32;
 }
 
 // A byte of the current search block; the comparison at its last positions runs on into
@@ -113,9 +127,50 @@ bool read_end_record(UnzipState *s, int64_t offset)
     return true;
 }
 
+// A ZIP64 end record and its locator between the central directory and the end record.
+// Info-ZIP writes them whenever it could not know the sizes beforehand (input from a pipe),
+// even when every value fits the end record. They are taken when they fill the gap exactly
+// (directory, ZIP64 end record, locator, end record, nothing in between), name disk 0 only,
+// and their values fit the end record's fields; their values then replace the end record's.
+// Anything else leaves the gap unexplained, and the image is no archive.
+static bool read_zip64_end(UnzipState *s, int64_t end_at)
+{
+    uint8_t loc[ZIP64_LOCATOR_SIZE];
+    int64_t locator_at = end_at - ZIP64_LOCATOR_SIZE;
+    if (locator_at < ZIP64_END_SIZE || !seek_archive(s, locator_at) ||
+        read_bytes(s, loc, sizeof loc) != sizeof loc ||
+        memcmp(loc, ZIP64_LOCATOR_SIGNATURE, 4) != 0)
+        return false;
+    uint64_t record_at = le64(loc + 8);
+    if (le32(loc + 4) != 0 || le32(loc + 16) > 1 ||
+        record_at > (uint64_t)(locator_at - ZIP64_END_SIZE))
+        return false;
+    uint8_t r[ZIP64_END_SIZE];
+    if (!seek_archive(s, (int64_t)record_at) || read_bytes(s, r, sizeof r) != sizeof r ||
+        memcmp(r, ZIP64_END_SIGNATURE, 4) != 0)
+        return false;
+    // The record's size counts the bytes behind its size field: 44 fixed ones and any
+    // extensible data, which must end where the locator starts.
+    uint64_t record_size = le64(r + 4);
+    if (record_size != (uint64_t)locator_at - record_at - 12)
+        return false;
+    uint32_t this_disk = le32(r + 16), directory_disk = le32(r + 20);
+    uint64_t entries_here = le64(r + 24), total_entries = le64(r + 32);
+    uint64_t directory_size = le64(r + 40), directory_offset = le64(r + 48);
+    if (this_disk != 0 || directory_disk != 0 || entries_here > 0xFFFF || total_entries > 0xFFFF ||
+        directory_size > record_at || directory_offset != record_at - directory_size)
+        return false;
+    s->end.entries_here = (uint16_t)entries_here;
+    s->end.total_entries = (uint16_t)total_entries;
+    s->end.directory_size = (uint32_t)directory_size;
+    s->end.directory_offset = (uint32_t)directory_offset;
+    return true;
+}
+
 // Recognition: an end record near the end, on disk 0, with the central directory right in
-// front of it. Anything else (a split archive, bytes in front of the archive, a truncated
-// one) is not an archive.
+// front of it (or in front of a ZIP64 end record and locator that fit the end record).
+// Anything else (a split archive, bytes in front of the archive, a truncated one) is not an
+// archive.
 static bool recognise(UnzipState *s, int64_t *end_offset)
 {
     int64_t at = find_end_record(s);
@@ -124,7 +179,7 @@ static bool recognise(UnzipState *s, int64_t *end_offset)
     if (s->end.this_disk != 0)
         return false;
     int64_t leading = at - ((int64_t)s->end.directory_offset + (int64_t)s->end.directory_size);
-    if (leading != 0)
+    if (leading != 0 && !read_zip64_end(s, at))
         return false;
     *end_offset = at;
     return true;
@@ -200,6 +255,82 @@ static void make_record(UnzipState *s, const char *mapped)
     link_record(s, rec);
 }
 
+// What a header's ZIP64 extra field made of its 32-bit fields.
+enum Zip64Result {
+    Zip64Absent,  // no ZIP64 block, and no field that needs one
+    Zip64Applied, // a ZIP64 block was there; every field that needs it has its real value
+    Zip64Refused, // a needed value is missing or beyond 32 bits, or the extra is malformed
+};
+
+// The extra field just read for a header that declared `declared` bytes of it (the store
+// keeps the previous header's field when a header has none).
+static void header_extra(const UnzipState *s, uint32_t declared, const uint8_t **extra,
+                         uint32_t *length)
+{
+    bool here = declared != 0 && s->extra && s->extra_length == declared;
+    *extra = here ? s->extra : nullptr;
+    *length = here ? declared : 0;
+}
+
+// Finds the ZIP64 block (tag 1) among the extra field's tag-length-data blocks: 1 found,
+// 0 absent, -1 when a block claims more bytes than the field holds. Fewer than 4 bytes
+// left at the end are padding, which some writers leave.
+static int find_zip64_block(const uint8_t *extra, uint32_t length, const uint8_t **data,
+                            uint32_t *size)
+{
+    uint32_t at = 0;
+    while (length - at >= 4) {
+        uint32_t tag = le16(extra + at), n = le16(extra + at + 2);
+        if (n > length - at - 4)
+            return -1;
+        if (tag == ZIP64_TAG) {
+            *data = extra + at + 4;
+            *size = n;
+            return 1;
+        }
+        at += 4 + n;
+    }
+    return 0;
+}
+
+// Gives the fields that hold 0xFFFFFFFF their values from the header's ZIP64 block. The
+// central directory's block holds 8 bytes for each such field, in the order of `fields`
+// (uncompressed size, compressed size, local header offset); a local header's block holds
+// both sizes whenever it is there (`both_sizes`), at 0 and 8. Only values that fit 32 bits
+// are taken: the engine's sizes and offsets are 32 bits wide, and no image handed to us
+// can hold more.
+static int apply_zip64(const uint8_t *extra, uint32_t length, uint32_t *const *fields, int count,
+                       bool both_sizes)
+{
+    bool needed = false;
+    for (int i = 0; i < count; i++)
+        needed = needed || *fields[i] == WIDE;
+    const uint8_t *block = nullptr;
+    uint32_t size = 0;
+    int found = find_zip64_block(extra, length, &block, &size);
+    if (found < 0)
+        return Zip64Refused;
+    if (found == 0)
+        return needed ? Zip64Refused : Zip64Absent;
+    if (both_sizes && needed && size < 16)
+        return Zip64Refused;
+    uint32_t at = 0;
+    for (int i = 0; i < count; i++) {
+        if (*fields[i] != WIDE)
+            continue;
+        if (both_sizes)
+            at = 8 * (uint32_t)i;
+        if (size < 8 || at > size - 8)
+            return Zip64Refused;
+        uint64_t value = le64(block + at);
+        if (value > 0xFFFFFFFFu)
+            return Zip64Refused;
+        *fields[i] = (uint32_t)value;
+        at += 8;
+    }
+    return Zip64Applied;
+}
+
 static bool read_local_header(UnzipState *s, int *status)
 {
     uint8_t h[26];
@@ -225,7 +356,15 @@ static bool read_local_header(UnzipState *s, int *status)
     return true;
 }
 
-static void process_member(UnzipState *s, const MemberSlot *slot, int *status)
+// How a central entry is taken (the member table keeps this beside its slots).
+enum EntryKind {
+    EntrySkipped,
+    EntryPlain,
+    EntryZip64,        // version 4.5, no ZIP64 block in the central entry
+    EntryZip64Central, // version 4.5 with a ZIP64 block in the central entry
+};
+
+static void process_member(UnzipState *s, const MemberSlot *slot, int kind, int *status)
 {
     if (!seek_archive(s, slot->local_offset)) {
         *status = raise_status(*status, StatusBadFormat);
@@ -243,6 +382,19 @@ static void process_member(UnzipState *s, const MemberSlot *slot, int *status)
     *status = raise_status(*status, r);
     if (r > StatusWarning)
         return;
+    // A version 4.5 member is one of ours only when it carries ZIP64 fields (in either
+    // header) that fit 32 bits; one that carries none needs something else of 4.5.
+    if (kind != EntryPlain) {
+        const uint8_t *extra;
+        uint32_t length;
+        header_extra(s, s->local.extra_length, &extra, &length);
+        uint32_t *const sizes[2] = {&s->local.uncompressed_size, &s->local.compressed_size};
+        int z = apply_zip64(extra, length, sizes, 2, true);
+        if (z == Zip64Refused || (z == Zip64Absent && kind != EntryZip64Central)) {
+            *status = raise_status(*status, StatusWarning);
+            return;
+        }
+    }
 
     char mapped[PEXLIN_NAME_MAX + 1];
     if (map_name(s->name, mapped) == 0) {
@@ -280,18 +432,35 @@ static void process_member(UnzipState *s, const MemberSlot *slot, int *status)
     make_record(s, mapped);
 }
 
-static bool accept_entry(const CentralHeader &c)
+// Takes the central entry just read, or skips it. Version 4.5 entries are taken as far as
+// their ZIP64 fields go: the sizes and local header offset of the central entry get their
+// real values here, and the local header is judged when the member is processed.
+static int accept_entry(UnzipState *s)
 {
+    CentralHeader &c = s->central;
+    if (c.method > 8 || c.method == 7)
+        return EntrySkipped;
+    if (c.general_flags & 1) // encrypted
+        return EntrySkipped;
     unsigned needed = c.version_needed & 0xFF;
     unsigned needed_host = c.version_needed >> 8;
     unsigned newest = needed_host == 2 ? 43 : 21; // host 2 numbers its versions differently
-    if (needed >= newest)
-        return false;
-    if (c.method > 8 || c.method == 7)
-        return false;
-    if (c.general_flags & 1) // encrypted
-        return false;
-    return true;
+    if (needed < newest)
+        return EntryPlain;
+    if (needed != ZIP64_VERSION)
+        return EntrySkipped;
+    const uint8_t *extra;
+    uint32_t length;
+    header_extra(s, c.extra_length, &extra, &length);
+    uint32_t *const fields[3] = {&c.uncompressed_size, &c.compressed_size, &c.local_offset};
+    switch (apply_zip64(extra, length, fields, 3, false)) {
+    case Zip64Applied:
+        return EntryZip64Central;
+    case Zip64Absent:
+        return EntryZip64;
+    default:
+        return EntrySkipped;
+    }
 }
 
 // Reads one central header (signature, fixed part, name, extra field, comment).
@@ -344,6 +513,7 @@ static int walk_directory(UnzipState *s)
     uint32_t remaining = s->end.total_entries;
     bool broken = false;
     int64_t resume = archive_position(s);
+    uint8_t kinds[GROUP_SIZE]; // EntryKind of each slot of the member table
     while (remaining > 0 && !broken) {
         s->member_count = 0;
         while (remaining > 0 && s->member_count < GROUP_SIZE) {
@@ -354,11 +524,13 @@ static int walk_directory(UnzipState *s)
                 break;
             }
             remaining--;
-            if (!accept_entry(s->central)) {
+            int kind = accept_entry(s);
+            if (kind == EntrySkipped) {
                 skipped = true;
                 continue;
             }
             const CentralHeader &c = s->central;
+            kinds[s->member_count] = (uint8_t)kind;
             MemberSlot &m = s->members[s->member_count++];
             m.local_offset = c.local_offset;
             m.crc32 = c.crc32;
@@ -372,7 +544,7 @@ static int walk_directory(UnzipState *s)
         }
         resume = archive_position(s);
         for (uint32_t i = 0; i < s->member_count; i++)
-            process_member(s, &s->members[i], &status);
+            process_member(s, &s->members[i], kinds[i], &status);
         if (!broken && remaining > 0 && !seek_archive(s, resume)) {
             status = raise_status(status, StatusBadFormat);
             broken = true;
@@ -380,8 +552,9 @@ static int walk_directory(UnzipState *s)
     }
     if (!broken) {
         uint8_t sig[4];
+        // The directory ends at the end record, or at a ZIP64 end record in front of it.
         if (!seek_archive(s, resume) || read_bytes(s, sig, 4) != 4 ||
-            memcmp(sig, END_SIGNATURE, 4) != 0) {
+            (memcmp(sig, END_SIGNATURE, 4) != 0 && memcmp(sig, ZIP64_END_SIGNATURE, 4) != 0)) {
             if (status == StatusOk)
                 status = StatusWarning;
         }
