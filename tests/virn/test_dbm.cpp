@@ -89,8 +89,8 @@ TEST(DbmLoader, SampleRecordsFollowEachOther)
     EXPECT_EQ(m.stored(1), odd);
     EXPECT_EQ(m.stored(2), last);
     EXPECT_EQ(m.entry(2).data - m.entry(0).data, 2008u + 308u);
-    // A sample no instrument names has no rate and no loop.
-    EXPECT_EQ(m.entry(2).rate, 0u);
+    // A sample no instrument names has no loop, and no rate: the lowest one.
+    EXPECT_EQ(m.entry(2).rate, VIRN_MIN_RATE);
     EXPECT_EQ(m.entry(2).loopType, 0);
 }
 
@@ -106,7 +106,7 @@ TEST(DbmLoader, InstrumentsThatNameNoUsableSample)
     EXPECT_EQ(m.entry(0).rate, 4444u);
     EXPECT_EQ(m.entry(0).loopType, 0);
     EXPECT_EQ(m.entry(0).info.loopEnd, 0u);
-    EXPECT_EQ(m.entry(1).rate, 0u);
+    EXPECT_EQ(m.entry(1).rate, VIRN_MIN_RATE);
 }
 
 TEST(DbmLoader, SignatureFields)

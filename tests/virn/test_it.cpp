@@ -92,31 +92,53 @@ TEST(ItLoader, StereoSixteenBitByteOffsets)
     EXPECT_EQ(m.pcm(0), interleave(sine16(1000, 50), sine16(1000, 70), 2));
 }
 
-TEST(ItLoader, LoopKindsAndValuesAsStored)
+TEST(ItLoader, LoopKindsAndValues)
 {
+    // The ping-pong bits only qualify a loop whose own bit is set: real files carry
+    // them on unlooped samples.
     struct {
         uint8_t flags;
         uint8_t loopType, sustainType;
+        uint32_t loopEnd; // a loop that plays is cut to the sample's 100 bytes
     } cases[] = {
-        {0x01, 0, 0}, {0x11, 1, 0}, {0x41, 2, 0}, {0x51, 2, 0},
-        {0x21, 0, 1}, {0x81, 0, 2}, {0xA1, 0, 2}, {0xF1, 2, 2},
+        {0x01, 0, 0, 5000}, {0x11, 1, 0, 100},  {0x41, 0, 0, 5000},
+        {0x51, 2, 0, 100},  {0x21, 0, 1, 5000}, {0x81, 0, 0, 5000},
+        {0xA1, 0, 2, 5000}, {0xF1, 2, 2, 100},  {0xC1, 0, 0, 5000},
     };
     for (auto &c : cases) {
         ItSample s = plain("l", ramp8(100), c.flags);
         s.loopStart = 50;
-        s.loopEnd = 5000; // past the end: kept
+        s.loopEnd = 5000;
         s.sustainStart = 7;
         s.sustainEnd = 3;
         LoadedFile m(one_sample_module(s));
         ASSERT_TRUE(m.h);
         const EntryView e = m.entry(0);
-        EXPECT_EQ(e.loopType, c.loopType) << (int)c.flags;
-        EXPECT_EQ(e.sustainType, c.sustainType) << (int)c.flags;
+        SCOPED_TRACE(testing::Message() << "flags " << (int)c.flags);
+        EXPECT_EQ(e.loopType, c.loopType);
+        EXPECT_EQ(e.sustainType, c.sustainType);
         EXPECT_EQ(e.info.loopStart, 50u);
-        EXPECT_EQ(e.info.loopEnd, 5000u);
+        EXPECT_EQ(e.info.loopEnd, c.loopEnd);
         EXPECT_EQ(e.info.sustainStart, 7u);
         EXPECT_EQ(e.info.sustainEnd, 3u);
     }
+}
+
+TEST(ItLoader, HugeLoopsAndRatesStayInsideTheLimits)
+{
+    // 16-bit stereo: a loop end of 0x50000000 frames would wrap to 0x40000000 bytes if
+    // scaled in 32 bits; the rate field would make the WAV byte rate wrap.
+    ItSample s = plain("huge", noise(400, 9), 0x01 | 0x02 | 0x04 | 0x10);
+    s.loopStart = 0x10000000u;
+    s.loopEnd = 0x50000000u;
+    s.c5speed = 0xFFFFFFF0u;
+    LoadedFile m(one_sample_module(s));
+    ASSERT_TRUE(m.h);
+    const EntryView e = m.entry(0);
+    EXPECT_EQ(e.info.byteLength, 400u);
+    EXPECT_EQ(e.info.loopEnd, 400u);
+    EXPECT_LE(e.info.loopStart, e.info.byteLength);
+    EXPECT_EQ(e.rate, VIRN_MAX_RATE);
 }
 
 TEST(ItLoader, EverySampleHeaderInTableOrder)

@@ -53,7 +53,8 @@ TEST(PtmLoader, KindsRatesLoopsAndNames)
         {0x0D, 100, 900, 1000, 100, 900, 2}, // digitised, loop and ping-pong bits
         {1 | 8, 100, 900, 1000, 100, 900, 2},
         {1 | 4 | 16, 100, 901, 1000, 100, 900, 1}, // bytes to frames and back
-        {1 | 4, 10, 65537, 1000, 10, 65537, 1},    // all 32 bits of a loop field
+        {1, 10, 65537, 1000, 10, 65537, 0},        // all 32 bits of a loop field
+        {1 | 4, 10, 65537, 1000, 10, 1000, 1},     // a loop is cut to the sample
         {0, 100, 900, 0, 0, 0, 0},                 // empty slot
         {2, 100, 900, 0, 0, 0, 0},                 // not a digitised sample
     };

@@ -67,7 +67,12 @@ TEST(StmLoader, LoopsRatesAndNames)
     struct {
         uint16_t ls, le;
         uint8_t loopType;
-    } cases[] = {{0, 0xFFFF, 0}, {100, 900, 1}, {900, 100, 0}, {0, 0, 0}, {10, 5000, 1}};
+        uint16_t loopEnd;
+    } cases[] = {{0, 0xFFFF, 0, 0xFFFF},
+                 {100, 900, 1, 900},
+                 {900, 100, 0, 100},
+                 {0, 0, 0, 0},
+                 {10, 5000, 1, 1000}}; // a loop is cut to the sample
     for (auto &c : cases) {
         StmSong song;
         StmInstrument ins = stm_instrument("name14chars.x", noise(1000, 5), c.ls, c.le);
@@ -76,9 +81,9 @@ TEST(StmLoader, LoopsRatesAndNames)
         LoadedFile m(write_stm(song));
         ASSERT_TRUE(m.h);
         const EntryView e = m.entry(0);
-        // Loop values are stored as they are, even past the sample.
+        // Values without a loop are stored as they are, even past the sample.
         EXPECT_EQ(e.info.loopStart, c.ls);
-        EXPECT_EQ(e.info.loopEnd, c.le);
+        EXPECT_EQ(e.info.loopEnd, c.loopEnd);
         EXPECT_EQ(e.loopType, c.loopType);
         EXPECT_EQ(e.sustainType, VIRN_LOOP_NOT_IN_FORMAT);
         EXPECT_EQ(e.rate, 22000u);

@@ -48,6 +48,12 @@ enum {
     VIRN_LOOP_NOT_IN_FORMAT = 4 /* sustainType only: the format has no sustain loops */
 };
 
+/* Limits every catalog entry keeps. A caller may add up to 511 bytes of headers to
+ * byteLength without wrapping 32 bits; rate x block size always fits 32 bits. */
+#define VIRN_MAX_BYTE_LENGTH 0xFFFFFE00u
+#define VIRN_MIN_RATE 1u
+#define VIRN_MAX_RATE 0x3FFFFFFFu /* 0xFFFFFFFF / 4 */
+
 /* Encoding bits that decide the PCM layout. */
 #define VIRN_ENC_16BIT 0x04
 #define VIRN_ENC_STEREO 0x08

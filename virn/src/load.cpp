@@ -66,6 +66,11 @@ bool load_module(LoadedModule *m, const void *file, uint32_t length)
     for (Loader loader : LoaderOrder)
         loader(m);
 
+    if (m->entryCount > CATALOG_CAPACITY)
+        m->entryCount = CATALOG_CAPACITY;
+    for (uint32_t i = 0; i < m->entryCount; i++)
+        bound_entry(&m->catalog[i]);
+
     if (m->moduleType == 0 || !shrink_catalog(m)) {
         release_module(m);
         return false;

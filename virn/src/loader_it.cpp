@@ -43,12 +43,13 @@ enum {
     IT_ADPCM_TABLE = 16,
 };
 
-static uint8_t it_loop_kind(uint8_t flags, uint8_t forward, uint8_t pingpong)
+static uint8_t it_loop_kind(uint8_t flags, uint8_t loop, uint8_t pingpong)
 {
-    // The ping-pong bit alone makes a ping-pong loop, even without the loop bit.
-    if (flags & pingpong)
-        return VIRN_LOOP_PINGPONG;
-    return (flags & forward) ? VIRN_LOOP_FORWARD : VIRN_LOOP_NONE;
+    // The ping-pong bit only says how a loop plays; on its own it is no loop. Many
+    // real files carry it on samples that do not loop.
+    if (!(flags & loop))
+        return VIRN_LOOP_NONE;
+    return (flags & pingpong) ? VIRN_LOOP_PINGPONG : VIRN_LOOP_FORWARD;
 }
 
 // The encoding code of a sample, from its flags and conversion byte.
@@ -134,7 +135,8 @@ void load_it(LoadedModule *m)
 
         e.loopType = it_loop_kind(flags, IT_FLAG_LOOP, IT_FLAG_PINGPONG);
         e.sustainType = it_loop_kind(flags, IT_FLAG_SUSTAIN, IT_FLAG_PINGPONG_SUSTAIN);
-        // Loop points are kept as stored, even past the end of the sample.
+        // Loop points are kept as stored; the load cuts those of a playing loop to
+        // the sample.
         e.info.loopStart = rd32le(v, h + IT_SMP_LOOP_START);
         e.info.loopEnd = rd32le(v, h + IT_SMP_LOOP_END);
         e.info.sustainStart = rd32le(v, h + IT_SMP_SUSTAIN_START);

@@ -40,6 +40,11 @@ inline ByteView module_view(const LoadedModule *m)
 // Loader toolkit.
 void finish_entry(CatalogEntry *entry, int shift);
 void store_entry(LoadedModule *m, const CatalogEntry *entry, uint32_t slot);
+// Puts a stored entry inside the limits every caller relies on: byteLength at most
+// VIRN_MAX_BYTE_LENGTH (so a caller's byteLength + 300 cannot wrap), playing loops
+// inside byteLength, the rate from VIRN_MIN_RATE to VIRN_MAX_RATE (rate x block size
+// fits 32 bits). The load applies it to every entry once the loaders are done.
+void bound_entry(CatalogEntry *entry);
 uint16_t swap16(uint16_t v);
 uint32_t swap32(uint32_t v);
 uint32_t note_rate(uint32_t note, uint32_t finetune);

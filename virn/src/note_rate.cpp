@@ -69,7 +69,7 @@ static const uint16_t LinearFrequencyTable[768] = {
 
 // Keeps rate * blockAlign (at most 4 bytes a frame) inside 32 bits wherever the rate
 // is written, e.g. the byte rate of a WAV header.
-static const uint32_t MaxRate = 0xFFFFFFFFu / 4;
+static const uint32_t MaxRate = VIRN_MAX_RATE;
 
 // x = 64 * note + finetune / 2 - 64 picks an octave (x / 768) and a step in it.
 // Octave 4, step 0 is 8363 Hz (note 48, fine-tune 128). Notes beyond the eight octaves

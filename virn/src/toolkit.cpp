@@ -4,30 +4,67 @@
 
 #include <string.h>
 
+static uint32_t saturated_shift(uint32_t v, int shift)
+{
+    uint64_t wide = (uint64_t)v << shift;
+    return wide > 0xFFFFFFFFu ? 0xFFFFFFFFu : (uint32_t)wide;
+}
+
 // Derives channels, bits and the byte-scaled info block from encoding and length.
 // `shift` is 1 when the loader counts frames, 0 when it gives byte counts already.
+// Values that would not fit 32 bits as bytes saturate instead of wrapping (a huge
+// loop point must not come out as a small one); bound_entry then cuts them.
 void finish_entry(CatalogEntry *entry, int shift)
 {
     SampleInfo &info = entry->info;
+    int total = 0;
     entry->channels = 1;
     entry->bits = 8;
-    info.byteLength = entry->length;
     if (entry->encoding & VIRN_ENC_STEREO) {
         entry->channels = 2;
-        info.byteLength <<= shift;
-        info.loopStart <<= shift;
-        info.loopEnd <<= shift;
-        info.sustainStart <<= shift;
-        info.sustainEnd <<= shift;
+        total += shift;
     }
     if (entry->encoding & VIRN_ENC_16BIT) {
         entry->bits = 16;
-        info.byteLength <<= shift;
-        info.loopStart <<= shift;
-        info.loopEnd <<= shift;
-        info.sustainStart <<= shift;
-        info.sustainEnd <<= shift;
+        total += shift;
     }
+    info.byteLength = saturated_shift(entry->length, total);
+    info.loopStart = saturated_shift(info.loopStart, total);
+    info.loopEnd = saturated_shift(info.loopEnd, total);
+    info.sustainStart = saturated_shift(info.sustainStart, total);
+    info.sustainEnd = saturated_shift(info.sustainEnd, total);
+}
+
+// The points of a loop that plays (forward or ping-pong) are cut to the sample's bytes,
+// so that no caller reads past the PCM by following them. The kind stays as the loader
+// decided (some formats keep a flagged loop of 0..0), and the points of "no loop" stay
+// as stored.
+static void bound_loop(uint8_t kind, uint32_t *start, uint32_t *end, uint32_t byteLength)
+{
+    if (kind != VIRN_LOOP_FORWARD && kind != VIRN_LOOP_PINGPONG)
+        return;
+    if (*end > byteLength)
+        *end = byteLength;
+    if (*start > byteLength)
+        *start = byteLength;
+}
+
+void bound_entry(CatalogEntry *entry)
+{
+    SampleInfo &info = entry->info;
+    if (info.byteLength > VIRN_MAX_BYTE_LENGTH) {
+        int shift = ((entry->encoding & VIRN_ENC_16BIT) ? 1 : 0) +
+                    ((entry->encoding & VIRN_ENC_STEREO) ? 1 : 0);
+        info.byteLength = VIRN_MAX_BYTE_LENGTH;
+        if (entry->length > (VIRN_MAX_BYTE_LENGTH >> shift))
+            entry->length = VIRN_MAX_BYTE_LENGTH >> shift;
+    }
+    bound_loop(entry->loopType, &info.loopStart, &info.loopEnd, info.byteLength);
+    bound_loop(entry->sustainType, &info.sustainStart, &info.sustainEnd, info.byteLength);
+    if (entry->rate < VIRN_MIN_RATE)
+        entry->rate = VIRN_MIN_RATE;
+    if (entry->rate > VIRN_MAX_RATE)
+        entry->rate = VIRN_MAX_RATE;
 }
 
 // Only the low 16 bits of the slot count; slots beyond the table are dropped so that
