@@ -92,6 +92,44 @@ TEST(StmLoader, LoopsRatesAndNames)
     }
 }
 
+TEST(StmLoader, HeaderPointersPlaceTheData)
+{
+    // Real files keep the data of a silenced slot (length 4095, volume 0): only the
+    // header's paragraph pointer finds the sample after it. A pointer of 0, or one
+    // past the end of the file, falls back to the position the lengths give.
+    const uint32_t first = 1168 + 1024; // one pattern
+    struct {
+        const char *what;
+        int64_t paragraph; // of the second instrument; -1: where its data really is
+        uint32_t expected; // its data's file offset
+    } cases[] = {
+        {"pointer", -1, first + 4096},
+        {"no pointer", 0, first}, // the muted slot takes no place in the sequence
+        {"past the end", 0xFFFF, first},
+        {"elsewhere in the file", first / 16, first}, // taken as it stands
+    };
+    for (auto &c : cases) {
+        StmSong song;
+        StmInstrument muted = stm_instrument("muted", noise(4095, 2));
+        muted.volume = 0;
+        StmInstrument played = stm_instrument("played", ramp8(700, 1, 5), 100, 600);
+        played.paragraph = c.paragraph;
+        song.instruments = {muted, played};
+        Bytes file = write_stm(song);
+        LoadedFile m(file);
+        ASSERT_TRUE(m.h);
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(m.entry(0).length, 0u);
+        EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 1u);
+        ASSERT_EQ(m.entry(1).length, 700u);
+        Bytes expected(file.begin() + c.expected, file.begin() + c.expected + 700);
+        EXPECT_EQ(m.stored(1), expected);
+        if (c.paragraph < 0) {
+            EXPECT_EQ(m.stored(1), ramp8(700, 1, 5));
+        }
+    }
+}
+
 TEST(StmLoader, SignatureNeedsTrackerNameMarkAndFileType)
 {
     StmSong good;
@@ -100,11 +138,9 @@ TEST(StmLoader, SignatureNeedsTrackerNameMarkAndFileType)
         const char *tracker;
         uint8_t fileType;
         bool claimed;
-    } cases[] = {{"!SCREAM!", 2, true},
-                 {"BMOD2STM", 2, true},
-                 {"!SCREAM!", 1, false},
-                 {"!Scream!", 2, false},
-                 {"BMOD2ST_", 2, false}};
+    } cases[] = {{"!Scream!", 2, true}, // what real files carry
+                 {"!SCREAM!", 2, true},  {"BMOD2STM", 2, true},  {"!SCREAM!", 1, false},
+                 {"!Scream!", 1, false}, {"!scream!", 2, false}, {"BMOD2ST_", 2, false}};
     for (auto &c : cases) {
         StmSong song = good;
         song.tracker = c.tracker;

@@ -1,7 +1,9 @@
 // STM modules (Scream Tracker 2): a fixed 1168-byte header with 31 instrument headers
 // (only the first 30 are slots), the patterns of 1024 bytes each, then the sample data
-// in instrument order, every sample starting on a 16-byte boundary. The header's own
-// data pointers are not trusted: positions follow from the lengths alone.
+// in instrument order, every sample starting on a 16-byte boundary. Each instrument
+// header points at its data in 16-byte paragraphs; real files store data even for
+// slots that count as empty (volume 0), so the pointer places a sample, and the
+// positions that follow from the lengths are only the fallback.
 #include "module.h"
 #include "sample_bounds.h"
 
@@ -18,6 +20,7 @@ enum {
     STM_ALIGN = 16,
 
     // Instrument header, relative to its start.
+    STM_INS_PARAGRAPH = 14,
     STM_INS_LENGTH = 16,
     STM_INS_LOOP_START = 18,
     STM_INS_LOOP_END = 20,
@@ -32,8 +35,10 @@ void load_stm(LoadedModule *m)
     if (m->recognised)
         return;
     ByteView v = module_view(m);
+    // Scream Tracker itself writes "!Scream!"; "!SCREAM!" is accepted as well.
     if (rd8(v, STM_FILE_TYPE) != 2 || rd8(v, STM_EOF_MARK) != 0x1A ||
-        !(has_tag(v, STM_TRACKER, "!SCREAM!") || has_tag(v, STM_TRACKER, "BMOD2STM")))
+        !(has_tag(v, STM_TRACKER, "!Scream!") || has_tag(v, STM_TRACKER, "!SCREAM!") ||
+          has_tag(v, STM_TRACKER, "BMOD2STM")))
         return;
 
     copy_song_name(m, 0, 20);
@@ -51,8 +56,13 @@ void load_stm(LoadedModule *m)
             declared = 0;
         // Every sample starts on a 16-byte boundary, even an empty one's position.
         cursor = (cursor + STM_ALIGN - 1) & ~(uint64_t)(STM_ALIGN - 1);
-        set_entry_data(m, &e, cursor);
-        e.length = clip_pcm_frames(declared, view_bytes_from(m, cursor), 1, 1);
+        // The header's pointer decides where it points into the file; the running
+        // position stands in for a pointer of 0 or one past the end.
+        uint64_t data = (uint64_t)rd16le(v, h + STM_INS_PARAGRAPH) * STM_ALIGN;
+        if (data == 0 || data >= v.size)
+            data = cursor;
+        set_entry_data(m, &e, data);
+        e.length = clip_pcm_frames(declared, view_bytes_from(m, data), 1, 1);
 
         // Loop points are kept as stored; 0xFFFF as the end means "no loop".
         uint32_t ls = rd16le(v, h + STM_INS_LOOP_START);
@@ -70,7 +80,8 @@ void load_stm(LoadedModule *m)
         m->moduleType = VIRN_TYPE_STM;
         finish_entry(&e, 1);
         store_entry(m, &e, i);
-        cursor += declared;
+        if (declared)
+            cursor = data + declared;
     }
     m->recognised = 1;
 }
