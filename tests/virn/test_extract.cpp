@@ -100,11 +100,21 @@ TEST(Extract, Adpcm)
     stored.push_back(0xF0);           // 0, then 15 (the high nibble)
     Bytes out = extract(3, 4, stored);
     EXPECT_EQ(out, (Bytes{0x81, 0x83, 0x83, 0x92}));
-    // Odd length: the last byte has no nibble of its own and stays silent.
-    stored.push_back(0x11);
-    out = extract(3, 5, stored);
-    EXPECT_EQ(out.size(), 5u);
-    EXPECT_EQ(out[4], 0x80);
+    // An odd count takes the low nibble of the last byte: 1, 3, then 3 + 3 = 6.
+    Bytes odd(stored.begin(), stored.begin() + 16);
+    odd.push_back(0x21);
+    odd.push_back(0x03);
+    CatalogEntry e = {};
+    e.encoding = 3;
+    e.length = 3;
+    finish_entry(&e, 1);
+    Bytes signedOut(3, 0);
+    decode_sample(&e, odd.data(), (uint32_t)odd.size(), signedOut.data());
+    EXPECT_EQ(signedOut, (Bytes{1, 3, 6}));
+    // Five values from 16 + 3 bytes, none read beyond them: 1, 3, 6, 10, 15.
+    odd[17] = 0x43;
+    odd.push_back(0x05);
+    EXPECT_EQ(extract(3, 5, odd, 19), (Bytes{0x81, 0x83, 0x86, 0x8A, 0x8F}));
 }
 
 TEST(Extract, StoredDataCutByTheEndOfTheCopyIsSilence)

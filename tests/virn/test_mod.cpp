@@ -151,22 +151,61 @@ TEST(ModLoader, SamplesAfterOddSlotsAreFound)
     EXPECT_EQ(longOne.entry(0).length, 70000u);
 }
 
-TEST(ModLoader, AdpcmSamplesAreMarkedAndSkippedByTheirPackedSize)
+TEST(ModLoader, AdpcmSamplesAreMarkedInTheirDataAndSkippedByTheirPackedSize)
 {
+    // Real files put "ADPCM" in front of the packed data; a name saying so means nothing.
     ModSpec desc;
     ModSampleSpec packed;
-    packed.name = "ADPCM drums";
-    packed.data = noise(16 + 500, 4);
+    packed.name = "drums";
+    Bytes block = noise(16 + 500, 4);
+    packed.data = Bytes{'A', 'D', 'P', 'C', 'M'};
+    packed.data.insert(packed.data.end(), block.begin(), block.end());
     packed.lengthWords = 500; // 1000 decoded bytes
-    Bytes next = ramp8(64, 5);
-    desc.samples = {packed, mod_sample("next", next)};
+    Bytes named = ramp8(64, 5), next = ramp8(80, 7);
+    desc.samples = {packed, mod_sample("ADPCM by name", named), mod_sample("next", next)};
     LoadedFile m(write_mod(desc));
     ASSERT_TRUE(m.h);
     EXPECT_EQ(m.entry(0).encoding, 3);
     EXPECT_EQ(m.entry(0).length, 1000u);
     EXPECT_EQ(m.entry(0).info.byteLength, 1000u);
+    Bytes head = m.stored(0); // the data starts after the mark
+    ASSERT_GE(head.size(), block.size());
+    EXPECT_EQ(Bytes(head.begin(), head.begin() + (long)block.size()), block);
     EXPECT_EQ(m.entry(1).encoding, 0);
-    EXPECT_EQ(m.stored(1), next);
+    EXPECT_EQ(m.stored(1), named);
+    EXPECT_EQ(m.stored(2), next);
+}
+
+TEST(ModLoader, Flt8OrdersCountHalfPatterns)
+{
+    ModSpec desc;
+    desc.tag = "FLT8";
+    desc.channels = 8;
+    desc.orders = {0, 2, 4, 2}; // three 8-channel patterns of 2048 bytes
+    Bytes first = noise(600, 3), last = ramp8(90);
+    desc.samples = {mod_sample("a", first), mod_sample("b", last)};
+    Bytes file = write_mod(desc);
+    ASSERT_EQ(file.size(), 1084u + 3 * 2048 + 690);
+    LoadedFile m(file);
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(m.stored(0), first);
+    EXPECT_EQ(m.stored(1), last);
+}
+
+TEST(ModLoader, SlotsWhollyOutsideTheFileAreEmpty)
+{
+    ModSpec desc;
+    Bytes whole = ramp8(400);
+    desc.samples = {mod_sample("whole", whole), mod_sample("cut", ramp8(1000, 1)),
+                    mod_sample("gone", ramp8(500, 2))};
+    Bytes file = write_mod(desc);
+    file.resize(file.size() - 500 - 300); // "gone" is not there, "cut" lost 300 bytes
+    LoadedFile m(file);
+    ASSERT_TRUE(m.h);
+    EXPECT_EQ(m.entry(0).length, 400u);
+    EXPECT_EQ(m.entry(1).length, 1000u); // a cut sample keeps its length
+    EXPECT_EQ(m.entry(2).length, 0u);
+    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 2);
 }
 
 TEST(ModLoader, RefusesWhatIsNotAMod)

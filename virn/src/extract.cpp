@@ -104,21 +104,21 @@ static void decode_split(uint8_t *out, uint32_t byteLength, const uint8_t *src, 
 }
 
 // Code 3: 16 signed step bytes, then two 4-bit indexes a byte, low nibble first, each
-// adding its step to a running value. Reads at most 16 + byteLength / 2 bytes.
+// adding its step to a running value. An odd count takes the low nibble of the last
+// byte, so the block is 16 + ceil(byteLength / 2) bytes; no more are read.
 static void decode_adpcm(uint8_t *out, uint32_t byteLength, const uint8_t *src, uint32_t available)
 {
     uint8_t steps[16] = {};
     memcpy(steps, src, min_u32(16, available));
     if (available <= 16)
         return;
-    uint32_t packed = min_u32(byteLength / 2, available - 16);
+    uint32_t values = min_u32(byteLength, 2 * min_u32(available - 16, 0x7FFFFFFFu));
     const uint8_t *in = src + 16;
     uint8_t value = 0;
-    for (uint32_t i = 0; i < packed; i++) {
-        value = (uint8_t)(value + steps[in[i] & 15]);
-        out[2 * i] = value;
-        value = (uint8_t)(value + steps[in[i] >> 4]);
-        out[2 * i + 1] = value;
+    for (uint32_t i = 0; i < values; i++) {
+        uint8_t nibble = (i & 1) ? in[i / 2] >> 4 : in[i / 2] & 15;
+        value = (uint8_t)(value + steps[nibble]);
+        out[i] = value;
     }
 }
 

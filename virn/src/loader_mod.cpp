@@ -3,14 +3,18 @@
 // Header words are big-endian and count 16-bit words.
 #include "module.h"
 
+#include <string.h>
+
 enum {
     MOD_SLOTS = 31,
     MOD_SLOT_HEADER = 20, // first sample header
     MOD_SLOT_SIZE = 30,
     MOD_ORDER_LIST = 952,
     MOD_TAG = 1080,
-    MOD_PATTERNS = 1084,  // pattern data follows the tag
-    MOD_ADPCM_TABLE = 16, // 4-bit ADPCM data begins with 16 step bytes
+    MOD_PATTERNS = 1084,     // pattern data follows the tag
+    MOD_FLT8_PATTERN = 2048, // "FLT8": two 4-channel halves, 1024 bytes each
+    MOD_ADPCM_MARK = 5,      // "ADPCM" in front of a packed sample's data
+    MOD_ADPCM_TABLE = 16,    // 4-bit ADPCM data begins with 16 step bytes
 };
 
 // Periods by finetune: 0..7, then -8..-1 stored as 8..15.
@@ -50,14 +54,30 @@ uint32_t mod_channel_count(const uint8_t tag[4])
     }
 }
 
-// The largest order entry plus one, kept in 8 bits (the song length is not consulted).
-uint8_t mod_pattern_count(const uint8_t orders[128])
+static uint8_t mod_largest_order(const uint8_t orders[128])
 {
     uint8_t largest = 0;
     for (int i = 0; i < 128; i++)
         if (orders[i] > largest)
             largest = orders[i];
-    return (uint8_t)(largest + 1);
+    return largest;
+}
+
+// The largest order entry plus one, kept in 8 bits (the song length is not consulted).
+uint8_t mod_pattern_count(const uint8_t orders[128])
+{
+    return (uint8_t)(mod_largest_order(orders) + 1);
+}
+
+// Bytes of pattern data between the tag and the samples.
+static uint64_t mod_pattern_bytes(const uint8_t tag[4], const uint8_t orders[128],
+                                  uint32_t channels)
+{
+    // "FLT8" orders count 4-channel half patterns: an 8-channel pattern is two of
+    // them, listed as an even and the following odd number.
+    if (memcmp(tag, "FLT8", 4) == 0)
+        return (uint64_t)MOD_FLT8_PATTERN * (mod_largest_order(orders) / 2 + 1);
+    return (uint64_t)channels * 256 * mod_pattern_count(orders);
 }
 
 // The PAL Amiga clock over twice the period. Only the low four bits of the finetune
@@ -80,8 +100,8 @@ void load_mod(LoadedModule *m)
         return;
 
     copy_song_name(m, 0, 20);
-    uint32_t patterns = mod_pattern_count(v.bytes + MOD_ORDER_LIST);
-    uint64_t cursor = MOD_PATTERNS + (uint64_t)channels * 256 * patterns;
+    uint64_t cursor =
+        MOD_PATTERNS + mod_pattern_bytes(v.bytes + MOD_TAG, v.bytes + MOD_ORDER_LIST, channels);
 
     for (uint32_t i = 0; i < MOD_SLOTS; i++) {
         uint32_t h = MOD_SLOT_HEADER + MOD_SLOT_SIZE * i;
@@ -90,8 +110,16 @@ void load_mod(LoadedModule *m)
         uint32_t stored = 2u * rd16be(v, h + 22);
         uint32_t len = stored;
         CatalogEntry e = {};
-        e.encoding = has_tag(v, h, "ADPCM") ? 3 : 0;
-        set_entry_data(m, &e, cursor);
+        // A 4-bit ADPCM sample is marked by "ADPCM" in front of its packed data (the
+        // step table, then two values a byte); the name says nothing.
+        bool adpcm = stored >= 4 && has_tag(v, cursor, "ADPCM");
+        uint64_t data = adpcm ? cursor + MOD_ADPCM_MARK : cursor;
+        e.encoding = adpcm ? 3 : 0;
+        set_entry_data(m, &e, data);
+        // A slot whose data lies wholly outside the file is empty; one cut short keeps
+        // its length and the missing part comes out silent.
+        if (!e.data)
+            len = 0;
 
         uint32_t ls = 2u * rd16be(v, h + 26);
         uint32_t ll = 2u * rd16be(v, h + 28);
@@ -131,10 +159,10 @@ void load_mod(LoadedModule *m)
         store_entry(m, &e, i);
 
         // The file holds every slot's stored bytes, even the 2 bytes of a slot too
-        // short to be a sample; ADPCM data is packed: the step table, then two
-        // samples a byte.
-        if (e.encoding == 3 && stored != 0)
-            cursor += MOD_ADPCM_TABLE + (stored + 1) / 2;
+        // short to be a sample; ADPCM data is packed: the mark, the step table, then
+        // two samples a byte.
+        if (adpcm)
+            cursor += MOD_ADPCM_MARK + MOD_ADPCM_TABLE + (stored + 1) / 2;
         else
             cursor += stored;
     }
