@@ -74,13 +74,18 @@ bool make_folders(const std::string &path)
     return is_folder(path);
 }
 
-std::string file_stem(const std::string &path)
+std::string file_name(const std::string &path)
 {
     size_t start = 0;
     for (size_t i = 0; i < path.size(); i++)
         if (is_separator(path[i]) || path[i] == ':')
             start = i + 1;
-    std::string name = path.substr(start);
+    return path.substr(start);
+}
+
+std::string file_stem(const std::string &path)
+{
+    std::string name = file_name(path);
     size_t dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0)
         name.resize(dot);

@@ -1,21 +1,17 @@
-// virn-grab: lists the samples of tracker modules and extracts them as WAV or raw files.
-//
-//   virn-grab list [--json] FILE...
-//   virn-grab extract [--raw] [-o DIR] [--only LIST] FILE...
-//
-// Exit status: 0 when every file was handled, 1 when any file failed, 2 on a usage error.
+// The commands of virn-grab: list and extract, over module files and zipped modules.
+#include "grab_command.h"
+
 #include "file_names.h"
 #include "files.h"
-#include "package.h"
+#include "module_inputs.h"
 #include "text_out.h"
 #include "virn.h"
 #include "wav_image.h"
 
-#include <stdio.h>
+#include <ctype.h>
 #include <stdlib.h>
 #include <string.h>
-#include <string>
-#include <vector>
+#include <set>
 
 static const char Usage[] = "usage: virn-grab list [--json] FILE...\n"
                             "       virn-grab extract [--raw] [-o DIR] [--only LIST] FILE...\n"
@@ -29,20 +25,9 @@ struct Options {
     std::vector<std::string> files;
 };
 
-// A loaded module that frees itself.
-struct Module {
-    ModuleHandle handle = 0;
-    bool packaged = false; // the module came out of a UMX package
-    ~Module()
-    {
-        if (handle)
-            VIRN_FreeModule(handle);
-    }
-};
-
-static int usage_error(const char *what)
+static int usage_error(FILE *err, const char *what)
 {
-    fprintf(stderr, "virn-grab: %s\n%s", what, Usage);
+    fprintf(err, "virn-grab: %s\n%s", what, Usage);
     return 2;
 }
 
@@ -74,23 +59,6 @@ static bool parse_rows(const char *text, std::vector<bool> &rows)
     return true;
 }
 
-static bool load(const std::string &path, Module &module)
-{
-    std::vector<uint8_t> bytes;
-    if (!read_whole_file(path, bytes)) {
-        fprintf(stderr, "virn-grab: %s: cannot read\n", path.c_str());
-        return false;
-    }
-    module.handle = VIRN_LoadModule(bytes.data(), (uint32_t)bytes.size());
-    if (!module.handle) {
-        fprintf(stderr, "virn-grab: %s: not a supported module\n", path.c_str());
-        return false;
-    }
-    uint32_t inner = packaged_module_type(bytes.data(), bytes.size());
-    module.packaged = inner != 0 && inner == GetModType(module.handle);
-    return true;
-}
-
 static std::string loop_text(uint8_t kind, uint32_t start, uint32_t end)
 {
     if (kind == VIRN_LOOP_NONE || kind == VIRN_LOOP_NOT_IN_FORMAT)
@@ -100,7 +68,7 @@ static std::string loop_text(uint8_t kind, uint32_t start, uint32_t end)
     return text;
 }
 
-static void print_table(const std::string &path, const Module &m)
+static void print_table(FILE *out, const InputModule &m)
 {
     ModuleHandle h = m.handle;
     uint16_t count = VIRN_GetNumberOfSamples(h, 0);
@@ -108,18 +76,18 @@ static void print_table(const std::string &path, const Module &m)
     std::string format = format_name(GetModType(h));
     if (m.packaged)
         format = "UMX (" + format + ")";
-    printf("%s: %s \"%s\", %u samples in %u slots\n", path.c_str(), format.c_str(),
-           VIRN_GetSongName(h), VIRN_GetNumberOfSamples(h, 1), count);
-    printf("%4s  %-34s %9s %6s %2s %4s  %-24s %s\n", "row", "name", "bytes", "rate", "ch", "bits",
-           "loop (bytes)", "sustain (bytes)");
+    fprintf(out, "%s: %s \"%s\", %u samples in %u slots\n", m.label.c_str(), format.c_str(),
+            VIRN_GetSongName(h), VIRN_GetNumberOfSamples(h, 1), count);
+    fprintf(out, "%4s  %-34s %9s %6s %2s %4s  %-24s %s\n", "row", "name", "bytes", "rate", "ch",
+            "bits", "loop (bytes)", "sustain (bytes)");
     const CatalogEntry *catalog = ScGetCatalog(h);
     for (unsigned i = 0; i < count; i++) {
         const CatalogEntry &e = catalog[i];
         const SampleInfo &s = e.info;
-        printf("%4u  %-34s %9u %6u %2u %4u  %-24s %s\n", i + 1, e.name[0] ? e.name : "-none-",
-               s.byteLength, e.rate, e.channels, e.bits,
-               loop_text(e.loopType, s.loopStart, s.loopEnd).c_str(),
-               loop_text(e.sustainType, s.sustainStart, s.sustainEnd).c_str());
+        fprintf(out, "%4u  %-34s %9u %6u %2u %4u  %-24s %s\n", i + 1, e.name[0] ? e.name : "-none-",
+                s.byteLength, e.rate, e.channels, e.bits,
+                loop_text(e.loopType, s.loopStart, s.loopEnd).c_str(),
+                loop_text(e.sustainType, s.sustainStart, s.sustainEnd).c_str());
     }
 }
 
@@ -132,11 +100,12 @@ static uint32_t pcm_crc(ModuleHandle h, unsigned index, uint32_t byteLength)
     return crc32_of(pcm.data(), pcm.size());
 }
 
-static void print_json(const std::string &path, ModuleHandle h)
+static void print_json(FILE *out, const InputModule &m)
 {
+    ModuleHandle h = m.handle;
     uint32_t type = GetModType(h);
     uint16_t count = VIRN_GetNumberOfSamples(h, 0);
-    std::string line = "{\"file\":" + json_string(path.c_str());
+    std::string line = "{\"file\":" + json_string(m.label.c_str());
     line += ",\"moduleType\":" + std::to_string(type);
     line += ",\"format\":" + json_string(format_name(type));
     line += ",\"songName\":" + json_string(VIRN_GetSongName(h));
@@ -160,35 +129,33 @@ static void print_json(const std::string &path, ModuleHandle h)
         line += "{\"index\":" + std::to_string(i) + ",\"name\":" + json_string(e.name) + ",";
         line += fields;
     }
-    line += "]}";
-    puts(line.c_str());
+    line += "]}\n";
+    fputs(line.c_str(), out);
 }
 
-static int run_list(const Options &o)
+static int run_list(const Options &o, FILE *out, FILE *err)
 {
     int status = 0;
     for (const std::string &path : o.files) {
-        Module m;
-        if (!load(path, m)) {
+        InputFile input;
+        if (!open_input(path, input, err))
             status = 1;
-            continue;
+        for (const InputModule &m : input.modules) {
+            if (o.json)
+                print_json(out, m);
+            else
+                print_table(out, m);
         }
-        if (o.json)
-            print_json(path, m.handle);
-        else
-            print_table(path, m);
     }
     return status;
 }
 
 // Writes the chosen samples of one module into `folder`; false when a file failed.
-static bool extract_module(const Options &o, const std::string &path, const std::string &folder)
+static bool extract_module(const Options &o, const InputModule &m, const std::string &folder,
+                           FILE *out, FILE *err)
 {
-    Module m;
-    if (!load(path, m))
-        return false;
     if (!make_folders(folder)) {
-        fprintf(stderr, "virn-grab: %s: cannot create folder\n", folder.c_str());
+        fprintf(err, "virn-grab: %s: cannot create folder\n", folder.c_str());
         return false;
     }
     const CatalogEntry *catalog = ScGetCatalog(m.handle);
@@ -202,7 +169,7 @@ static bool extract_module(const Options &o, const std::string &path, const std:
         char name[4096];
         if (!batch_file_name(name, sizeof name, folder.c_str(), e.name, (int)i + 1,
                              o.raw ? "bin" : "wav")) {
-            fprintf(stderr, "virn-grab: %s: folder name too long\n", folder.c_str());
+            fprintf(err, "virn-grab: %s: folder name too long\n", folder.c_str());
             return false;
         }
         std::vector<uint8_t> buffer((size_t)e.info.byteLength + WAV_IMAGE_OVERHEAD);
@@ -214,72 +181,90 @@ static bool extract_module(const Options &o, const std::string &path, const std:
             size = build_wav_image(&e, i, buffer.data(), m.handle);
         }
         if (!write_whole_file(name, buffer.data(), size)) {
-            fprintf(stderr, "virn-grab: %s: cannot write\n", name);
+            fprintf(err, "virn-grab: %s: cannot write\n", name);
             return false;
         }
-        printf("%s\n", name);
+        fprintf(out, "%s\n", name);
     }
     return true;
 }
 
-static int run_extract(const Options &o)
+// A subfolder name not yet taken in this run (compared without regard to case, as Windows
+// does): two modules of the same name get "name" and "name~2".
+static std::string unused_folder(std::set<std::string> &used, const std::string &name)
+{
+    for (unsigned n = 1;; n++) {
+        std::string candidate = n == 1 ? name : name + "~" + std::to_string(n);
+        std::string key = candidate;
+        for (char &c : key)
+            c = (char)tolower((unsigned char)c);
+        if (used.insert(key).second)
+            return candidate;
+    }
+}
+
+static int run_extract(const Options &o, FILE *out, FILE *err)
 {
     int status = 0;
-    bool progress = o.files.size() > 1 && is_terminal(2);
+    bool progress = o.files.size() > 1 && err == stderr && is_terminal(2);
+    std::set<std::string> used;
     for (size_t k = 0; k < o.files.size(); k++) {
         const std::string &path = o.files[k];
         if (progress)
-            fprintf(stderr, "\r[%zu/%zu] %s\033[K", k + 1, o.files.size(), path.c_str());
-        std::string folder = o.folder;
-        // Several modules: one subfolder each, so their samples never overwrite each other.
-        if (o.files.size() > 1) {
-            char stem[256];
-            safe_file_part(file_stem(path).c_str(), stem, sizeof stem);
-            folder += PATH_SEPARATOR;
-            folder += stem[0] ? stem : "_";
-        }
-        fflush(stdout);
-        if (!extract_module(o, path, folder))
+            fprintf(err, "\r[%zu/%zu] %s\033[K", k + 1, o.files.size(), path.c_str());
+        InputFile input;
+        if (!open_input(path, input, err))
             status = 1;
+        // Several modules (several files, or several module members of an archive): one
+        // subfolder each, so their samples never overwrite each other.
+        bool several = o.files.size() > 1 || input.modules.size() > 1;
+        for (const InputModule &m : input.modules) {
+            std::string folder = o.folder;
+            if (several)
+                folder += PATH_SEPARATOR + unused_folder(used, m.folder);
+            fflush(out);
+            if (!extract_module(o, m, folder, out, err))
+                status = 1;
+        }
     }
     if (progress)
-        fprintf(stderr, "\r\033[K");
+        fprintf(err, "\r\033[K");
     return status;
 }
 
-int main(int argc, char **argv)
+int run_virn_grab(const std::vector<std::string> &args, FILE *out, FILE *err)
 {
-    if (argc < 2)
-        return usage_error("no command");
-    std::string command = argv[1];
+    if (args.empty())
+        return usage_error(err, "no command");
+    const std::string &command = args[0];
     if (command == "-h" || command == "--help") {
-        fputs(Usage, stdout);
+        fputs(Usage, out);
         return 0;
     }
     if (command != "list" && command != "extract")
-        return usage_error(("unknown command " + command).c_str());
+        return usage_error(err, ("unknown command " + command).c_str());
     Options o;
-    for (int i = 2; i < argc; i++) {
-        std::string a = argv[i];
+    for (size_t i = 1; i < args.size(); i++) {
+        const std::string &a = args[i];
         if (command == "list" && a == "--json") {
             o.json = true;
         } else if (command == "extract" && a == "--raw") {
             o.raw = true;
         } else if (command == "extract" && (a == "-o" || a == "--only")) {
-            if (i + 1 >= argc)
-                return usage_error((a + " needs a value").c_str());
-            const char *value = argv[++i];
+            if (i + 1 >= args.size())
+                return usage_error(err, (a + " needs a value").c_str());
+            const char *value = args[++i].c_str();
             if (a == "-o")
                 o.folder = value;
             else if (!parse_rows(value, o.only))
-                return usage_error("bad row list (e.g. 1,3-5)");
+                return usage_error(err, "bad row list (e.g. 1,3-5)");
         } else if (a.size() > 1 && a[0] == '-') {
-            return usage_error(("unknown option " + a).c_str());
+            return usage_error(err, ("unknown option " + a).c_str());
         } else {
             o.files.push_back(a);
         }
     }
     if (o.files.empty())
-        return usage_error("no module files given");
-    return command == "list" ? run_list(o) : run_extract(o);
+        return usage_error(err, "no module files given");
+    return command == "list" ? run_list(o, out, err) : run_extract(o, out, err);
 }

@@ -1,0 +1,284 @@
+// virn-grab on zipped modules, run in this process through its command function: every
+// module member listed and extracted as its own module, named "archive<member", kept inside
+// the output folder whatever the member's name, and archives without modules failing.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "files.h"
+#include "fixtures.h"
+#include "grab_command.h"
+#include "s3m_writer.h"
+#include "virn.h"
+#include "xm_writer.h"
+#include "zip_writer.h"
+
+namespace
+{
+
+// The first fixture of a list that has sample data to extract.
+Bytes module_with_samples(std::vector<Fixture> (*list)())
+{
+    for (const Fixture &f : list()) {
+        ModuleHandle h = VIRN_LoadModule(f.bytes.data(), (uint32_t)f.bytes.size());
+        bool any = false;
+        for (unsigned i = 0; h && i < VIRN_GetNumberOfSamples(h, 0); i++)
+            any = any || ScGetCatalog(h)[i].info.byteLength > 0;
+        if (h)
+            VIRN_FreeModule(h);
+        if (any)
+            return f.bytes;
+    }
+    return Bytes();
+}
+
+// Every file below `root`, by its path relative to it, with its bytes.
+void list_tree(const std::string &root, const std::string &below,
+               std::map<std::string, Bytes> &files)
+{
+    DIR *d = opendir((root + below).c_str());
+    while (dirent *e = d ? readdir(d) : nullptr) {
+        std::string name = e->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat st;
+        std::string rel = below + "/" + name;
+        if (stat((root + rel).c_str(), &st) == 0 && (st.st_mode & S_IFDIR))
+            list_tree(root, rel, files);
+        else
+            files[rel] = read_file(root + rel);
+    }
+    if (d)
+        closedir(d);
+}
+
+void remove_tree(const std::string &path)
+{
+    std::map<std::string, Bytes> files;
+    list_tree(path, "", files);
+    for (const auto &f : files)
+        remove((path + f.first).c_str());
+    // Folders, deepest first: a folder's path sorts before the paths inside it.
+    std::vector<std::string> folders;
+    for (const auto &f : files)
+        for (size_t at = f.first.find('/', 1); at != std::string::npos;
+             at = f.first.find('/', at + 1))
+            folders.push_back(f.first.substr(0, at));
+    std::sort(folders.rbegin(), folders.rend());
+    for (const std::string &f : folders)
+        rmdir((path + f).c_str());
+    rmdir(path.c_str());
+}
+
+struct Result {
+    int status;
+    std::string out, err;
+};
+
+// A folder of its own under the test's working folder (in the build tree).
+struct VirnGrab : ::testing::Test {
+    std::string work;
+    Bytes mod = module_with_samples(mod_fixtures), s3m = module_with_samples(s3m_fixtures),
+          xm = module_with_samples(xm_fixtures);
+
+    void SetUp() override
+    {
+        work = "cli_work_" + std::to_string(getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        remove_tree(work);
+        ASSERT_TRUE(make_folders(work));
+        ASSERT_FALSE(mod.empty() || s3m.empty() || xm.empty());
+    }
+    void TearDown() override
+    {
+        remove_tree(work);
+    }
+    std::string path(const std::string &name) const
+    {
+        return work + "/" + name;
+    }
+    Result run(const std::vector<std::string> &args)
+    {
+        std::string out_path = path("out.txt"), err_path = path("err.txt");
+        FILE *out = fopen(out_path.c_str(), "wb"), *err = fopen(err_path.c_str(), "wb");
+        Result r;
+        r.status = run_virn_grab(args, out, err);
+        fclose(out);
+        fclose(err);
+        Bytes o = read_file(out_path), e = read_file(err_path);
+        r.out.assign(o.begin(), o.end());
+        r.err.assign(e.begin(), e.end());
+        remove(out_path.c_str());
+        remove(err_path.c_str());
+        return r;
+    }
+};
+
+ZipEntry deflated(const std::string &name, const Bytes &data)
+{
+    ZipEntry e;
+    e.name = name;
+    e.data = data;
+    e.method = 8;
+    return e;
+}
+
+std::string replaced(std::string text, const std::string &from, const std::string &to)
+{
+    size_t at = text.find(from);
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+} // namespace
+
+TEST_F(VirnGrab, EveryModuleMemberListedAndExtractedAsItsOwnModule)
+{
+    struct Member {
+        std::string stored, mapped;
+        const Bytes *data;
+    } members[] = {{"SONG.MOD", "SONG.MOD", &mod},
+                   {"tune.s3m", "tune.s3m", &s3m},
+                   {"dir/piece.xm", "piece.xm", &xm}};
+    for (const Member &m : members)
+        ASSERT_TRUE(write_file(path(m.mapped), *m.data));
+    // Our own writer everywhere; Info-ZIP's `zip -9` as well where the machine has it.
+    std::vector<std::string> archives = {"own.mdz"};
+    std::vector<ZipEntry> entries;
+    for (const Member &m : members)
+        entries.push_back(deflated(m.stored, *m.data));
+    entries.push_back(deflated("readme.txt", word_text(300, 1)));
+    ASSERT_TRUE(write_file(path("own.mdz"), zip_write(entries)));
+#if !defined(_WIN32)
+    if (system("command -v zip >/dev/null 2>&1") == 0) {
+        std::string cmd = "cd '" + work + "' && mkdir dir && cp piece.xm dir/ && " +
+                          "zip -q -9 -X info.zip SONG.MOD tune.s3m dir/piece.xm && rm -r dir";
+        ASSERT_EQ(0, system(cmd.c_str()));
+        archives.push_back("info.zip");
+    }
+#endif
+    for (const std::string &archive : archives) {
+        SCOPED_TRACE(archive);
+        std::string a = path(archive);
+        Result table = run({"list", a}), json = run({"list", "--json", a});
+        ASSERT_EQ(0, table.status) << table.err;
+        EXPECT_EQ(0, json.status);
+        std::string expected_table, expected_json;
+        for (const Member &m : members) {
+            std::string label = a + "<" + m.mapped;
+            expected_table += replaced(run({"list", path(m.mapped)}).out, path(m.mapped), label);
+            expected_json +=
+                replaced(run({"list", "--json", path(m.mapped)}).out, path(m.mapped), label);
+        }
+        EXPECT_EQ(expected_table, table.out);
+        EXPECT_EQ(expected_json, json.out);
+
+        // Several module members: one subfolder each, holding what the member gives alone.
+        Result x = run({"extract", "-o", path("x"), a});
+        ASSERT_EQ(0, x.status) << x.err;
+        std::map<std::string, Bytes> got, expected;
+        list_tree(path("x"), "", got);
+        for (const Member &m : members) {
+            std::string alone = path("alone");
+            ASSERT_EQ(0, run({"extract", "-o", alone, path(m.mapped)}).status);
+            std::map<std::string, Bytes> files;
+            list_tree(alone, "", files);
+            ASSERT_FALSE(files.empty());
+            for (const auto &f : files)
+                expected["/" + archive + "_" + m.mapped + f.first] = f.second;
+            remove_tree(alone);
+        }
+        std::vector<std::string> expected_names, got_names;
+        for (const auto &f : expected)
+            expected_names.push_back(f.first);
+        for (const auto &f : got)
+            got_names.push_back(f.first);
+        EXPECT_EQ(expected_names, got_names);
+        EXPECT_TRUE(expected == got);
+        remove_tree(path("x"));
+    }
+}
+
+TEST_F(VirnGrab, HostileMemberNamesStayInsideTheOutputFolder)
+{
+    // The archive library keeps what follows byte 0x16 whatever it is, separators included.
+    std::string up = "\x16/..\x16/..\x16/";
+    Bytes zip = zip_write({deflated("a" + up + "evil.mod", mod), deflated("..", s3m),
+                           deflated("C:\x16\\x.xm", xm), deflated(".\x16/..", mod),
+                           deflated("dir/..", xm)});
+    ASSERT_TRUE(write_file(path("h.zip"), zip));
+    Result list = run({"list", path("h.zip")});
+    EXPECT_EQ(0, list.status) << list.err;
+    EXPECT_NE(std::string::npos, list.out.find("h.zip<a/../../evil.mod: "));
+    Result x = run({"extract", "-o", path("deep/out"), path("h.zip")});
+    EXPECT_EQ(0, x.status) << x.err;
+    std::map<std::string, Bytes> all;
+    list_tree(work, "", all);
+    std::set<std::string> folders;
+    for (const auto &f : all) {
+        if (f.first == "/h.zip")
+            continue;
+        ASSERT_EQ(0u, f.first.find("/deep/out/")) << f.first;
+        folders.insert(f.first.substr(10, f.first.find('/', 10) - 10));
+    }
+    // Five modules, five folders: no name ends in a dot (Windows would drop it), and the
+    // second member named ".." takes "~2".
+    EXPECT_EQ(std::set<std::string>({"h.zip_a_.._.._evil.mod", "h.zip___", "h.zip_C__x.xm",
+                                     "h.zip_.___", "h.zip___~2"}),
+              folders);
+}
+
+TEST_F(VirnGrab, ArchivesWithoutModulesFail)
+{
+    struct Case {
+        const char *file;
+        Bytes bytes;
+        const char *message;
+    } cases[] = {
+        {"texts.zip", zip_write({deflated("a.txt", word_text(300, 1))}),
+         "no module in this archive"},
+        {"picture.mdz", zip_write({deflated("cover.bin", noise(500, 1))}),
+         "no module in this archive"},
+        {"empty.zip", zip_write({}), "no module in this archive"},
+        {"broken.itz", zip_write({deflated("broken.it", noise(500, 2))}),
+         "broken.itz<broken.it: not a supported module"},
+        {"plain.mod", noise(500, 3), "plain.mod: not a supported module"},
+    };
+    ASSERT_TRUE(write_file(path("good.mod"), mod));
+    for (const Case &k : cases) {
+        ASSERT_TRUE(write_file(path(k.file), k.bytes));
+        for (const char *command : {"list", "extract"}) {
+            std::vector<std::string> args = {command, path(k.file), path("good.mod")};
+            if (std::string(command) == "extract")
+                args.insert(args.begin() + 1, {"-o", path("x")});
+            Result r = run(args);
+            EXPECT_EQ(1, r.status) << k.file;
+            EXPECT_NE(std::string::npos, r.err.find(k.message)) << k.file << ": " << r.err;
+            EXPECT_NE(std::string::npos, r.out.find("good")) << k.file; // the others go on
+            remove_tree(path("x"));
+        }
+    }
+}
+
+TEST_F(VirnGrab, ContentDecidesWhatIsAnArchive)
+{
+    // A ZIP named like a module is an archive; a single module member needs no subfolder.
+    ASSERT_TRUE(write_file(path("fake.mod"), zip_write({deflated("SONG.MOD", mod)})));
+    Result list = run({"list", "--json", path("fake.mod")});
+    EXPECT_EQ(0, list.status);
+    EXPECT_EQ(0u, list.out.find("{\"file\":\"" + path("fake.mod") + "<SONG.MOD\""));
+    ASSERT_EQ(0, run({"extract", "-o", path("x"), path("fake.mod")}).status);
+    std::map<std::string, Bytes> zipped, plain;
+    list_tree(path("x"), "", zipped);
+    ASSERT_TRUE(write_file(path("SONG.MOD"), mod));
+    ASSERT_EQ(0, run({"extract", "-o", path("z"), path("SONG.MOD")}).status);
+    list_tree(path("z"), "", plain);
+    EXPECT_FALSE(plain.empty());
+    EXPECT_TRUE(plain == zipped);
+}
