@@ -21,6 +21,16 @@ static bool load_and_extract(const Bytes &file)
         const CatalogEntry &e = catalog[i];
         // Nothing a damaged file says may make a caller allocate without bound.
         EXPECT_LE(e.info.byteLength, 64u * 1024 * 1024);
+        // A slot whose data lies wholly outside the file is empty, in every format.
+        EXPECT_TRUE(e.length == 0 || e.data != 0) << "entry " << i;
+        // The limits callers rely on: playing loops inside the PCM, rates that keep
+        // rate x block size within 32 bits.
+        bool loops = e.loopType == VIRN_LOOP_FORWARD || e.loopType == VIRN_LOOP_PINGPONG;
+        bool sustains = e.sustainType == VIRN_LOOP_FORWARD || e.sustainType == VIRN_LOOP_PINGPONG;
+        EXPECT_TRUE(!loops || e.info.loopEnd <= e.info.byteLength) << "entry " << i;
+        EXPECT_TRUE(!sustains || e.info.sustainEnd <= e.info.byteLength) << "entry " << i;
+        EXPECT_GE(e.rate, VIRN_MIN_RATE);
+        EXPECT_LE(e.rate, VIRN_MAX_RATE);
         std::vector<uint8_t> pcm(e.info.byteLength), raw(e.length);
         VIRN_GetSample(h, i, pcm.data());
         VIRN_GetSampleAsIs(h, i, raw.data());

@@ -63,21 +63,29 @@ TEST(UltLoader, EachSampleHasItsOwnWidth)
 
 TEST(UltLoader, LoopKindsAndUnits)
 {
+    // 8-bit loops count frames; 16-bit ones count bytes, as real files store them
+    // (18000 frames looped over 9000..36000 is frames 4500..18000): the catalog's
+    // byte offsets are the stored values either way.
     struct {
         uint8_t flags;
+        uint32_t bytes, loopStart, loopEnd;
         uint8_t loopType;
-        uint32_t scale;
-    } cases[] = {{0, 0, 1}, {8, 1, 1}, {16, 2, 1}, {8 | 16, 2, 1}, {4 | 8, 1, 2}, {4 | 16, 2, 2}};
+    } cases[] = {{0, 800, 100, 300, 0},        {8, 800, 100, 300, 1},
+                 {16, 800, 100, 300, 2},       {8 | 16, 800, 100, 300, 2},
+                 {4 | 8, 800, 100, 300, 1},    {4 | 16, 800, 100, 300, 2},
+                 {0x1C, 36000, 9000, 36000, 2}};
     for (auto &c : cases) {
         UltSong song;
         song.version = '2';
-        song.samples = {ult_sample("s", noise(800, 6), c.flags, 100, 300)};
+        song.samples = {ult_sample("s", noise(c.bytes, 6), c.flags, c.loopStart, c.loopEnd)};
         LoadedFile m(write_ult(song));
         ASSERT_TRUE(m.h);
         const EntryView e = m.entry(0);
-        EXPECT_EQ(e.loopType, c.loopType) << (int)c.flags;
-        EXPECT_EQ(e.info.loopStart, 100u * c.scale) << (int)c.flags;
-        EXPECT_EQ(e.info.loopEnd, 300u * c.scale) << (int)c.flags;
+        SCOPED_TRACE(testing::Message() << "flags " << (int)c.flags);
+        EXPECT_EQ(e.info.byteLength, c.bytes);
+        EXPECT_EQ(e.loopType, c.loopType);
+        EXPECT_EQ(e.info.loopStart, c.loopStart);
+        EXPECT_EQ(e.info.loopEnd, c.loopEnd);
         EXPECT_EQ(e.sustainType, VIRN_LOOP_NOT_IN_FORMAT);
         EXPECT_EQ(e.rate, 8363u); // before version '4' every sample plays at 8363 Hz
     }

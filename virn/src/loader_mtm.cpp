@@ -49,8 +49,9 @@ void load_mtm(LoadedModule *m)
         uint32_t ls = rd32le(v, h + MTM_SMP_LOOP_START);
         uint32_t le = rd32le(v, h + MTM_SMP_LOOP_END);
         // What the sample takes in the file: 16-bit samples are counted in whole
-        // values, so an odd byte count loses its last byte.
-        uint64_t stored = 0;
+        // values, so an odd byte count loses its last byte. A sample of 4 bytes or
+        // less is no sample, but real files store its bytes all the same.
+        uint64_t stored = len;
         if (len > 4) {
             if (rd8(v, h + MTM_SMP_ATTRIBUTES) & MTM_ATTR_16BIT) {
                 e.encoding = 5;
@@ -62,7 +63,6 @@ void load_mtm(LoadedModule *m)
                 stored = 2ull * len;
                 len = clip_pcm_frames(len, view_bytes_from(m, cursor), 2, 1);
             } else {
-                stored = len;
                 len = clip_pcm_frames(len, view_bytes_from(m, cursor), 1, 1);
             }
             e.length = len;

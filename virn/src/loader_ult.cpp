@@ -99,9 +99,10 @@ void load_ult(LoadedModule *m)
         e.length = clip_pcm_frames(frames, view_bytes_from(m, data), wide ? 2 : 1, 1);
         set_entry_data(m, &e, data);
 
-        // Loop points (frames) are kept as stored; the ping-pong bit wins.
-        e.info.loopStart = rd32le(v, h + ULT_SMP_LOOP_START);
-        e.info.loopEnd = rd32le(v, h + ULT_SMP_LOOP_END);
+        // Loop points are kept as stored; the ping-pong bit wins. A 16-bit sample
+        // stores them in bytes (its sizes count frames): halve them like a length.
+        e.info.loopStart = rd32le(v, h + ULT_SMP_LOOP_START) >> (wide ? 1 : 0);
+        e.info.loopEnd = rd32le(v, h + ULT_SMP_LOOP_END) >> (wide ? 1 : 0);
         e.loopType = (flags & ULT_FLAG_PINGPONG) ? VIRN_LOOP_PINGPONG
                      : (flags & ULT_FLAG_LOOP)   ? VIRN_LOOP_FORWARD
                                                  : VIRN_LOOP_NONE;
