@@ -1,5 +1,8 @@
-// The entry point: recognition, the central directory walk, member selection and records.
+// The entry point: recognition, the central directory walk, member selection and records,
+// and the ZIP64 fields taken when their values fit 32 bits.
 #include <gtest/gtest.h>
+
+#include <stdlib.h>
 
 #include "archive.h"
 #include "pexlin_test_util.h"
@@ -36,6 +39,33 @@ std::vector<std::string> names_of(const Chain &c)
         names.push_back(r->name);
     return names;
 }
+
+// ZIP64 fields: where they go, what they hold, and whether the member is taken.
+const int64_t ABOVE_32_BITS = 0x100000000ll;
+
+struct Zip64Case {
+    const char *what;
+    bool local, central, offset, descriptor, end_record;
+    int64_t size, offset_value; // forged values in the blocks (-1: the true ones)
+    unsigned cut, overstate;
+    bool taken;
+};
+
+const Zip64Case CASES[] = {
+    {"sizes only in the central block", 0, 1, 0, 0, 0, -1, -1, 0, 0, true},
+    {"sizes only in the local block", 1, 0, 0, 0, 0, -1, -1, 0, 0, true},
+    {"sizes in both blocks", 1, 1, 0, 0, 0, -1, -1, 0, 0, true},
+    {"local header offset in the central block", 0, 1, 1, 0, 0, -1, -1, 0, 0, true},
+    {"streamed with a 64-bit data descriptor", 1, 0, 0, 1, 0, -1, -1, 0, 0, true},
+    {"local block behind a ZIP64 end record", 1, 0, 0, 0, 1, -1, -1, 0, 0, true},
+    {"central size beyond 32 bits", 0, 1, 0, 0, 0, ABOVE_32_BITS, -1, 0, 0, false},
+    {"local size beyond 32 bits", 1, 0, 0, 0, 0, ABOVE_32_BITS + 600, -1, 0, 0, false},
+    {"local header offset beyond 32 bits", 0, 1, 1, 0, 0, -1, ABOVE_32_BITS, 0, 0, false},
+    {"central block without the compressed size", 0, 1, 0, 0, 0, -1, -1, 8, 0, false},
+    {"local block with one size only", 1, 0, 0, 0, 0, -1, -1, 8, 0, false},
+    {"local block overrunning the extra field", 1, 0, 0, 0, 0, -1, -1, 0, 4, false},
+    {"central block overrunning the extra field", 0, 1, 0, 0, 0, -1, -1, 0, 1, false},
+};
 
 } // namespace
 
@@ -289,5 +319,107 @@ TEST(Archive, RandomCorruption)
             for (ExtractedMember *r : c.records())
                 ASSERT_LE(r->size, largest_output(1, bad.size()));
         }
+    }
+}
+
+TEST(Zip64, MembersTakenWhenTheirValuesFit)
+{
+    Bytes song = noise(3000, 41), tune = ramp8(700, 9);
+    for (const Zip64Case &k : CASES) {
+        for (uint16_t method : {0, 8}) {
+            SCOPED_TRACE(std::string(k.what) + ", method " + std::to_string(method));
+            ZipEntry e = member("wide.mod", song, method);
+            // A time stamp block in front of the ZIP64 block, as Info-ZIP writes them.
+            e.extra = {0x55, 0x54, 5, 0, 3, 1, 2, 3, 4};
+            e.zip64_local = k.local;
+            e.zip64_central = k.central;
+            e.zip64_offset = k.offset;
+            e.data_descriptor = k.descriptor;
+            e.zip64_uncompressed = k.size;
+            e.zip64_offset_value = k.offset_value;
+            e.zip64_cut = k.cut;
+            e.zip64_overstate = k.overstate;
+            ZipOptions o;
+            o.zip64_end = k.end_record;
+            // A plain member behind it: a refused member never ends the walk.
+            Bytes zip = zip_write({e, member("plain.xm", tune, 8)}, o);
+            Chain c(call(zip));
+            auto r = c.records();
+            if (k.taken) {
+                ASSERT_EQ(std::vector<std::string>({"wide.mod", "plain.xm"}), names_of(c));
+                EXPECT_EQ(song, record_bytes(r[0]));
+            } else {
+                ASSERT_EQ(std::vector<std::string>({"plain.xm"}), names_of(c));
+            }
+            EXPECT_EQ(tune, record_bytes(r.back()));
+        }
+    }
+}
+
+TEST(Zip64, EndRecordTakenOnlyWhenItFitsTheGap)
+{
+    std::vector<ZipEntry> one = {member("song.mod", ramp8(300), 8)};
+    ZipOptions o;
+    o.zip64_end = true;
+    Bytes zip = zip_write(one, o);
+    Chain fits(call(zip));
+    EXPECT_EQ(std::vector<std::string>({"song.mod"}), names_of(fits));
+    // The locator and the record must fill the gap exactly, and their values fit.
+    size_t locator = zip.size() - 22 - 20, record = locator - 56;
+    struct Poke {
+        const char *what;
+        size_t at;
+        uint32_t value;
+    } pokes[] = {
+        {"record behind the locator", locator + 8, (uint32_t)locator},
+        {"record far beyond the image", locator + 8, 0xFFFFFFF0u},
+        {"record shorter than the gap", record + 4, 43},
+        {"record longer than the gap", record + 4, 45},
+        {"entries beyond 16 bits", record + 36, 1},
+        {"locator on another disk", locator + 4, 1},
+        {"directory elsewhere", record + 48, 1},
+        {"directory beyond 32 bits", record + 52, 1},
+    };
+    for (const Poke &p : pokes) {
+        Bytes forged = zip;
+        poke_le32(forged, p.at, p.value);
+        EXPECT_EQ(nullptr, call(forged)) << p.what;
+    }
+}
+
+TEST(Zip64, InfoZipFromAPipe)
+{
+    if (system("command -v zip >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "Info-ZIP zip is not installed";
+    std::string pattern = ::testing::TempDir() + "izip64_XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(&pattern[0]));
+    const std::string work = pattern;
+    struct RemoveWork {
+        std::string path;
+        ~RemoveWork()
+        {
+            (void)system(("rm -rf '" + path + "'").c_str());
+        }
+    } remove_work{work};
+    Bytes song = word_text(70000, 3);
+    ASSERT_TRUE(write_file(work + "/song.mod", song));
+    // Into a file it can seek in: sizes in the local block and a ZIP64 end record. Into a
+    // pipe: bit 3, zeros in the local block and a 64-bit data descriptor (zip does not store
+    // into a pipe).
+    const char *forms[] = {
+        "cat song.mod | zip -q -9 out.zip -",
+        "cat song.mod | zip -q -0 out.zip -",
+        "cat song.mod | zip -q -9 - - | cat > out.zip",
+        "cat song.mod | zip -q -1 - - | cat > out.zip",
+    };
+    for (const char *form : forms) {
+        std::string cmd = "cd '" + work + "' && rm -f out.zip && " + form;
+        ASSERT_EQ(0, system(cmd.c_str())) << form;
+        Bytes zip = read_file(work + "/out.zip");
+        ASSERT_GT(zip.size(), 6u) << form;
+        EXPECT_EQ(45, zip[4]) << form << ": Info-ZIP no longer marks these members 4.5";
+        Chain c(call(zip));
+        ASSERT_EQ(std::vector<std::string>({"-"}), names_of(c)) << form;
+        EXPECT_TRUE(song == record_bytes(c.head)) << form;
     }
 }
