@@ -1,0 +1,91 @@
+// Titles and names built from untrusted song and file names stay inside their buffers.
+#include "grab_buffer.h"
+#include "packed_names.h"
+#include "window_titles.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace
+{
+
+TEST(WindowTitles, SongAndFileName)
+{
+    char out[260];
+    module_window_title(out, sizeof out, "song", file_name_part("C:\\m\\a.xm"));
+    EXPECT_STREQ("song [a.xm]", out);
+    module_window_title(out, sizeof out, "song", file_name_part("a.xm"));
+    EXPECT_STREQ("song [a.xm]", out);
+    module_window_title(out, sizeof out, "", file_name_part("C:\\m\\"));
+    EXPECT_STREQ(" []", out);
+    frame_title(out, sizeof out, "song");
+    EXPECT_STREQ("song - Virn", out);
+}
+
+TEST(WindowTitles, LongNamesAreCutInsideTheBuffer)
+{
+    struct {
+        size_t size;
+        size_t song, file;
+        const char *expected; // with s for song and f for file characters
+    } cases[] = {
+        {16, 5, 5, "sssss [fffff]"}, // fits
+        {12, 5, 5, "sss [fffff]"},   // the song gives way first
+        {9, 5, 5, " [fffff]"},       // all of it
+        {7, 5, 5, " [fff]"},         // then the file name
+        {4, 5, 5, " []"},            // brackets only
+        {3, 5, 5, ""},               // not even those
+        {260, 300, 300, nullptr},    // 259 characters, ends with the bracket
+    };
+    for (const auto &c : cases) {
+        std::string song(c.song, 's'), file(c.file, 'f');
+        char out[300];
+        memset(out, 'X', sizeof out);
+        module_window_title(out, c.size, song.c_str(), file.c_str());
+        EXPECT_EQ('X', out[c.size]) << c.size; // nothing written past the buffer
+        if (c.expected) {
+            EXPECT_STREQ(c.expected, out) << c.size;
+        } else {
+            EXPECT_EQ(c.size - 1, strlen(out));
+            EXPECT_EQ(']', out[c.size - 2]);
+        }
+    }
+    char out[12];
+    frame_title(out, sizeof out, "a very long song name");
+    EXPECT_STREQ("a ve - Virn", out);
+}
+
+TEST(PackedNames, ArchiveExtensions)
+{
+    for (const char *yes : {"a.mdz", "C:\\x\\B.S3Z", "c.xmz", "d.ItZ", "e.zip"})
+        EXPECT_TRUE(is_packed_module_name(yes)) << yes;
+    for (const char *no : {"a.mod", "zip", "a.zipx", "a.md", ".zi", "C:\\zip\\a.it"})
+        EXPECT_FALSE(is_packed_module_name(no)) << no;
+    for (const char *text : {"README.TXT", "a.nfo", "file_id.Diz"})
+        EXPECT_TRUE(is_text_member_name(text)) << text;
+    for (const char *module : {"a.mod", "txt", "a.txt.it"})
+        EXPECT_FALSE(is_text_member_name(module)) << module;
+    char out[260];
+    packed_member_name(out, sizeof out, "C:\\m\\archive.zip", "MEMBER.MOD");
+    EXPECT_STREQ("archive.zip<MEMBER.MOD", out);
+}
+
+TEST(GrabBuffer, RefusesSizesThatWrap)
+{
+    CatalogEntry e = {};
+    uint32_t size = 0;
+    e.info.byteLength = 1000;
+    e.length = 500;
+    ASSERT_TRUE(grab_buffer_size(&e, &size));
+    EXPECT_EQ(1300u, size);
+    e.length = 5000; // stored bytes beyond the decoded size: room for them too
+    ASSERT_TRUE(grab_buffer_size(&e, &size));
+    EXPECT_EQ(5000u, size);
+    e.info.byteLength = 0xFFFFFFFFu - 300;
+    ASSERT_TRUE(grab_buffer_size(&e, &size));
+    EXPECT_EQ(0xFFFFFFFFu, size);
+    e.info.byteLength = 0xFFFFFFFFu - 299;
+    EXPECT_FALSE(grab_buffer_size(&e, &size));
+}
+
+} // namespace

@@ -1,0 +1,211 @@
+// Grabbing writes the same files as virn-grab, for every row of large modules too, and
+// never leaves a half-written file behind.
+#include "win_harness.h"
+#include "win_modules.h"
+
+#include "app_state.h"
+#include "resource.h"
+
+namespace
+{
+
+const char AskBatchRaw[] = "Do you want to grab checked samples as a raw data?";
+const char AskRaw[] = "Do you want to grab sample as a raw data?";
+const char WriteError[] = "An error ocurred while creating output file";
+
+class Grab : public GrabberTest
+{
+  protected:
+    // virn-grab's files for the same rows, in a folder of their own.
+    std::string reference(const std::string &module, const std::string &rows, bool raw)
+    {
+        std::string out = dir + "\\reference" + (raw ? "-raw" : "-wav");
+        std::string line = std::string("\"") + VIRN_GRAB_EXE + "\" extract " +
+                           (raw ? "--raw " : "") + "-o \"" + out + "\" --only " + rows + " \"" +
+                           module + "\"";
+        EXPECT_EQ(0, run_program(line, dir)) << line;
+        return out;
+    }
+
+    void expect_same_files(const std::string &expectedFolder, const std::string &folder,
+                           size_t count)
+    {
+        std::vector<std::string> names = files_in(expectedFolder);
+        EXPECT_EQ(count, names.size());
+        EXPECT_EQ(names, files_in(folder));
+        for (const std::string &name : names)
+            EXPECT_TRUE(load(expectedFolder + "\\" + name) == load(folder + "\\" + name)) << name;
+    }
+
+    // Answers the folder browser and the raw question, then the dialogs in `then`.
+    void grab_checked_into(const std::string &folder, bool raw,
+                           const std::vector<DialogHandler> &then = {})
+    {
+        g_folderAnswer = [folder](char *path) {
+            lstrcpynA(path, folder.c_str(), MAX_PATH);
+            return true;
+        };
+        expect_dialog(message_box("Virn", AskBatchRaw, raw ? IDYES : IDNO));
+        for (const DialogHandler &h : then)
+            expect_dialog(h);
+        command(IDM_GRABCHECKED);
+    }
+};
+
+TEST_F(Grab, CheckedRowsBeyond255AreTheRightSamples)
+{
+    std::string module = dir + "\\big.it";
+    save(module, numbered_it("big", 300, 50)); // row 250 and 300 are empty
+    open_frame();
+    HWND list = list_of(open_one(module));
+    for (int row : {1, 255, 256, 257, 280, 300})
+        set_checked(list, row - 1, true);
+    for (bool raw : {false, true}) {
+        std::string out = dir + (raw ? "\\raw" : "\\wav");
+        CreateDirectoryA(out.c_str(), nullptr);
+        grab_checked_into(out, raw);
+        expect_same_files(reference(module, "1,255-257,280", raw), out, 5);
+        // Written rows are unchecked; the empty row 300 stays checked.
+        for (int row : {1, 255, 256, 257, 280})
+            EXPECT_FALSE(checked(list, row - 1)) << row;
+        EXPECT_TRUE(checked(list, 299));
+        for (int row : {1, 255, 256, 257, 280})
+            set_checked(list, row - 1, true);
+    }
+    EXPECT_TRUE(file_exists(dir + "\\wav\\s257(257).wav"));
+    EXPECT_TRUE(file_exists(dir + "\\raw\\s280(280).bin"));
+}
+
+TEST_F(Grab, CompressedStereoAndLoopedSamplesMatchVirnGrab)
+{
+    std::string module = dir + "\\demo.it";
+    save(module, demo_module());
+    open_frame();
+    command(IDM_CHECKALL); // nothing open: nothing happens
+    HWND list = list_of(open_one(module));
+    command(IDM_CHECKALL);
+    int rows = row_count(list);
+    std::string out = dir + "\\wav";
+    CreateDirectoryA(out.c_str(), nullptr);
+    grab_checked_into(out, false);
+    std::string all = "1-" + std::to_string(rows);
+    expect_same_files(reference(module, all, false), out, files_in(out).size());
+    EXPECT_GE(files_in(out).size(), 3u);
+}
+
+TEST_F(Grab, CurrentSampleThroughTheSaveDialog)
+{
+    std::string module = dir + "\\big.it";
+    save(module, numbered_it("big", 300));
+    open_frame();
+    HWND list = list_of(open_one(module));
+    set_checked(list, 279, true);
+    focus_row(list, 279);
+    for (bool raw : {false, true}) {
+        std::string target = dir + (raw ? "\\current.bin" : "\\current.wav");
+        std::string offered, filter, title, extension;
+        DWORD flags = 0;
+        g_saveAnswer = [&](OPENFILENAMEA *o) {
+            offered = o->lpstrFile;
+            title = o->lpstrTitle;
+            flags = o->Flags;
+            extension = o->lpstrDefExt;
+            EXPECT_EQ(1u, o->nFilterIndex);
+            for (const char *p = o->lpstrFilter; *p; p += strlen(p) + 1)
+                filter += std::string(p) + "|";
+            lstrcpynA(o->lpstrFile, target.c_str(), (int)o->nMaxFile);
+            return TRUE;
+        };
+        expect_dialog(message_box("Virn", AskRaw, raw ? IDYES : IDNO));
+        SendMessageA(module_windows()[0], WMU_GRABCURRENT, 0, 0);
+        pump();
+        EXPECT_EQ("s280", offered);
+        EXPECT_EQ("Save as...", title);
+        EXPECT_EQ(raw ? "bin" : "wav", extension);
+        EXPECT_EQ((DWORD)(OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY), flags);
+        EXPECT_EQ("WAV Files|*.wav|RAW data files|*.bin|All Files|*.*|", filter);
+        std::string expected = reference(module, "280", raw);
+        EXPECT_TRUE(load(expected + (raw ? "\\s280(280).bin" : "\\s280(280).wav")) == load(target));
+        EXPECT_FALSE(checked(list, 279));
+        set_checked(list, 279, true);
+    }
+    // Cancelled: nothing written, the row stays checked.
+    g_saveAnswer = [](OPENFILENAMEA *) { return FALSE; };
+    expect_dialog(message_box("Virn", AskRaw, IDNO));
+    command(IDM_GRABCURRENT);
+    EXPECT_TRUE(checked(list, 279));
+}
+
+TEST_F(Grab, NoFocusedRowAsksForOne)
+{
+    save(dir + "\\m.it", numbered_it("m", 3));
+    open_frame();
+    open_one(dir + "\\m.it");
+    expect_dialog(message_box("Virn", "You must select sample from list", IDOK));
+    command(IDM_GRABCURRENT);
+}
+
+TEST_F(Grab, AnUnwritableFolderStopsTheBatch)
+{
+    save(dir + "\\m.it", numbered_it("m", 4));
+    open_frame();
+    HWND list = list_of(open_one(dir + "\\m.it"));
+    command(IDM_CHECKALL);
+    // One message: the batch ends there.
+    grab_checked_into(dir + "\\no such folder", false, {message_box("Error", WriteError, IDOK)});
+    for (int row = 0; row < 4; row++)
+        EXPECT_TRUE(checked(list, row)) << row;
+}
+
+TEST_F(Grab, AShortWriteLeavesNoFileAndTheRowChecked)
+{
+    save(dir + "\\m.it", numbered_it("m", 3));
+    open_frame();
+    HWND list = list_of(open_one(dir + "\\m.it"));
+    command(IDM_CHECKALL);
+    std::string out = dir + "\\out";
+    CreateDirectoryA(out.c_str(), nullptr);
+    // The disk fills up during the second file: half of it is written, no error reported.
+    int calls = 0;
+    g_writeAnswer = [&](HANDLE file, LPCVOID data, DWORD n, LPDWORD written) {
+        DWORD part = ++calls == 2 ? n / 2 : n;
+        return WriteFile(file, data, part, written, nullptr);
+    };
+    grab_checked_into(out, false, {message_box("Error", WriteError, IDOK)});
+    std::vector<std::string> expected = {"s1(001).wav"};
+    EXPECT_EQ(expected, files_in(out));
+    EXPECT_FALSE(checked(list, 0));
+    EXPECT_TRUE(checked(list, 1));
+    EXPECT_TRUE(checked(list, 2));
+
+    // The same for a single grab, with a failing write.
+    g_writeAnswer = [](HANDLE, LPCVOID, DWORD, LPDWORD written) {
+        *written = 0;
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    };
+    focus_row(list, 1);
+    g_saveAnswer = [&](OPENFILENAMEA *o) {
+        lstrcpynA(o->lpstrFile, (out + "\\single.wav").c_str(), (int)o->nMaxFile);
+        return TRUE;
+    };
+    expect_dialog(message_box("Virn", AskRaw, IDNO));
+    expect_dialog(message_box("Error", WriteError, IDOK));
+    command(IDM_GRABCURRENT);
+    EXPECT_FALSE(file_exists(out + "\\single.wav"));
+    EXPECT_TRUE(checked(list, 1));
+}
+
+TEST_F(Grab, LongFolderNamesAreRefusedNotOverrun)
+{
+    save(dir + "\\m.it", numbered_it("m", 1));
+    open_frame();
+    HWND list = list_of(open_one(dir + "\\m.it"));
+    command(IDM_CHECKALL);
+    // A browser never gives more than MAX_PATH - 1 characters; no name fits behind them.
+    std::string folder = dir + "\\" + std::string(300, 'x');
+    grab_checked_into(folder, false, {message_box("Error", WriteError, IDOK)});
+    EXPECT_TRUE(checked(list, 0));
+}
+
+} // namespace

@@ -1,0 +1,75 @@
+// Driving the grabber's real windows in the test process: modal dialogs and message
+// boxes answered from inside their own modal loops, shell dialogs and file writes replaced,
+// list views and titles read back through Win32 messages.
+#ifndef TESTS_GRABBER_WIN_HARNESS_H
+#define TESTS_GRABBER_WIN_HARNESS_H
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fixtures.h"
+
+typedef std::function<void(HWND dialog)> DialogHandler;
+
+// The next top-level dialog that shows is handed to `handler`, which must close it.
+// A dialog that shows while no handler waits fails the test and is closed.
+void expect_dialog(DialogHandler handler);
+// Handlers still waiting (their dialogs never showed); clears them.
+size_t unanswered_dialogs();
+
+// A message box with this caption and text, answered with `button` (IDOK, IDYES, IDNO).
+DialogHandler message_box(const std::string &caption, const std::string &text, int button);
+
+std::string window_text(HWND hwnd);
+std::string dialog_item_text(HWND dialog, int id);
+void click(HWND dialog, int id);
+
+// Handles every message waiting for this thread.
+void pump();
+
+// Replaces for one test what the program asks the shell for.
+extern std::function<BOOL(OPENFILENAMEA *)> g_openAnswer;
+extern std::function<BOOL(OPENFILENAMEA *)> g_saveAnswer;
+extern std::function<bool(char *)> g_folderAnswer;
+extern std::function<BOOL(HANDLE, LPCVOID, DWORD, LPDWORD)> g_writeAnswer; // null: WriteFile
+
+// List view of a module window, read back.
+HWND list_of(HWND moduleWindow);
+int row_count(HWND list);
+std::string item_text(HWND list, int row, int column);
+bool checked(HWND list, int row);
+void set_checked(HWND list, int row, bool on);
+void focus_row(HWND list, int row);
+
+// Files
+std::string work_folder(const std::string &name); // fresh, empty, under the current folder
+bool file_exists(const std::string &path);
+void save(const std::string &path, const Bytes &bytes);
+Bytes load(const std::string &path);
+std::vector<std::string> files_in(const std::string &folder); // sorted names
+
+// Runs a program to its end; its exit code, or -1 when it could not start.
+int run_program(const std::string &commandLine, const std::string &currentFolder);
+
+// A frame made for one test, torn down (and its WM_QUIT drained) afterwards.
+class GrabberTest : public testing::Test
+{
+  protected:
+    std::string dir;
+    HWND frame = nullptr;
+
+    void SetUp() override;
+    void TearDown() override;
+    HWND open_frame(const std::vector<std::string> &files = {});
+    // Module windows in the order they were made (the MDI client numbers them so).
+    std::vector<HWND> module_windows();
+    HWND open_one(const std::string &path);
+    void command(int id);
+};
+
+#endif

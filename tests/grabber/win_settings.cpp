@@ -1,0 +1,209 @@
+// curset.set beside the program (with a file in the current folder read once), and the
+// sound preferences dialog.
+#include "win_harness.h"
+
+#include "app_state.h"
+#include "resource.h"
+#include "settings_file.h"
+#include "settings_format.h"
+
+#include <commctrl.h>
+
+namespace
+{
+
+const char MissingSettings[] = "Unable to open config file\r\rDefaults loaded";
+
+Bytes le_bytes(uint32_t device, uint32_t volume)
+{
+    Bytes b;
+    put_le32(b, device);
+    put_le32(b, volume);
+    return b;
+}
+
+struct SettingsCase {
+    const char *what;
+    bool beside, inCurrent; // which files exist
+    Bytes besideBytes, currentBytes;
+    bool warning;
+    uint32_t device, volume;
+};
+
+TEST_F(GrabberTest, SettingsComeFromBesideTheProgramFirst)
+{
+    const SettingsCase cases[] = {
+        {"beside only", true, false, le_bytes(0xFFFF0001u, 30000), {}, false, 0xFFFF0001u, 30000},
+        {"both: beside wins", true, true, le_bytes(0, (uint32_t)-2500), le_bytes(7, 7), false, 0,
+         (uint32_t)-2500},
+        {"current folder only, read once",
+         false,
+         true,
+         {},
+         le_bytes(0xFFFFFFFFu, 1200),
+         false,
+         0xFFFFFFFFu,
+         1200},
+        {"neither: warning and defaults", false, false, {}, {}, true, 0xFFFFFFFFu, 48000},
+        {"an empty file beside", true, false, {}, {}, false, 0, 0},
+        {"five bytes", true, false, {0x01, 0x00, 0xFF, 0xFF, 0x10}, {}, false, 0xFFFF0001u, 0x10},
+        {"longer than eight bytes", true, false, {1, 0, 0, 0, 2, 0, 0, 0, 9, 9}, {}, false, 1, 2},
+    };
+    for (const SettingsCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string folder = work_folder("settings");
+        CreateDirectoryA((folder + "\\program").c_str(), nullptr);
+        CreateDirectoryA((folder + "\\current").c_str(), nullptr);
+        std::string beside = folder + "\\program\\curset.set";
+        std::string current = folder + "\\current\\curset.set";
+        if (c.beside)
+            save(beside, c.besideBytes);
+        if (c.inCurrent)
+            save(current, c.currentBytes);
+        g_app.outputDevice = 0x55555555;
+        if (c.warning)
+            expect_dialog(message_box("Virn", MissingSettings, IDOK));
+        load_settings_from(nullptr, beside.c_str(), current.c_str());
+        EXPECT_EQ(c.device, g_app.outputDevice);
+        EXPECT_EQ(c.volume, g_app.outputVolume);
+        // Saving always goes beside the program; a file in the current folder is left
+        // as it was.
+        save_settings();
+        EXPECT_TRUE(load(beside) == le_bytes(c.device, c.volume));
+        if (c.inCurrent) {
+            EXPECT_TRUE(load(current) == c.currentBytes);
+        } else {
+            EXPECT_FALSE(file_exists(current));
+        }
+    }
+}
+
+TEST_F(GrabberTest, SettingsPathIsBesideTheProgram)
+{
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, sizeof program);
+    std::string expected = program;
+    expected = expected.substr(0, expected.rfind('\\') + 1) + "curset.set";
+    // The test frame's settings were pointed at its own folder; the program's own
+    // place is what load_settings uses.
+    char path[MAX_PATH];
+    ASSERT_TRUE(settings_path_beside(program, path, sizeof path));
+    EXPECT_EQ(expected, path);
+}
+
+TEST_F(GrabberTest, FrameSavesSettingsWhenDestroyed)
+{
+    open_frame();
+    g_app.outputDevice = 0xFFFF0002u;
+    g_app.outputVolume = 12000;
+    DestroyWindow(frame);
+    pump();
+    EXPECT_TRUE(load(dir + "\\curset.set") == le_bytes(0xFFFF0002u, 12000));
+}
+
+// The dialog's items: text and device value, in list order.
+std::vector<std::pair<std::string, uint32_t>> device_items(HWND dialog)
+{
+    HWND combo = GetDlgItem(dialog, IDC_DEVICE_LIST);
+    std::vector<std::pair<std::string, uint32_t>> items;
+    int count = (int)SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; i++) {
+        char text[256] = "";
+        COMBOBOXEXITEMA item = {};
+        item.mask = CBEIF_TEXT | CBEIF_LPARAM;
+        item.iItem = i;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(combo, CBEM_GETITEMA, 0, (LPARAM)&item);
+        items.push_back({text, (uint32_t)item.lParam});
+    }
+    return items;
+}
+
+int selected(HWND dialog)
+{
+    return (int)SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, CB_GETCURSEL, 0, 0);
+}
+
+int volume_position(HWND dialog)
+{
+    return (int)SendDlgItemMessageA(dialog, IDC_VOLUME, TBM_GETPOS, 0, 0);
+}
+
+TEST_F(GrabberTest, SoundPreferencesShowAndStoreTheSettings)
+{
+    open_frame();
+    struct {
+        uint32_t device, volume;
+        int shownPosition;
+        int newPosition;
+        uint32_t storedVolume;
+    } cases[] = {
+        {0xFFFFFFFFu, 48000, 20, 0, 60000},
+        {0xFFFFFFFFu, 30000, 50, 100, 0},
+        {0xFFFFFFFFu, 0, 100, 35, 39000},
+        {0, (uint32_t)-2500, 25, 100, (uint32_t)-10000}, // primary DirectSound device
+        {0, 0, 0, 0, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.device);
+        g_app.outputDevice = c.device;
+        g_app.outputVolume = c.volume;
+        bool listed = true;
+        expect_dialog([&](HWND dialog) {
+            EXPECT_EQ("Sound preferences", window_text(dialog));
+            auto items = device_items(dialog);
+            int mapper = -1, wanted = -1;
+            for (size_t i = 0; i < items.size(); i++) {
+                if (items[i].first == "Wave Mapper (Auto select)" && items[i].second == 0xFFFFFFFFu)
+                    mapper = (int)i;
+                if (wanted < 0 && items[i].second == c.device)
+                    wanted = (int)i;
+            }
+            EXPECT_GE(mapper, 0);
+            // Wine lists DirectSound devices only where it has a sound driver.
+            listed = wanted >= 0;
+            if (listed) {
+                EXPECT_EQ(wanted, selected(dialog));
+            }
+            EXPECT_EQ(c.shownPosition, volume_position(dialog));
+            if (!listed)
+                SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, CB_SETCURSEL, mapper, 0);
+            SendDlgItemMessageA(dialog, IDC_VOLUME, TBM_SETPOS, TRUE, c.newPosition);
+            click(dialog, IDOK);
+        });
+        command(IDM_SOUNDPREFS);
+        if (!listed) {
+            printf("[ SKIPPED ] no DirectSound device %08x listed here\n", c.device);
+            continue;
+        }
+        EXPECT_EQ(c.device, g_app.outputDevice);
+        EXPECT_EQ(c.storedVolume, g_app.outputVolume);
+    }
+}
+
+TEST_F(GrabberTest, SoundPreferencesKeepTheDeviceWhilePlaying)
+{
+    open_frame();
+    g_app.outputDevice = 0;
+    g_app.outputVolume = 0;
+    g_app.playing = 1;
+    expect_dialog([&](HWND dialog) {
+        auto items = device_items(dialog);
+        for (size_t i = 0; i < items.size(); i++)
+            if (items[i].second == 0xFFFFFFFFu)
+                SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, CB_SETCURSEL, i, 0);
+        SendDlgItemMessageA(dialog, IDC_VOLUME, TBM_SETPOS, TRUE, 50);
+        expect_dialog(message_box("Virn", "Unable to change output device while playing", IDOK));
+        click(dialog, IDOK);
+        pump();
+        EXPECT_TRUE(IsWindowVisible(dialog)); // still open
+        click(dialog, IDCANCEL);
+    });
+    command(IDM_SOUNDPREFS);
+    g_app.playing = 0;
+    EXPECT_EQ(0u, g_app.outputDevice);
+    EXPECT_EQ(30000u, g_app.outputVolume); // the volume of the new choice was taken
+}
+
+} // namespace
