@@ -1,0 +1,3 @@
+#include "playback_library.h"
+
+PlaybackLibrary g_playback;

@@ -1,0 +1,252 @@
+// The packed-module list over the real archive library, with files, the host's playlist
+// and the library's availability replaced by a table of our own.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "entry_names.h"
+#include "fixtures.h"
+#include "packed_list.h"
+#include "zip_writer.h"
+
+namespace
+{
+
+// What the access table sees and does, for one test at a time.
+struct World {
+    std::map<std::string, Bytes> files;
+    std::vector<std::string> enqueued;
+    int processCalls = 0;
+    int openImages = 0;
+    bool libraryPresent = true;
+};
+World *g_world;
+
+uint8_t *read_image(const char *path, uint32_t *size)
+{
+    *size = 0;
+    auto it = g_world->files.find(path);
+    if (it == g_world->files.end() || it->second.empty())
+        return nullptr;
+    uint8_t *copy = (uint8_t *)malloc(it->second.size());
+    memcpy(copy, it->second.data(), it->second.size());
+    *size = (uint32_t)it->second.size();
+    g_world->openImages++;
+    return copy;
+}
+
+void free_image(uint8_t *image)
+{
+    g_world->openImages--;
+    free(image);
+}
+
+ExtractedMember *process(const uint8_t *archive, uint32_t size, ExtractedMember *after,
+                         const char *wanted)
+{
+    g_world->processCalls++;
+    return g_world->libraryPresent ? check_and_process_arc(archive, size, after, wanted) : nullptr;
+}
+
+void release_record(ExtractedMember *r)
+{
+    free(r->data); // natively the library allocates with calloc
+    free(r);
+}
+
+void enqueue(const char *entry)
+{
+    g_world->enqueued.push_back(entry);
+}
+
+const ArchiveAccess Access = {read_image, free_image, process, release_record, enqueue};
+
+ZipEntry stored(const std::string &name, const std::string &text)
+{
+    ZipEntry e;
+    e.name = name;
+    e.data.assign(text.begin(), text.end());
+    return e;
+}
+
+std::string bytes_of(const ExtractedMember *r)
+{
+    return r ? std::string((const char *)r->data, r->size) : "<none>";
+}
+
+class PackedListTest : public testing::Test
+{
+  protected:
+    World world;
+    PackedList list = {};
+
+    void SetUp() override
+    {
+        g_world = &world;
+        world.files["D:\\m\\song.mdz"] =
+            zip_write({stored("SONG.MOD", "song of song.mdz"), stored("B.XM", "b of song.mdz")});
+        world.files["D:\\m\\a.mdz"] =
+            zip_write({stored("SONG.MOD", "song of a.mdz"), stored("SONG.MOD2", "song2 of a")});
+        world.files["D:\\m\\b.mdz"] =
+            zip_write({stored("SONG.MOD2", "song2 of b"), stored("SONG.MOD", "song of b.mdz")});
+        world.files["D:\\m\\plain.xm"] = Bytes{'x', 'm', '!'};
+    }
+    void TearDown() override
+    {
+        release_list(&list, &Access);
+        EXPECT_EQ(0, world.openImages) << "an image was not released";
+        g_world = nullptr;
+    }
+    size_t records()
+    {
+        size_t n = 0;
+        for (ExtractedMember *r = list.head; r; r = r->next)
+            n++;
+        EXPECT_EQ(n, list.count);
+        return n;
+    }
+};
+
+} // namespace
+
+TEST_F(PackedListTest, ExpandEnqueuesEveryMemberInDirectoryOrder)
+{
+    ASSERT_TRUE(expand_archive(&list, &Access, "D:\\m\\song.mdz"));
+    EXPECT_EQ((std::vector<std::string>{"D:\\m\\song.mdz<SONG.MOD", "D:\\m\\song.mdz<B.XM"}),
+              world.enqueued);
+    EXPECT_EQ(2u, records());
+
+    // Twice: a second set of entries and of records.
+    ASSERT_TRUE(expand_archive(&list, &Access, "D:\\m\\song.mdz"));
+    EXPECT_EQ(4u, world.enqueued.size());
+    EXPECT_EQ(world.enqueued[0], world.enqueued[2]);
+    EXPECT_EQ(4u, records());
+}
+
+TEST_F(PackedListTest, FilesThatAreNoArchives)
+{
+    EXPECT_FALSE(expand_archive(&list, &Access, "D:\\m\\plain.xm"));
+    EXPECT_FALSE(expand_archive(&list, &Access, "D:\\m\\missing.mdz"));
+    world.libraryPresent = false; // no pexlin.dll: nothing is a packed module
+    EXPECT_FALSE(expand_archive(&list, &Access, "D:\\m\\song.mdz"));
+    EXPECT_TRUE(world.enqueued.empty());
+    EXPECT_EQ(0u, records());
+}
+
+TEST_F(PackedListTest, RestartExtractsOnDemandOnce)
+{
+    ModuleImage image;
+    ASSERT_TRUE(load_image(&list, &Access, "D:\\m\\a.mdz<SONG.MOD", &image));
+    EXPECT_EQ("song of a.mdz", std::string((char *)image.bytes, image.size));
+    EXPECT_FALSE(image.owned);
+    EXPECT_EQ(1u, records()); // the member alone, now the head
+    EXPECT_STREQ("SONG.MOD", list.head->name);
+    EXPECT_EQ(1, world.processCalls);
+
+    ASSERT_TRUE(load_image(&list, &Access, "D:\\m\\a.mdz<SONG.MOD", &image));
+    EXPECT_EQ(1, world.processCalls) << "a second play extracts again";
+    release_image(&Access, &image); // belongs to the record: no effect
+    EXPECT_EQ(1u, records());
+}
+
+TEST_F(PackedListTest, SameMemberNameInTwoArchivesPlaysTheRightOne)
+{
+    ASSERT_TRUE(expand_archive(&list, &Access, "D:\\m\\a.mdz"));
+    ASSERT_TRUE(expand_archive(&list, &Access, "D:\\m\\b.mdz"));
+    struct Case {
+        const char *entry, *bytes;
+    } cases[] = {
+        {"D:\\m\\a.mdz<SONG.MOD", "song of a.mdz"},
+        {"D:\\m\\b.mdz<SONG.MOD", "song of b.mdz"},
+        {"D:\\m\\a.mdz<SONG.MOD2", "song2 of a"},
+        {"D:\\m\\b.mdz<SONG.MOD2", "song2 of b"},
+        {"d:\\M\\B.MDZ<SONG.MOD", "song of b.mdz"}, // file names: any case
+        {"D:\\m\\a.mdz<song.mod", "<none>"},        // member names: exact
+        {"D:\\m\\a.mdz<SONG.MO", "<none>"},         // no prefix matches
+        {"D:\\m\\a.mdz<", "<none>"},
+    };
+    int calls = world.processCalls;
+    for (const Case &c : cases)
+        EXPECT_EQ(c.bytes, bytes_of(find_member(&list, c.entry))) << c.entry;
+    EXPECT_EQ(calls, world.processCalls);
+
+    // Not in the list: extracted from its own archive, not found in the other.
+    PackedList fresh = {};
+    ExtractedMember *r = member_record(&fresh, &Access, "D:\\m\\b.mdz<SONG.MOD");
+    EXPECT_EQ("song of b.mdz", bytes_of(r));
+    release_list(&fresh, &Access);
+}
+
+TEST_F(PackedListTest, RefusesWhatCannotBeNamedOrFound)
+{
+    ModuleImage image;
+    std::string longArchive = "D:\\" + std::string(300, 'x') + ".mdz";
+    world.files[longArchive] = world.files["D:\\m\\song.mdz"];
+    // Listed (the records are kept for Quit), but no entry that would not fit is offered.
+    EXPECT_TRUE(expand_archive(&list, &Access, longArchive.c_str()));
+    EXPECT_TRUE(world.enqueued.empty());
+    EXPECT_FALSE(load_image(&list, &Access, (longArchive + "<SONG.MOD").c_str(), &image));
+    EXPECT_FALSE(load_image(&list, &Access, "D:\\m\\song.mdz<NOPE.MOD", &image));
+    EXPECT_FALSE(load_image(&list, &Access, "D:\\m\\gone.mdz<SONG.MOD", &image));
+    EXPECT_FALSE(load_image(&list, &Access, "D:\\m\\missing.xm", &image));
+    EXPECT_FALSE(load_image(&list, &Access, "", &image));
+    EXPECT_EQ(nullptr, image.bytes);
+    EXPECT_EQ(0u, image.size);
+
+    ASSERT_TRUE(load_image(&list, &Access, "D:\\m\\plain.xm", &image));
+    EXPECT_TRUE(image.owned);
+    EXPECT_EQ(3u, image.size);
+    release_image(&Access, &image);
+}
+
+TEST_F(PackedListTest, SharedArchivesListTheirMappedNames)
+{
+    Bytes zip = read_file(std::string(PLUGIN_TESTDATA) + "/names_paths.zip");
+    ASSERT_FALSE(zip.empty()) << "missing " << PLUGIN_TESTDATA << "/names_paths.zip";
+    world.files["C:\\n.zip"] = zip;
+    ASSERT_TRUE(expand_archive(&list, &Access, "C:\\n.zip"));
+    const char *names[] = {"SONG.MOD",  "NAME.MOD", "a_b.xm",      "song.it",     "TUNE.S3M",
+                           "drive.umx", "odd.mtm",  "ctlname.mod", "esc:colon.it"};
+    ASSERT_EQ(9u, world.enqueued.size());
+    for (int i = 0; i < 9; i++)
+        EXPECT_EQ(std::string("C:\\n.zip<") + names[i], world.enqueued[i]);
+    // Each entry finds its own member's bytes.
+    for (int i = 0; i < 9; i++) {
+        ExtractedMember *r = find_member(&list, world.enqueued[i].c_str());
+        ASSERT_NE(nullptr, r) << names[i];
+        EXPECT_STREQ(names[i], r->name);
+    }
+}
+
+TEST_F(PackedListTest, InfoZipArchiveMadeNow)
+{
+    if (system("command -v zip >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "Info-ZIP zip is not installed";
+    std::string pattern = ::testing::TempDir() + "plugin_zip_XXXXXX";
+    std::vector<char> dir(pattern.begin(), pattern.end());
+    dir.push_back(0);
+    ASSERT_NE(nullptr, mkdtemp(dir.data()));
+    std::string work = dir.data();
+    std::vector<Fixture> modules = mod_fixtures();
+    ASSERT_GE(modules.size(), 2u);
+    ASSERT_TRUE(write_file(work + "/b.mod", modules[0].bytes));
+    ASSERT_TRUE(write_file(work + "/a.mod", modules[1].bytes));
+    ASSERT_TRUE(write_file(work + "/notes.txt", Bytes{'h', 'i'}));
+    std::string cmd = "cd '" + work + "' && zip -q -X -9 pack.mdz b.mod notes.txt a.mod";
+    ASSERT_EQ(0, system(cmd.c_str()));
+    world.files["E:\\pack.mdz"] = read_file(work + "/pack.mdz");
+    system(("rm -rf '" + work + "'").c_str());
+
+    ASSERT_TRUE(expand_archive(&list, &Access, "E:\\pack.mdz"));
+    EXPECT_EQ((std::vector<std::string>{"E:\\pack.mdz<b.mod", "E:\\pack.mdz<notes.txt",
+                                        "E:\\pack.mdz<a.mod"}),
+              world.enqueued);
+    ModuleImage image;
+    ASSERT_TRUE(load_image(&list, &Access, "E:\\pack.mdz<a.mod", &image));
+    EXPECT_EQ(modules[1].bytes, Bytes(image.bytes, image.bytes + image.size));
+}
