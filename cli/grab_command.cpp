@@ -25,6 +25,22 @@ struct Options {
     std::vector<std::string> files;
 };
 
+void *(*virn_grab_alloc)(size_t size) = malloc;
+
+// A buffer of byteLength + `extra` bytes for one sample, or null after saying why. A
+// damaged file can declare gigabytes; that sample is refused, the rest go on.
+static uint8_t *sample_buffer(const std::string &label, unsigned row, uint32_t byteLength,
+                              size_t extra, FILE *err)
+{
+    uint8_t *p = nullptr;
+    if ((size_t)byteLength <= (size_t)-1 - extra)
+        p = (uint8_t *)virn_grab_alloc((size_t)byteLength + extra);
+    if (!p)
+        fprintf(err, "virn-grab: %s: sample %u needs %u bytes, more than can be allocated\n",
+                label.c_str(), row, byteLength);
+    return p;
+}
+
 static int usage_error(FILE *err, const char *what)
 {
     fprintf(err, "virn-grab: %s\n%s", what, Usage);
@@ -91,17 +107,26 @@ static void print_table(FILE *out, const InputModule &m)
     }
 }
 
-static uint32_t pcm_crc(ModuleHandle h, unsigned index, uint32_t byteLength)
+// The CRC-32 of a sample's PCM (0 for an empty one); false when it cannot be decoded.
+static bool pcm_crc(const InputModule &m, unsigned index, uint32_t byteLength, uint32_t *crc,
+                    FILE *err)
 {
+    *crc = 0;
     if (byteLength == 0)
-        return 0;
-    std::vector<uint8_t> pcm(byteLength);
-    VIRN_GetSample(h, index, pcm.data());
-    return crc32_of(pcm.data(), pcm.size());
+        return true;
+    uint8_t *pcm = sample_buffer(m.label, index + 1, byteLength, 0, err);
+    if (!pcm)
+        return false;
+    VIRN_GetSample(m.handle, index, pcm);
+    *crc = crc32_of(pcm, byteLength);
+    free(pcm);
+    return true;
 }
 
-static void print_json(FILE *out, const InputModule &m)
+// One JSON line per module; false when a sample could not be decoded (its CRC is 0).
+static bool print_json(FILE *out, FILE *err, const InputModule &m)
 {
+    bool ok = true;
     ModuleHandle h = m.handle;
     uint32_t type = GetModType(h);
     uint16_t count = VIRN_GetNumberOfSamples(h, 0);
@@ -116,14 +141,15 @@ static void print_json(FILE *out, const InputModule &m)
     for (unsigned i = 0; i < count; i++) {
         const CatalogEntry &e = catalog[i];
         const SampleInfo &s = e.info;
+        uint32_t crc;
+        ok = pcm_crc(m, i, s.byteLength, &crc, err) && ok;
         char fields[512];
         snprintf(fields, sizeof fields,
                  "\"length\":%u,\"encoding\":%u,\"byteLength\":%u,\"loopStart\":%u,"
                  "\"loopEnd\":%u,\"sustainStart\":%u,\"sustainEnd\":%u,\"loopType\":%u,"
                  "\"sustainType\":%u,\"rate\":%u,\"channels\":%u,\"bits\":%u,\"pcmCrc32\":%u}",
                  e.length, e.encoding, s.byteLength, s.loopStart, s.loopEnd, s.sustainStart,
-                 s.sustainEnd, e.loopType, e.sustainType, e.rate, e.channels, e.bits,
-                 pcm_crc(h, i, s.byteLength));
+                 s.sustainEnd, e.loopType, e.sustainType, e.rate, e.channels, e.bits, crc);
         if (i)
             line += ",";
         line += "{\"index\":" + std::to_string(i) + ",\"name\":" + json_string(e.name) + ",";
@@ -131,6 +157,7 @@ static void print_json(FILE *out, const InputModule &m)
     }
     line += "]}\n";
     fputs(line.c_str(), out);
+    return ok;
 }
 
 static int run_list(const Options &o, FILE *out, FILE *err)
@@ -141,9 +168,10 @@ static int run_list(const Options &o, FILE *out, FILE *err)
         if (!open_input(path, input, err))
             status = 1;
         for (const InputModule &m : input.modules) {
-            if (o.json)
-                print_json(out, m);
-            else
+            if (o.json) {
+                if (!print_json(out, err, m))
+                    status = 1;
+            } else
                 print_table(out, m);
         }
     }
@@ -160,6 +188,7 @@ static bool extract_module(const Options &o, const InputModule &m, const std::st
     }
     const CatalogEntry *catalog = ScGetCatalog(m.handle);
     uint16_t count = VIRN_GetNumberOfSamples(m.handle, 0);
+    bool ok = true;
     for (unsigned i = 0; i < count; i++) {
         const CatalogEntry &e = catalog[i];
         if (!o.only.empty() && !o.only[i + 1])
@@ -172,21 +201,29 @@ static bool extract_module(const Options &o, const InputModule &m, const std::st
             fprintf(err, "virn-grab: %s: folder name too long\n", folder.c_str());
             return false;
         }
-        std::vector<uint8_t> buffer((size_t)e.info.byteLength + WAV_IMAGE_OVERHEAD);
+        // As stored, an entry takes `length` bytes; decoded, byteLength plus the header.
+        uint32_t need = o.raw && e.length > e.info.byteLength ? e.length : e.info.byteLength;
+        uint8_t *buffer = sample_buffer(m.label, i + 1, need, o.raw ? 0 : WAV_IMAGE_OVERHEAD, err);
+        if (!buffer) {
+            ok = false;
+            continue;
+        }
         uint32_t size;
         if (o.raw) {
-            VIRN_GetSampleAsIs(m.handle, i, buffer.data());
+            VIRN_GetSampleAsIs(m.handle, i, buffer);
             size = e.length;
         } else {
-            size = build_wav_image(&e, i, buffer.data(), m.handle);
+            size = build_wav_image(&e, i, buffer, m.handle);
         }
-        if (!write_whole_file(name, buffer.data(), size)) {
+        bool written = write_whole_file(name, buffer, size);
+        free(buffer);
+        if (!written) {
             fprintf(err, "virn-grab: %s: cannot write\n", name);
             return false;
         }
         fprintf(out, "%s\n", name);
     }
-    return true;
+    return ok;
 }
 
 // A subfolder name not yet taken in this run (compared without regard to case, as Windows

@@ -12,4 +12,8 @@
 // every file was handled, 1 when any failed, 2 on a usage error.
 int run_virn_grab(const std::vector<std::string> &args, FILE *out, FILE *err);
 
+// Where sample buffers come from (malloc); a test puts in one that fails, to see a sample
+// that cannot be allocated refused with a message instead of ending the program.
+extern void *(*virn_grab_alloc)(size_t size);
+
 #endif

@@ -239,3 +239,21 @@ TEST_F(VirnGrab, ArchivesWithoutModulesFail)
         }
     }
 }
+
+TEST_F(VirnGrab, SamplesThatCannotBeAllocatedAreRefusedWithAMessage)
+{
+    // Every buffer above 2000 bytes fails: the demo MOD's longer samples are refused, the
+    // shorter ones still written, and the run reports the failure.
+    static void *(*const real)(size_t) = virn_grab_alloc;
+    virn_grab_alloc = [](size_t size) { return size > 2000 ? nullptr : real(size); };
+    ASSERT_TRUE(write_file(path("demo.mod"), mod));
+    Result extracted = run({"extract", "-o", path("x"), path("demo.mod")});
+    Result listed = run({"list", "--json", path("demo.mod")});
+    virn_grab_alloc = real;
+    for (const Result &r : {extracted, listed}) {
+        EXPECT_EQ(1, r.status);
+        EXPECT_NE(std::string::npos, r.err.find("more than can be allocated")) << r.err;
+    }
+    EXPECT_NE(std::string::npos, extracted.out.find("(005).wav")) << extracted.out; // 800 bytes
+    EXPECT_EQ(std::string::npos, extracted.out.find("(001).wav")) << extracted.out; // 4000 bytes
+}
