@@ -1,0 +1,93 @@
+// Pictures of the grabber's windows for the README, taken by `make screenshots`
+// (grabber/tools/screenshots), which runs this disabled test with GRABBER_SCREENSHOTS
+// set to a folder. Each window is copied from the screen into a 24-bit BMP there.
+#include "win_harness.h"
+#include "win_modules.h"
+
+#include "app_state.h"
+#include "frame.h"
+#include "resource.h"
+
+#include <stdlib.h>
+
+namespace
+{
+
+std::string g_folder;
+
+void capture(HWND window, const std::string &name)
+{
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    pump();
+    Sleep(100);
+    RECT r;
+    GetWindowRect(window, &r);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void *bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+
+    uint32_t row = ((uint32_t)w * 3 + 3) & ~3u;
+    Bytes file;
+    file.push_back('B');
+    file.push_back('M');
+    put_le32(file, 54 + row * (uint32_t)h);
+    put_le32(file, 0);
+    put_le32(file, 54);
+    const uint8_t *header = (const uint8_t *)&bi.bmiHeader;
+    file.insert(file.end(), header, header + 40);
+    const uint8_t *pixels = (const uint8_t *)bits;
+    file.insert(file.end(), pixels, pixels + row * (uint32_t)h);
+    DeleteObject(bitmap);
+    save(g_folder + "\\" + name + ".bmp", file);
+}
+
+TEST_F(GrabberTest, DISABLED_Screenshots)
+{
+    const char *folder = getenv("GRABBER_SCREENSHOTS");
+    ASSERT_NE(nullptr, folder) << "GRABBER_SCREENSHOTS names the output folder";
+    g_folder = folder;
+    save(dir + "\\demo.it", demo_module());
+    save(dir + "\\numbers.it", numbered_it("Counting song", 12, 5));
+    open_frame({dir + "\\numbers.it", dir + "\\demo.it"});
+    MoveWindow(frame, 40, 40, 640, 480, TRUE);
+    HWND list = list_of(module_windows()[1]);
+    set_checked(list, 0, true);
+    set_checked(list, 2, true);
+    command(IDM_TILEHORZ);
+    capture(frame, "frame");
+
+    expect_dialog([](HWND dialog) {
+        capture(dialog, "about");
+        click(dialog, IDOK);
+    });
+    command(IDM_ABOUT);
+    expect_dialog([](HWND dialog) {
+        capture(dialog, "sound-preferences");
+        click(dialog, IDCANCEL);
+    });
+    command(IDM_SOUNDPREFS);
+    save(dir + "\\notes.txt", word_text(100, 1));
+    expect_dialog([](HWND dialog) {
+        capture(dialog, "not-a-module");
+        click(dialog, IDOK);
+    });
+    open_module_file((dir + "\\notes.txt").c_str());
+    pump();
+}
+
+} // namespace
