@@ -41,15 +41,6 @@ TEST(SettingsFormat, ShortFilesLeaveZeros)
     }
 }
 
-TEST(SettingsFormat, Defaults)
-{
-    SoundSettings s;
-    settings_defaults(&s);
-    EXPECT_EQ(WAVE_MAPPER_DEVICE, s.outputDevice);
-    EXPECT_EQ(48000u, s.outputVolume);
-    EXPECT_EQ(20, position_from_volume(s.outputDevice, s.outputVolume));
-}
-
 struct VolumeCase {
     uint32_t device;
     int position;

@@ -1,7 +1,6 @@
 // The frame: files opened from the command line, by drag-and-drop and from the open
 // dialog; window titles; closing; the about box.
 #include "win_harness.h"
-#include "win_modules.h"
 
 #include "app_state.h"
 #include "command_line.h"

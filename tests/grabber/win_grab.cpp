@@ -1,7 +1,8 @@
 // Grabbing writes the same files as virn-grab, for every row of large modules too, and
 // never leaves a half-written file behind.
 #include "win_harness.h"
-#include "win_modules.h"
+
+#include "it_writer.h"
 
 #include "app_state.h"
 #include "resource.h"
@@ -79,7 +80,7 @@ TEST_F(Grab, CheckedRowsBeyond255AreTheRightSamples)
 TEST_F(Grab, CompressedStereoAndLoopedSamplesMatchVirnGrab)
 {
     std::string module = dir + "\\demo.it";
-    save(module, demo_module());
+    save(module, demo_it_module());
     open_frame();
     command(IDM_CHECKALL); // nothing open: nothing happens
     HWND list = list_of(open_one(module));
@@ -206,6 +207,20 @@ TEST_F(Grab, LongFolderNamesAreRefusedNotOverrun)
     std::string folder = dir + "\\" + std::string(300, 'x');
     grab_checked_into(folder, false, {message_box("Error", WriteError, IDOK)});
     EXPECT_TRUE(checked(list, 0));
+}
+
+TEST_F(Grab, ASampleTooLargeForItsBufferIsRefused)
+{
+    save(dir + "\\m.it", numbered_it("m", 2));
+    open_frame();
+    HWND w = open_one(dir + "\\m.it");
+    // Only an edited copy can hold such a length; byteLength + 300 would wrap.
+    ModuleWindowData *d = (ModuleWindowData *)GetWindowLongPtrA(w, GWLP_USERDATA);
+    d->catalog[1].info.byteLength = 0xFFFFFFFFu - 100;
+    focus_row(list_of(w), 1);
+    expect_dialog(message_box("Virn", AskRaw, IDNO));
+    expect_dialog(message_box("Virn", "This sample is too large to grab.", IDOK));
+    command(IDM_GRABCURRENT);
 }
 
 } // namespace

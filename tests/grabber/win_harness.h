@@ -53,6 +53,11 @@ void save(const std::string &path, const Bytes &bytes);
 Bytes load(const std::string &path);
 std::vector<std::string> files_in(const std::string &folder); // sorted names
 
+// `count` 8-bit samples named "s<row>" (1-based), each with its own length (100 + row
+// bytes), content and rate (8000 + row), so every row is told apart by what it writes.
+// Every `emptyEvery`-th row (when not 0) is an empty, unnamed slot. IT, by our writer.
+Bytes numbered_it(const std::string &song, int count, int emptyEvery = 0);
+
 // Runs a program to its end; its exit code, or -1 when it could not start.
 int run_program(const std::string &commandLine, const std::string &currentFolder);
 

@@ -1,6 +1,5 @@
 // Zipped modules: every module inside an archive gets a window of its own.
 #include "win_harness.h"
-#include "win_modules.h"
 #include "zip_writer.h"
 
 #include "frame.h"

@@ -2,7 +2,6 @@
 // opens both, reads the settings left in that folder without a warning, and on Exit
 // writes them beside itself.
 #include "win_harness.h"
-#include "win_modules.h"
 
 #include "resource.h"
 

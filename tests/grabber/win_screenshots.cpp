@@ -2,7 +2,8 @@
 // (grabber/tools/screenshots), which runs this disabled test with GRABBER_SCREENSHOTS
 // set to a folder. Each window is copied from the screen into a 24-bit BMP there.
 #include "win_harness.h"
-#include "win_modules.h"
+
+#include "it_writer.h"
 
 #include "app_state.h"
 #include "frame.h"
@@ -61,7 +62,7 @@ TEST_F(GrabberTest, DISABLED_Screenshots)
     const char *folder = getenv("GRABBER_SCREENSHOTS");
     ASSERT_NE(nullptr, folder) << "GRABBER_SCREENSHOTS names the output folder";
     g_folder = folder;
-    save(dir + "\\demo.it", demo_module());
+    save(dir + "\\demo.it", demo_it_module());
     save(dir + "\\numbers.it", numbered_it("Counting song", 12, 5));
     open_frame({dir + "\\numbers.it", dir + "\\demo.it"});
     MoveWindow(frame, 40, 40, 640, 480, TRUE);

@@ -78,19 +78,6 @@ TEST_F(GrabberTest, SettingsComeFromBesideTheProgramFirst)
     }
 }
 
-TEST_F(GrabberTest, SettingsPathIsBesideTheProgram)
-{
-    char program[MAX_PATH];
-    GetModuleFileNameA(nullptr, program, sizeof program);
-    std::string expected = program;
-    expected = expected.substr(0, expected.rfind('\\') + 1) + "curset.set";
-    // The test frame's settings were pointed at its own folder; the program's own
-    // place is what load_settings uses.
-    char path[MAX_PATH];
-    ASSERT_TRUE(settings_path_beside(program, path, sizeof path));
-    EXPECT_EQ(expected, path);
-}
-
 TEST_F(GrabberTest, FrameSavesSettingsWhenDestroyed)
 {
     open_frame();
