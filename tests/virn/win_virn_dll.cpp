@@ -2,6 +2,7 @@
 // undecorated names, and every fixture giving the same catalog and PCM as the
 // statically linked library and as the native build.
 #include "fixtures.h"
+#include "module.h"
 #include "summary.h"
 
 #include <gtest/gtest.h>
@@ -47,31 +48,43 @@ TEST_F(VirnDll, HandlesAreScrambledAddresses)
     Fixture f = all_module_fixtures()[0];
     ModuleHandle h = api.loadModule(f.bytes.data(), (uint32_t)f.bytes.size());
     ASSERT_NE(h, 0u);
-    // On Win32 the catalog's data field is the address of the sample inside the copy.
+    const LoadedModule *m = (const LoadedModule *)(h ^ VIRN_HANDLE_KEY);
     const CatalogEntry *catalog = api.catalog(h);
+    ASSERT_EQ(m->catalog, catalog);
     std::vector<uint8_t> raw(catalog[0].length);
     api.getSampleAsIs(h, 0, raw.data());
-    EXPECT_EQ(memcmp((const void *)(uintptr_t)catalog[0].data, raw.data(), raw.size()), 0);
+    StoredData stored = entry_stored_data(m, &catalog[0]);
+    ASSERT_NE(stored.bytes, nullptr);
+    EXPECT_EQ(memcmp(stored.bytes, raw.data(), raw.size()), 0);
+#if UINTPTR_MAX == 0xFFFFFFFF
+    // Win32 callers read the sample through the address in the catalog's data field.
+    EXPECT_EQ((uintptr_t)stored.bytes, (uintptr_t)catalog[0].data);
+#endif
     EXPECT_NE(api.freeModule(h), 0);
     EXPECT_EQ(api.freeModule(VIRN_HANDLE_KEY), 0);
 }
 
 TEST_F(VirnDll, SameResultsAsTheLinkedAndNativeLibraries)
 {
+    // Written by the native test run, which must come first (the Makefile sees to it).
     std::vector<std::string> native;
     if (const char *path = getenv("VIRN_NATIVE_REFERENCE")) {
         FILE *f = fopen(path, "rb");
-        if (f) {
-            char line[1 << 16];
-            while (fgets(line, sizeof line, f)) {
-                line[strcspn(line, "\r\n")] = 0;
-                native.push_back(line);
-            }
-            fclose(f);
+        ASSERT_NE(f, nullptr) << "missing native reference " << path
+                              << " (written by the native virn_tests)";
+        char line[1 << 16];
+        while (fgets(line, sizeof line, f)) {
+            line[strcspn(line, "\r\n")] = 0;
+            native.push_back(line);
         }
+        fclose(f);
+        ASSERT_FALSE(native.empty()) << "empty native reference " << path;
     }
     VirnApi linked = linked_api();
     std::vector<Fixture> all = all_module_fixtures();
+    if (!native.empty()) {
+        EXPECT_EQ(native.size(), all.size()) << "the native reference is from other fixtures";
+    }
     for (size_t i = 0; i < all.size(); i++) {
         const Fixture &f = all[i];
         std::string fromDll = module_summary(api, f.name, f.bytes.data(), (uint32_t)f.bytes.size());
