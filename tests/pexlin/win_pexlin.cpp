@@ -8,6 +8,7 @@
 #include <string>
 
 #include "pexlin.h"
+#include "testdata_file.h"
 #include "zip_writer.h"
 
 #if UINTPTR_MAX == 0xFFFFFFFF
@@ -112,10 +113,10 @@ TEST(PexlinDll, SharedArchivesExtractAndRelease)
         {"mixed_extensions", "music.umx", "mixed_extensions/music.umx", 3500},
     };
     for (const Expect &e : cases) {
-        Bytes zip = read_file(std::string(PEXLIN_TESTDATA) + "/" + e.archive + ".zip");
-        ASSERT_FALSE(zip.empty()) << e.archive;
-        Bytes expected = read_file(std::string(PEXLIN_TESTDATA) + "/expected/" + e.expected);
-        ASSERT_EQ(e.size, expected.size());
+        Bytes zip, expected;
+        ASSERT_NO_FATAL_FAILURE(read_testdata(std::string(e.archive) + ".zip", &zip));
+        ASSERT_NO_FATAL_FAILURE(read_testdata(std::string("expected/") + e.expected, &expected));
+        ASSERT_EQ(e.size, expected.size()) << e.expected;
         // The whole archive, then the one member by name.
         release(lib.arc(zip.data(), (uint32_t)zip.size(), nullptr, nullptr));
         ExtractedMember *r = lib.arc(zip.data(), (uint32_t)zip.size(), nullptr, e.member);
