@@ -122,10 +122,15 @@ int play(In_Module *m, const Options &o, FILE *out)
             break;
         if (o.pauseAtMs >= 0 && !paused && m->GetOutputTime() >= o.pauseAtMs) {
             m->Pause();
+            // The plug-in's time may wobble while its thread fills the buffer; what the
+            // output has played must stand still.
             int before = m->GetOutputTime();
+            int playedBefore = m->outMod->GetOutputTime();
             fprintf(out, "paused: %d\n", m->IsPaused());
             wait_pumping(PauseMs);
             fprintf(out, "time while paused: %d -> %d\n", before, m->GetOutputTime());
+            fprintf(out, "played while paused: %d -> %d\n", playedBefore,
+                    m->outMod->GetOutputTime());
             m->UnPause();
             fprintf(out, "resumed: %d\n", m->IsPaused() == 0);
             paused = true;

@@ -171,11 +171,10 @@ TEST(Host, OptionsShapeWhatIsHeard)
         if (c.options[0] == "--pause-at") {
             EXPECT_EQ("1", r.values["paused"]) << r.text;
             EXPECT_EQ("1", r.values["resumed"]) << r.text;
-            std::string t = r.values["time while paused"];
+            std::string t = r.values["played while paused"];
             size_t arrow = t.find(" -> ");
             ASSERT_NE(std::string::npos, arrow) << r.text;
             EXPECT_EQ(t.substr(0, arrow), t.substr(arrow + 4)) << "time went on while paused";
-            EXPECT_GE(atoi(t.c_str()), 300);
         }
     }
 }
