@@ -84,8 +84,8 @@ static void run_program(const char *module)
 
 int info_box(const char *file, HWND parent)
 {
-    if (!file || !file[0])
-        return 0;
+    if (!file || !file[0] || !g_settings.commandLine[0])
+        return 0; // nothing to show, or nothing set to show it with
     const char *dir = nullptr;
     char copy[PATH_BUFFER] = "";
     const char *module = file;

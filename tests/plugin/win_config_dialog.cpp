@@ -1,0 +1,167 @@
+// The configuration dialog (resource 101) driven in this process: what it shows, what
+// closing makes of the choices, the output check box's immediate effect, Browse.
+#include "win_harness.h"
+
+#include "config_dialog.h"
+#include "plugin_state.h"
+#include "resource.h"
+
+#include <string.h>
+
+namespace
+{
+
+const int SurroundControls[] = {IDC_SURROUND_GROUP, IDC_SURROUND_1, IDC_SURROUND_2,
+                                IDC_SURROUND_NONE};
+
+bool surround_enabled(HWND dialog, bool enabled)
+{
+    for (int id : SurroundControls)
+        if ((IsWindowEnabled(GetDlgItem(dialog, id)) != 0) != enabled)
+            return false;
+    return true;
+}
+
+// A radio button chosen as a click would: the others of its group cleared.
+void choose(HWND dialog, int first, int last, int id)
+{
+    CheckRadioButton(dialog, first, last, id);
+}
+
+std::function<BOOL(OPENFILENAMEA *)> g_pick;
+BOOL WINAPI pick_program(OPENFILENAMEA *request)
+{
+    return g_pick(request);
+}
+
+class ConfigDialogTest : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        fake_host_start(work_folder("config"));
+        settings_defaults(&g_settings);
+        g_pendingLibraryOutput = 0;
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(0u, unanswered_dialogs()) << "the dialog never showed";
+        g_pickProgram = GetOpenFileNameA;
+    }
+};
+
+} // namespace
+
+TEST_F(ConfigDialogTest, OpensWithTheSettingsAndCancelKeepsThem)
+{
+    g_settings.musicFlags = 0x6462;
+    g_settings.frequency = 22050;
+    g_settings.bits = 8;
+    g_settings.channels = 1;
+    g_settings.deviceFlags = 1;
+    g_settings.libraryOutput = 1;
+    g_pendingLibraryOutput = 1;
+    strcpy(g_settings.commandLine, "C:\\Virn.exe %mod");
+    Settings before = g_settings;
+    expect_dialog([](HWND d) {
+        EXPECT_EQ("Quorvel configuration", window_text(d));
+        const int on[] = {
+            IDC_LIBRARY_OUTPUT, IDC_SURROUND_2, IDC_RAMP_SENSITIVE, IDC_NO_INTERPOLATION,
+            IDC_MOD_PT1,        IDC_MONO,       IDC_8BIT,           IDC_FREQ_22050};
+        const int off[] = {IDC_SURROUND_1, IDC_SURROUND_NONE, IDC_RAMP_FT2,  IDC_RAMP_NONE,
+                           IDC_MOD_FT2,    IDC_MOD_NORMAL,    IDC_STEREO,    IDC_16BIT,
+                           IDC_FREQ_11025, IDC_FREQ_44100,    IDC_FREQ_48000};
+        for (int id : on)
+            EXPECT_TRUE(is_checked(d, id)) << id;
+        for (int id : off)
+            EXPECT_FALSE(is_checked(d, id)) << id;
+        EXPECT_TRUE(surround_enabled(d, true));
+        EXPECT_EQ("C:\\Virn.exe %mod", item_text(d, IDC_COMMAND_LINE));
+        EXPECT_EQ("Specify program command line (%mod - module file name):",
+                  item_text(d, IDC_COMMAND_LABEL));
+        // Unticking greys the surround group at once and is pending at once ...
+        SendDlgItemMessageA(d, IDC_LIBRARY_OUTPUT, BM_CLICK, 0, 0);
+        EXPECT_FALSE(is_checked(d, IDC_LIBRARY_OUTPUT));
+        EXPECT_TRUE(surround_enabled(d, false));
+        EXPECT_EQ(0, g_pendingLibraryOutput);
+        choose(d, IDC_FREQ_11025, IDC_FREQ_48000, IDC_FREQ_48000);
+        SetDlgItemTextA(d, IDC_COMMAND_LINE, "changed");
+        click(d, IDCANCEL);
+    });
+    config_dialog(g_fakeHost.window);
+    // ... but Cancel leaves every setting, the pending choice too, as it was.
+    EXPECT_EQ(0, memcmp(&before, &g_settings, sizeof before));
+    EXPECT_EQ(1, g_pendingLibraryOutput);
+}
+
+TEST_F(ConfigDialogTest, OkComposesTheFlags)
+{
+    expect_dialog([](HWND d) {
+        EXPECT_TRUE(surround_enabled(d, false)); // defaults: the plug-in's own output
+        EXPECT_TRUE(is_checked(d, IDC_SURROUND_NONE));
+        EXPECT_TRUE(is_checked(d, IDC_FREQ_44100));
+        SendDlgItemMessageA(d, IDC_LIBRARY_OUTPUT, BM_CLICK, 0, 0);
+        EXPECT_TRUE(surround_enabled(d, true));
+        EXPECT_EQ(1, g_pendingLibraryOutput);
+        choose(d, IDC_8BIT, IDC_16BIT, IDC_8BIT);
+        choose(d, IDC_MONO, IDC_STEREO, IDC_MONO);
+        choose(d, IDC_SURROUND_1, IDC_SURROUND_NONE, IDC_SURROUND_2);
+        choose(d, IDC_RAMP_FT2, IDC_RAMP_NONE, IDC_RAMP_SENSITIVE);
+        CheckDlgButton(d, IDC_MOD_NORMAL, BST_UNCHECKED);
+        CheckDlgButton(d, IDC_MOD_PT1, BST_CHECKED);
+        choose(d, IDC_FREQ_11025, IDC_FREQ_48000, IDC_FREQ_22050);
+        SendDlgItemMessageA(d, IDC_NO_INTERPOLATION, BM_CLICK, 0, 0);
+        click(d, IDOK);
+    });
+    config_dialog(g_fakeHost.window);
+    EXPECT_EQ(0x6462u, g_settings.musicFlags);
+    EXPECT_EQ(1u, g_settings.deviceFlags);
+    EXPECT_EQ(8, g_settings.bits);
+    EXPECT_EQ(1, g_settings.channels);
+    EXPECT_EQ(22050u, g_settings.frequency);
+    EXPECT_EQ(1, g_pendingLibraryOutput);
+    EXPECT_EQ(0u, g_settings.libraryOutput) << "the song playing keeps its output path";
+
+    // 8 bit without library output: the bits stay, device flag 1 goes; the close box
+    // applies like OK.
+    expect_dialog([](HWND d) {
+        SendDlgItemMessageA(d, IDC_LIBRARY_OUTPUT, BM_CLICK, 0, 0);
+        EXPECT_TRUE(surround_enabled(d, false));
+        choose(d, IDC_MONO, IDC_STEREO, IDC_STEREO);
+        SendMessageA(d, WM_CLOSE, 0, 0);
+    });
+    g_settings.bits = 16;
+    config_dialog(g_fakeHost.window);
+    EXPECT_EQ(16, g_settings.bits);
+    EXPECT_EQ(0u, g_settings.deviceFlags);
+    EXPECT_EQ(2, g_settings.channels);
+    EXPECT_EQ(0x206022u, g_settings.musicFlags);
+    EXPECT_EQ(0, g_pendingLibraryOutput);
+}
+
+TEST_F(ConfigDialogTest, BrowsePutsTheProgramBeforePercentMod)
+{
+    HWND seenOwner = nullptr;
+    g_pick = [&](OPENFILENAMEA *r) {
+        seenOwner = r->hwndOwner;
+        EXPECT_STREQ("Specify program...", r->lpstrTitle);
+        EXPECT_STREQ("exe", r->lpstrDefExt);
+        EXPECT_EQ(0, memcmp(r->lpstrFilter, "Executable files\0*.exe\0All Files\0*.*\0", 38));
+        EXPECT_TRUE(r->Flags & OFN_EXPLORER);
+        EXPECT_EQ(260u, r->nMaxFile);
+        EXPECT_STREQ("", r->lpstrFile);
+        strcpy(r->lpstrFile, "C:\\Tools\\Virn.exe");
+        return TRUE;
+    };
+    g_pickProgram = pick_program;
+    HWND dialog = nullptr;
+    expect_dialog([&](HWND d) {
+        dialog = d;
+        click(d, IDC_BROWSE);
+        EXPECT_EQ("C:\\Tools\\Virn.exe %mod", item_text(d, IDC_COMMAND_LINE));
+        click(d, IDOK);
+    });
+    config_dialog(g_fakeHost.window);
+    EXPECT_EQ(dialog, seenOwner);
+    EXPECT_STREQ("C:\\Tools\\Virn.exe %mod", g_settings.commandLine);
+}

@@ -1,0 +1,194 @@
+// The information command: an external program started with the module's path (after the
+// message box that shows the command), a member copied out of its archive under a safe
+// name inside the settings folder, and another input plug-in from the Plugins folder.
+#include "win_harness.h"
+
+#include "info_box.h"
+#include "packed_modules.h"
+#include "plugin_state.h"
+#include "zip_writer.h"
+
+#include <string.h>
+
+namespace
+{
+
+std::vector<std::string> lines_of(const Bytes &b)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    for (uint8_t c : b) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else if (c != '\r') {
+            line += (char)c;
+        }
+    }
+    return lines;
+}
+
+// Waits for the program started by WinExec to leave its record (it runs on its own).
+std::vector<std::string> program_record(const std::string &path)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < 3000 && lines.empty(); i++) {
+        lines = lines_of(read_file(path)); // the file may still be held a moment
+        if (lines.empty())
+            Sleep(10);
+    }
+    EXPECT_FALSE(lines.empty()) << "the program did not run";
+    return lines;
+}
+
+std::string this_folder()
+{
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, sizeof program);
+    std::string p = program;
+    return p.substr(0, p.rfind('\\'));
+}
+
+class InfoBox : public testing::Test
+{
+  protected:
+    std::string dir, settings, record;
+    void SetUp() override
+    {
+        dir = work_folder(testing::UnitTest::GetInstance()->current_test_info()->name());
+        settings = dir + "\\settings";
+        CreateDirectoryA(settings.c_str(), nullptr);
+        fake_host_start(settings);
+        record = dir + "\\args.txt";
+        SetEnvironmentVariableA("RECORD_ARGS_OUT", record.c_str());
+        SetEnvironmentVariableA("TONE_LOG", (dir + "\\plugin.log").c_str());
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(0u, unanswered_dialogs()) << "an expected message box never showed";
+        release_list();
+        SetEnvironmentVariableA("RECORD_ARGS_OUT", nullptr);
+        SetEnvironmentVariableA("TONE_LOG", nullptr);
+    }
+    void use_program()
+    {
+        snprintf(g_settings.commandLine, sizeof g_settings.commandLine, "%s\\record_args.exe %%mod",
+                 this_folder().c_str());
+    }
+    std::string archive(const std::string &memberName)
+    {
+        ZipEntry e;
+        e.name = memberName;
+        e.data = Bytes{'m', 'o', 'd'};
+        std::string path = dir + "\\pack.mdz";
+        EXPECT_TRUE(write_file(path, zip_write({e})));
+        return path;
+    }
+    // The next message box shows the command and is answered with OK.
+    void expect_command(const std::string &command)
+    {
+        expect_dialog([command](HWND box) {
+            EXPECT_EQ("!", window_text(box));
+            EXPECT_EQ(command, item_text(box, 0xFFFF));
+            click(box, IDOK);
+        });
+    }
+};
+
+} // namespace
+
+TEST_F(InfoBox, StartsTheProgramInTheModulesFolder)
+{
+    use_program();
+    std::string folder = dir + "\\my mods";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string module = folder + "\\song.xm";
+    ASSERT_TRUE(write_file(module, Bytes{'x', 'm'}));
+    std::string command = this_folder() + "\\record_args.exe \"" + module + "\"";
+    expect_command(command);
+    EXPECT_EQ(0, info_box(module.c_str(), g_fakeHost.window));
+    std::vector<std::string> got = program_record(record);
+    ASSERT_EQ(3u, got.size());
+    EXPECT_EQ(command, got[0]);
+    EXPECT_EQ(folder, got[1]);
+    EXPECT_EQ(module, got[2]); // one argument, blanks and all
+}
+
+TEST_F(InfoBox, HostileMemberNamesStayInTheSettingsFolder)
+{
+    use_program();
+    // 0x16 makes the archive library keep the next character, so these names reach the
+    // plug-in with their separators, drive and colon.
+    struct Case {
+        const char *stored;
+        const char *copy;
+    } cases[] = {
+        {"..\x16\\..\x16\\evil.mod", "evil.mod"},
+        {"C\x16:\x16\\Windows\x16\\x.mod", "x.mod"},
+        {"..\x16/..\x16/up.xm", "up.xm"},
+        {"..", "__"}, // the library keeps a name of dots
+    };
+    for (const Case &c : cases) {
+        std::string pack = archive(c.stored);
+        ASSERT_TRUE(expand_archive(pack.c_str()));
+        ASSERT_FALSE(g_fakeHost.enqueued.empty());
+        std::string entry = g_fakeHost.enqueued.back();
+        g_fakeHost.enqueued.clear();
+        std::string copy = settings + "\\" + c.copy;
+        expect_command(this_folder() + "\\record_args.exe " + copy);
+        DeleteFileA(record.c_str());
+        EXPECT_EQ(0, info_box(entry.c_str(), g_fakeHost.window));
+        std::vector<std::string> got = program_record(record);
+        ASSERT_EQ(3u, got.size()) << c.copy;
+        EXPECT_EQ(copy, got[2]);
+        EXPECT_EQ(settings, got[1]);
+        EXPECT_EQ(Bytes({'m', 'o', 'd'}), read_file(copy)) << "the copy stays for the program";
+    }
+    // Nothing reached the folders above.
+    EXPECT_FALSE(file_exists(dir + "\\evil.mod"));
+    EXPECT_FALSE(file_exists(dir + "\\up.xm"));
+    EXPECT_FALSE(file_exists(dir + "\\..\\evil.mod"));
+    EXPECT_FALSE(file_exists("C:\\Windows\\x.mod"));
+}
+
+TEST_F(InfoBox, AnotherPluginShowsTheModule)
+{
+    std::string plugins = settings + "\\Plugins";
+    CreateDirectoryA(plugins.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA((this_folder() + "\\in_probe.dll").c_str(),
+                          (plugins + "\\in_probe.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((this_folder() + "\\pexlin.dll").c_str(),
+                          (plugins + "\\in_none.dll").c_str(), FALSE));
+    strcpy(g_settings.commandLine, "plgin_probe.dll");
+    std::string pack = archive("SONG.MOD");
+    std::string plain = dir + "\\plain.xm";
+    ASSERT_TRUE(write_file(plain, Bytes{'x'}));
+    EXPECT_EQ(0, info_box((pack + "<SONG.MOD").c_str(), g_fakeHost.window));
+    EXPECT_EQ(0, info_box(plain.c_str(), g_fakeHost.window));
+    // No export, or no such plug-in: nothing shown, the copy removed all the same.
+    strcpy(g_settings.commandLine, "plgin_none.dll");
+    EXPECT_EQ(0, info_box((pack + "<SONG.MOD").c_str(), g_fakeHost.window));
+    strcpy(g_settings.commandLine, "plgin_gone.dll");
+    EXPECT_EQ(0, info_box((pack + "<SONG.MOD").c_str(), g_fakeHost.window));
+    EXPECT_EQ((std::vector<std::string>{"infobox " + settings + "\\SONG.MOD owned",
+                                        "infobox " + plain + " owned"}),
+              lines_of(read_file(dir + "\\plugin.log")));
+    EXPECT_EQ(std::vector<std::string>{"Plugins"}, files_in(settings));
+}
+
+TEST_F(InfoBox, RefusesWhatItCannotShow)
+{
+    use_program();
+    std::string pack = archive("SONG.MOD");
+    // Members that cannot be extracted, entries too long for a path, and no file at all:
+    // no message box (one would fail the test), nothing written.
+    std::string tooLong = pack + "<" + std::string(300, 'L') + ".MOD";
+    const std::string entries[] = {pack + "<MISSING.MOD", dir + "\\gone.mdz<SONG.MOD", tooLong,
+                                   std::string(300, 'p') + ".mod", ""};
+    for (const std::string &e : entries)
+        EXPECT_EQ(0, info_box(e.c_str(), g_fakeHost.window));
+    EXPECT_TRUE(files_in(settings).empty());
+    g_settings.commandLine[0] = 0; // no program set: nothing to run, nothing copied
+    EXPECT_EQ(0, info_box((pack + "<SONG.MOD").c_str(), g_fakeHost.window));
+    EXPECT_TRUE(files_in(settings).empty());
+}

@@ -1,0 +1,173 @@
+// Quorvel.cfg through the Windows file calls, and packed modules through pexlin.dll itself
+// (loaded by name beside this program), with playlist entries sent to a stand-in main window.
+#include "win_harness.h"
+
+#include "packed_modules.h"
+#include "plugin_state.h"
+#include "settings_file.h"
+#include "zip_writer.h"
+
+#include <string.h>
+
+namespace
+{
+
+ZipEntry member(const std::string &name, const std::string &text, uint16_t method = 8)
+{
+    ZipEntry e;
+    e.name = name;
+    e.data.assign(text.begin(), text.end());
+    e.method = method;
+    return e;
+}
+
+std::string text_of(const ModuleImage &image)
+{
+    return image.bytes ? std::string((const char *)image.bytes, image.size) : "<none>";
+}
+
+class PackedModules : public testing::Test
+{
+  protected:
+    std::string dir;
+    void SetUp() override
+    {
+        dir = work_folder(testing::UnitTest::GetInstance()->current_test_info()->name());
+        fake_host_start(dir);
+    }
+    void TearDown() override
+    {
+        release_list();
+        EXPECT_EQ(nullptr, g_packedList.head);
+    }
+    std::string archive(const std::string &name, const std::vector<ZipEntry> &members)
+    {
+        std::string path = dir + "\\" + name;
+        EXPECT_TRUE(write_file(path, zip_write(members)));
+        return path;
+    }
+};
+
+} // namespace
+
+TEST(SettingsFileOnDisk, ReadAtInitWrittenAtQuit)
+{
+    std::string dir = work_folder("settings");
+    std::string path = dir + "\\Quorvel.cfg";
+    struct Case {
+        const char *what;
+        Bytes file; // empty: no file
+        uint32_t frequency;
+        const char *commandLine;
+    } cases[] = {
+        {"no file", {}, 44100, ""},
+        {"14 bytes", Bytes(14, 1), 44100, ""},
+        {"15 bytes", {0, 0x20, 0, 0, 0x22, 0x56, 0, 0, 16, 0, 0, 0, 0, 2, 1}, 22050, ""},
+        {"and a command line",
+         {0, 0x20, 0, 0, 0x11, 0x2B, 0, 0, 16, 0, 0, 0, 0, 2, 0, 'v', ' ', '%', 'm', 'o', 'd'},
+         11025,
+         "v %mod"},
+    };
+    for (const Case &c : cases) {
+        DeleteFileA(path.c_str());
+        if (!c.file.empty()) {
+            ASSERT_TRUE(write_file(path, c.file));
+        }
+        memset(&g_settings, 0x77, sizeof g_settings);
+        load_settings_from(path.c_str());
+        EXPECT_EQ(c.frequency, g_settings.frequency) << c.what;
+        EXPECT_STREQ(c.commandLine, g_settings.commandLine) << c.what;
+        EXPECT_EQ((LONG)g_settings.libraryOutput, g_pendingLibraryOutput) << c.what;
+    }
+    // A long command line is cut when read; what is written is the 15 bytes and the text.
+    Bytes longer = {0, 0x20, 0, 0, 0x44, 0xAC, 0, 0, 16, 0, 0, 0, 0, 2, 0};
+    longer.insert(longer.end(), 1000, 'c');
+    ASSERT_TRUE(write_file(path, longer));
+    load_settings_from(path.c_str());
+    EXPECT_EQ(259u, strlen(g_settings.commandLine));
+    save_settings_to(path.c_str());
+    EXPECT_EQ(Bytes(longer.begin(), longer.begin() + 15 + 259), read_file(path));
+
+    // Beside the running program, whatever the current folder.
+    char program[MAX_PATH];
+    GetModuleFileNameA(nullptr, program, sizeof program);
+    std::string expected = program;
+    expected = expected.substr(0, expected.rfind('\\') + 1) + "Quorvel.cfg";
+    EXPECT_STREQ(expected.c_str(), settings_file_path());
+    // A folder that cannot be written: nothing happens.
+    save_settings_to((dir + "\\no-such-folder\\Quorvel.cfg").c_str());
+}
+
+TEST_F(PackedModules, ExpandEnqueuesMembersTwiceWhenAskedTwice)
+{
+    std::string song =
+        archive("song.mdz", {member("SONG.MOD", "mod bytes"), member("B.XM", "xm bytes", 0)});
+    ASSERT_TRUE(expand_archive(song.c_str()));
+    ASSERT_TRUE(expand_archive(song.c_str()));
+    EXPECT_EQ((std::vector<std::string>{song + "<SONG.MOD", song + "<B.XM", song + "<SONG.MOD",
+                                        song + "<B.XM"}),
+              g_fakeHost.enqueued);
+    EXPECT_EQ(4u, g_packedList.count);
+    EXPECT_FALSE(expand_archive((dir + "\\missing.mdz").c_str()));
+    std::string plain = dir + "\\plain.mod";
+    ASSERT_TRUE(write_file(plain, Bytes(100, 'M')));
+    EXPECT_FALSE(expand_archive(plain.c_str()));
+    EXPECT_EQ(4u, g_fakeHost.enqueued.size());
+}
+
+TEST_F(PackedModules, PlayingAfterARestartExtractsTheMemberAlone)
+{
+    std::string a = archive("a.mdz", {member("OTHER.XM", "other"), member("SONG.MOD", "a song")});
+    ModuleImage image;
+    ASSERT_TRUE(load_image((a + "<SONG.MOD").c_str(), &image));
+    EXPECT_EQ("a song", text_of(image));
+    EXPECT_EQ(1u, g_packedList.count);
+    EXPECT_EQ(g_packedList.head, g_packedList.tail);
+    ExtractedMember *head = g_packedList.head;
+    ASSERT_TRUE(load_image((a + "<SONG.MOD").c_str(), &image));
+    EXPECT_EQ(head->data, image.bytes) << "found again without extracting";
+    EXPECT_EQ(1u, g_packedList.count);
+}
+
+TEST_F(PackedModules, SameMemberInTwoArchives)
+{
+    std::string a = archive("a.mdz", {member("SONG.MOD", "song of a"), member("SONG.MOD2", "a2")});
+    std::string b = archive("b.mdz", {member("SONG.MOD2", "b2"), member("SONG.MOD", "song of b")});
+    ASSERT_TRUE(expand_archive(a.c_str()));
+    ASSERT_TRUE(expand_archive(b.c_str()));
+    struct Case {
+        std::string entry, text;
+    } cases[] = {{a + "<SONG.MOD", "song of a"}, {b + "<SONG.MOD", "song of b"},
+                 {a + "<SONG.MOD2", "a2"},       {b + "<SONG.MOD2", "b2"},
+                 {b + "<SONG.MO", "<none>"},     {b + "<NONE.MOD", "<none>"}};
+    for (const Case &c : cases) {
+        ModuleImage image;
+        load_image(c.entry.c_str(), &image);
+        EXPECT_EQ(c.text, text_of(image)) << c.entry;
+    }
+}
+
+TEST_F(PackedModules, PlainFilesAndReleasing)
+{
+    std::string plain = dir + "\\plain.xm";
+    ASSERT_TRUE(write_file(plain, Bytes{1, 2, 3}));
+    ModuleImage image;
+    ASSERT_TRUE(load_image(plain.c_str(), &image));
+    EXPECT_TRUE(image.owned);
+    MEMORY_BASIC_INFORMATION info;
+    ASSERT_NE(0u, VirtualQuery(image.bytes, &info, sizeof info));
+    EXPECT_EQ(image.bytes, info.AllocationBase) << "a block of its own";
+    release_image(&image);
+    EXPECT_EQ(nullptr, image.bytes);
+    std::string empty = dir + "\\empty.xm";
+    ASSERT_TRUE(write_file(empty, Bytes()));
+    EXPECT_FALSE(load_image(empty.c_str(), &image));
+    EXPECT_FALSE(load_image((dir + "\\missing.xm").c_str(), &image));
+
+    // Records and their blocks go back to the system at release.
+    std::string a = archive("r.mdz", {member("R.IT", std::string(70000, 'r'))});
+    ASSERT_TRUE(expand_archive(a.c_str()));
+    void *data = g_packedList.head->data;
+    release_list();
+    EXPECT_TRUE(VirtualQuery(data, &info, sizeof info) == 0 || info.State == MEM_FREE);
+}
