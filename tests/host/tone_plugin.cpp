@@ -120,17 +120,14 @@ void __cdecl config(HWND)
 {
     log_line("%s", "config");
 }
-
 void __cdecl about(HWND)
 {
     log_line("%s", "about");
 }
-
 void __cdecl init()
 {
     log_line("%s", "init");
 }
-
 void __cdecl quit()
 {
     log_line("%s", "quit");
@@ -163,11 +160,6 @@ int __cdecl info_box(char *file, HWND parent)
     char line[MAX_PATH + 32];
     snprintf(line, sizeof line, "infobox %s %s", file, parent ? "owned" : "unowned");
     log_line("%s", line);
-    return 0;
-}
-
-int __cdecl is_our_file(char *)
-{
     return 0;
 }
 
@@ -248,10 +240,6 @@ void __cdecl set_pan(int pan)
     g_module.outMod->SetPan(pan);
 }
 
-void __cdecl eq_set(int, char *, int)
-{
-}
-
 } // namespace
 
 extern "C" __declspec(dllexport) In_Module *__cdecl winampGetInModule2()
@@ -267,7 +255,6 @@ extern "C" __declspec(dllexport) In_Module *__cdecl winampGetInModule2()
     g_module.Quit = quit;
     g_module.GetFileInfo = get_file_info;
     g_module.InfoBox = info_box;
-    g_module.IsOurFile = is_our_file;
     g_module.Play = play;
     g_module.Pause = pause;
     g_module.UnPause = unpause;
@@ -278,6 +265,5 @@ extern "C" __declspec(dllexport) In_Module *__cdecl winampGetInModule2()
     g_module.SetOutputTime = set_output_time;
     g_module.SetVolume = set_volume;
     g_module.SetPan = set_pan;
-    g_module.EQSet = eq_set;
     return &g_module;
 }

@@ -98,53 +98,31 @@ TEST(SettingsFileOnDisk, ReadAtInitWrittenAtQuit)
     save_settings_to((dir + "\\no-such-folder\\Quorvel.cfg").c_str());
 }
 
-TEST_F(PackedModules, ExpandEnqueuesMembersTwiceWhenAskedTwice)
+// The list's rules are tested natively; here the same road through pexlin.dll and the
+// host's window: entries in directory order (twice when asked twice), and after a restart
+// one member extracted alone from the right one of two archives that both hold it.
+TEST_F(PackedModules, ThroughTheLibraryAndTheHostWindow)
 {
-    std::string song =
-        archive("song.mdz", {member("SONG.MOD", "mod bytes"), member("B.XM", "xm bytes", 0)});
-    ASSERT_TRUE(expand_archive(song.c_str()));
-    ASSERT_TRUE(expand_archive(song.c_str()));
-    EXPECT_EQ((std::vector<std::string>{song + "<SONG.MOD", song + "<B.XM", song + "<SONG.MOD",
-                                        song + "<B.XM"}),
-              g_fakeHost.enqueued);
-    EXPECT_EQ(4u, g_packedList.count);
-    EXPECT_FALSE(expand_archive((dir + "\\missing.mdz").c_str()));
-    std::string plain = dir + "\\plain.mod";
-    ASSERT_TRUE(write_file(plain, Bytes(100, 'M')));
-    EXPECT_FALSE(expand_archive(plain.c_str()));
-    EXPECT_EQ(4u, g_fakeHost.enqueued.size());
-}
-
-TEST_F(PackedModules, PlayingAfterARestartExtractsTheMemberAlone)
-{
-    std::string a = archive("a.mdz", {member("OTHER.XM", "other"), member("SONG.MOD", "a song")});
+    std::string a = archive("a.mdz", {member("SONG.MOD", "song of a"), member("B.XM", "b", 0)});
+    std::string b = archive("b.mdz", {member("B.XM", "b of b"), member("SONG.MOD", "song of b")});
     ModuleImage image;
-    ASSERT_TRUE(load_image((a + "<SONG.MOD").c_str(), &image));
-    EXPECT_EQ("a song", text_of(image));
+    ASSERT_TRUE(load_image((b + "<SONG.MOD").c_str(), &image));
+    EXPECT_EQ("song of b", text_of(image));
     EXPECT_EQ(1u, g_packedList.count);
-    EXPECT_EQ(g_packedList.head, g_packedList.tail);
     ExtractedMember *head = g_packedList.head;
-    ASSERT_TRUE(load_image((a + "<SONG.MOD").c_str(), &image));
+    ASSERT_TRUE(load_image((b + "<SONG.MOD").c_str(), &image));
     EXPECT_EQ(head->data, image.bytes) << "found again without extracting";
-    EXPECT_EQ(1u, g_packedList.count);
-}
 
-TEST_F(PackedModules, SameMemberInTwoArchives)
-{
-    std::string a = archive("a.mdz", {member("SONG.MOD", "song of a"), member("SONG.MOD2", "a2")});
-    std::string b = archive("b.mdz", {member("SONG.MOD2", "b2"), member("SONG.MOD", "song of b")});
     ASSERT_TRUE(expand_archive(a.c_str()));
-    ASSERT_TRUE(expand_archive(b.c_str()));
-    struct Case {
-        std::string entry, text;
-    } cases[] = {{a + "<SONG.MOD", "song of a"}, {b + "<SONG.MOD", "song of b"},
-                 {a + "<SONG.MOD2", "a2"},       {b + "<SONG.MOD2", "b2"},
-                 {b + "<SONG.MO", "<none>"},     {b + "<NONE.MOD", "<none>"}};
-    for (const Case &c : cases) {
-        ModuleImage image;
-        load_image(c.entry.c_str(), &image);
-        EXPECT_EQ(c.text, text_of(image)) << c.entry;
-    }
+    ASSERT_TRUE(expand_archive(a.c_str()));
+    EXPECT_EQ(
+        (std::vector<std::string>{a + "<SONG.MOD", a + "<B.XM", a + "<SONG.MOD", a + "<B.XM"}),
+        g_fakeHost.enqueued);
+    EXPECT_EQ(5u, g_packedList.count);
+    ASSERT_TRUE(load_image((a + "<SONG.MOD").c_str(), &image));
+    EXPECT_EQ("song of a", text_of(image));
+    EXPECT_FALSE(expand_archive((dir + "\\missing.mdz").c_str()));
+    EXPECT_EQ(4u, g_fakeHost.enqueued.size());
 }
 
 TEST_F(PackedModules, PlainFilesAndReleasing)
