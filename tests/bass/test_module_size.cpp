@@ -1,0 +1,190 @@
+// Module sizes from headers: the library loads modules handed over without a length, and
+// the renderer must be told their true size, neither the readable memory behind them
+// (which changes how some files load) nor less.
+#include <gtest/gtest.h>
+
+#include "fixtures.h"
+#include "module_size.h"
+#include "song_writer.h"
+
+namespace
+{
+
+// The module followed by bytes that are not part of it, as memory behind a module is.
+size_t measured_with_tail(const Bytes &module, ModuleKind *kind)
+{
+    Bytes b = module;
+    b.resize(b.size() + 8192, 0xA5);
+    ModuleExtent e = module_extent(b.data(), b.size());
+    *kind = e.kind;
+    return e.size;
+}
+
+TEST(ModuleSize, PlayableSongsMeasureTheirOwnBytes)
+{
+    for (const Fixture &f : playable_songs()) {
+        ModuleKind kind;
+        EXPECT_EQ(measured_with_tail(f.bytes, &kind), f.bytes.size()) << f.name;
+        EXPECT_NE(kind, KindOther) << f.name;
+    }
+}
+
+// Every fixture of the four measured formats whose headers account for the whole file;
+// the list also has files cut short, which measure to what their headers claim.
+TEST(ModuleSize, FixturesOfMeasuredFormats)
+{
+    int measured = 0;
+    for (const Fixture &f : all_module_fixtures()) {
+        ModuleExtent exact = module_extent(f.bytes.data(), f.bytes.size());
+        if (exact.kind == KindOther)
+            continue;
+        ModuleKind kind;
+        size_t withTail = measured_with_tail(f.bytes, &kind);
+        EXPECT_EQ(kind, exact.kind) << f.name;
+        EXPECT_LE(exact.size, f.bytes.size()) << f.name;
+        if (withTail == f.bytes.size())
+            measured++;
+        else
+            EXPECT_EQ(exact.size, f.bytes.size())
+                << f.name << ": cut short, yet measured " << withTail << " of " << f.bytes.size();
+    }
+    EXPECT_GT(measured, 15);
+}
+
+Bytes mod_header(const char *tag, std::vector<uint8_t> orders, std::vector<uint16_t> words)
+{
+    Bytes b(1084, 0);
+    for (size_t i = 0; i < words.size(); i++) {
+        b[20 + 30 * i + 22] = (uint8_t)(words[i] >> 8);
+        b[20 + 30 * i + 23] = (uint8_t)words[i];
+    }
+    b[950] = (uint8_t)orders.size();
+    for (size_t i = 0; i < orders.size(); i++)
+        b[952 + i] = orders[i];
+    memcpy(&b[1080], tag, 4);
+    return b;
+}
+
+struct ModCase {
+    const char *what;
+    const char *tag;
+    std::vector<uint8_t> orders;
+    std::vector<uint16_t> words;
+    size_t size;
+};
+
+TEST(ModuleSize, ModHeaders)
+{
+    const ModCase cases[] = {
+        {"4 channels, orders to 2", "M.K.", {0, 2, 1}, {100, 0, 50}, 1084 + 3 * 1024 + 300},
+        {"order list ends at a byte above 0x7F", "M.K.", {1, 0x80, 5}, {}, 1084 + 2 * 1024},
+        {"xCHN", "6CHN", {0}, {1}, 1084 + 6 * 256 + 2},
+        {"xxCH", "12CH", {1}, {}, 1084 + 2 * 12 * 256},
+        {"FLT8 orders count 4-channel halves", "FLT8", {0, 2, 3}, {}, 1084 + 2 * 2048},
+        {"FLT4", "FLT4", {3}, {}, 1084 + 4 * 1024},
+    };
+    for (const ModCase &c : cases) {
+        Bytes b = mod_header(c.tag, c.orders, c.words);
+        b.resize(200000, 0);
+        ModuleExtent e = module_extent(b.data(), b.size());
+        EXPECT_EQ(e.kind, KindMod) << c.what;
+        EXPECT_EQ(e.size, c.size) << c.what;
+    }
+}
+
+TEST(ModuleSize, NeverPastTheReadableExtent)
+{
+    Bytes b = mod_header("M.K.", {0}, {0xFFFF});
+    b.resize(5000, 0);
+    EXPECT_EQ(module_extent(b.data(), 5000).size, 5000u);
+    EXPECT_EQ(module_extent(b.data(), 1084).size, 1084u);
+}
+
+TEST(ModuleSize, FifteenSampleModule)
+{
+    Bytes b(600, 0);
+    b[20 + 22] = 0;
+    b[20 + 23] = 8; // 16 bytes of sample
+    b[470] = 2;     // song length
+    b[473] = 1;     // orders 0, 1
+    b.resize(5000, 0);
+    ModuleExtent e = module_extent(b.data(), b.size());
+    EXPECT_EQ(e.kind, KindSt);
+    EXPECT_EQ(e.size, 600u + 2 * 1024 + 16);
+    b[25 + 20] = 65; // a volume above 64: not a module the renderer takes
+    EXPECT_EQ(module_extent(b.data(), b.size()).kind, KindOther);
+}
+
+// XM 1.04 keeps each instrument's sample data after its headers; 1.02 and 1.03 put all
+// instruments before the patterns and all sample data after them. The packed size of a
+// 1.02 pattern sits a byte earlier (its row count is one byte).
+TEST(ModuleSize, XmVersionsOrderTheirParts)
+{
+    for (uint32_t version : {0x0104u, 0x0103u, 0x0102u}) {
+        Bytes b;
+        put_text(b, "Extended Module: ", 17);
+        b.resize(58, 0);
+        put_le16(b, version);
+        put_le32(b, 20); // header size: nothing after the counts
+        put_le16(b, 1);
+        put_le16(b, 0);
+        put_le16(b, 2);
+        put_le16(b, 1); // one pattern
+        put_le16(b, 1); // one instrument
+        put_le16(b, 0);
+        put_le16(b, 6);
+        put_le16(b, 125);
+        Bytes pattern, instrument;
+        uint32_t patternHeader = version > 0x0102 ? 9 : 8;
+        put_le32(pattern, patternHeader);
+        put_u8(pattern, 0);
+        if (version > 0x0102)
+            put_le16(pattern, 64);
+        else
+            put_u8(pattern, 63);
+        put_le16(pattern, 10);
+        pattern.resize(pattern.size() + 10, 0x80);
+        put_le32(instrument, 243); // header size, sample headers follow it
+        instrument.resize(27, 0);
+        put_le16(instrument, 2);
+        instrument.resize(243 + 2 * 40, 0);
+        poke_le32(instrument, 243, 100);
+        poke_le32(instrument, 243 + 40, 7);
+        instrument[243 + 40 + 17] = 0xAD; // 7 ADPCM values: 16 + 4 bytes
+        Bytes data(100 + 20, 1);
+        if (version > 0x0103) {
+            b.insert(b.end(), pattern.begin(), pattern.end());
+            b.insert(b.end(), instrument.begin(), instrument.end());
+        } else {
+            b.insert(b.end(), instrument.begin(), instrument.end());
+            b.insert(b.end(), pattern.begin(), pattern.end());
+            data.resize(100 + 7); // the deferred data is never ADPCM
+        }
+        b.insert(b.end(), data.begin(), data.end());
+        size_t size = b.size();
+        b.resize(size + 3000, 0x11);
+        EXPECT_EQ(module_extent(b.data(), b.size()).size, size) << std::hex << version;
+    }
+}
+
+// A compressed IT sample's stored size is only found by walking its blocks; the walk
+// stops at the readable extent.
+TEST(ModuleSize, ItCompressedBlocksAreWalked)
+{
+    SongSpec song;
+    song.title = "blocks";
+    song.orders = {0};
+    song.patterns = {{}};
+    SongSample s;
+    s.name = "long";
+    s.pcm = noise(0x8000 * 2 + 100, 3); // three blocks of 8-bit values
+    s.compressed = true;
+    song.samples.push_back(s);
+    Bytes b = write_song_it(song);
+    size_t size = b.size();
+    b.resize(size + 100000, 0x40);
+    EXPECT_EQ(module_extent(b.data(), b.size()).size, size);
+    EXPECT_EQ(module_extent(b.data(), size - 1).size, size - 1);
+}
+
+} // namespace
