@@ -444,6 +444,10 @@ DWORD BASS_API BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length)
     if (!s)
         return fail(BASS_ERROR_HANDLE, (DWORD)-1);
     uint32_t frame = s->renderer.frameBytes;
+    // The top bits of a length ask for analyses (spectra, float samples) that this
+    // library does not make; taken as a byte count they would overrun the buffer.
+    if (length & 0xC0000000)
+        return fail(BASS_ERROR_ILLPARAM, (DWORD)-1);
     if (!s->decode) {
         // A song the library plays: the sound played since the caller last asked.
         if (!s->output)

@@ -146,6 +146,10 @@ TEST_F(Library, RefusalsAndTheirCodes)
     BASS_MusicFree(music);
     EXPECT_EQ(BASS_MusicGetName(music), nullptr); // a freed handle stays dead
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+    // Lengths with the analysis bits set (a spectrum: 0x80000000) are not byte counts.
+    music = load_song(module, DECODE);
+    EXPECT_EQ(BASS_ChannelGetData(music, buffer, 0x80000000), (DWORD)-1);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
 }
 
 // The length is exact: the bytes pulled to the end, at every output format, for songs
