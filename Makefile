@@ -6,10 +6,10 @@ SANITIZE ?= build/sanitize
 WIN32 ?= build/win32
 WIN64 ?= build/win64
 FUZZ_SECONDS ?= 20
-# The native test run writes the summaries that the Windows-side sample test compares with.
+# The native test run writes the references that Windows-side tests compare with.
 REFERENCE = $(abspath $(NATIVE))/tests/virn/virn_reference.txt
 
-.PHONY: all demo check bootstrap native sanitize win32 win64 reference test-native \
+.PHONY: all demo check bootstrap native sanitize win32 win64 test-native \
         test-sanitize test-windows test-windows-win32 test-windows-win64 test-windows-none \
         test-win32 test-win64 fuzz-smoke bench format clean
 
@@ -45,9 +45,6 @@ win32: $(WIN32)/CMakeCache.txt
 win64: $(WIN64)/CMakeCache.txt
 	cmake --build $(WIN64) -j $(JOBS)
 
-reference: native
-	cd $(NATIVE)/tests/virn && ./virn_tests --gtest_filter='Reference.*' >/dev/null
-
 # The main job: extract the bundled example module to WAV files, then list it.
 demo: bootstrap native
 	$(NATIVE)/examples/make-examples $(NATIVE)/examples
@@ -65,6 +62,7 @@ test-sanitize: sanitize
 # 32-bit programs; elsewhere the same code and tests are built for x86_64 and run under
 # 64-bit Wine. scripts/wine-kind decides; WINDOWS_TESTS=win64 (or `make test-win64`) takes
 # the 64-bit road anyway. No Wine at all fails the run, loudly: bootstrap installs it.
+# The native tests come first: they write the references the Windows tests compare with.
 test-windows:
 	@$(MAKE) --no-print-directory test-windows-$$(scripts/wine-kind)
 
@@ -73,13 +71,13 @@ test-win32: test-windows
 test-win64:
 	@WINDOWS_TESTS=win64 $(MAKE) --no-print-directory test-windows
 
-test-windows-win32: win32 reference
+test-windows-win32: win32 test-native
 	@scripts/banner "Windows tests: 32-bit build under 32-bit Wine"
 	@cd $(WIN32) && ctest --output-on-failure -j $(JOBS); status=$$?; \
 	  $(CURDIR)/scripts/banner "Windows tests: 32-bit build under 32-bit Wine:" \
 	    "$$([ $$status = 0 ] && echo passed || echo FAILED)"; exit $$status
 
-test-windows-win64: win32 win64 reference
+test-windows-win64: win32 win64 test-native
 	@scripts/banner "Windows tests: 64-bit build under 64-bit Wine ($$(scripts/wine-kind --reason))"
 	cd $(WIN32) && ctest --output-on-failure -L pe-interface
 	@cd $(WIN64) && ctest --output-on-failure -j $(JOBS); status=$$?; \
