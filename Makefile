@@ -11,7 +11,7 @@ REFERENCE = $(abspath $(NATIVE))/tests/virn/virn_reference.txt
 
 .PHONY: all demo check bootstrap native sanitize win32 win64 test-native \
         test-sanitize test-windows test-windows-win32 test-windows-win64 test-windows-none \
-        test-win32 test-win64 fuzz-smoke bench format clean
+        test-win32 test-win64 fuzz-smoke bench screenshots format clean
 
 all: native win32
 
@@ -90,6 +90,10 @@ test-windows-none: win32
 	@scripts/banner "Windows tests: NOT RUN: $$(scripts/wine-kind --reason)." \
 	  "Only the PE interface checks of $(WIN32) ran. scripts/bootstrap installs Wine."
 	@exit 1
+
+# Pictures of the programs' windows for the README (under Wine on a virtual display).
+screenshots: win32
+	grabber/tools/screenshots $(WIN32) docs/screenshots
 
 fuzz-smoke: sanitize
 	scripts/fuzz-smoke $(SANITIZE) $(FUZZ_SECONDS)
