@@ -1,8 +1,10 @@
-// Resource identifiers of the plug-in (dialogs, controls).
+// Resource identifiers of the plug-in (dialogs, cursor, controls).
 #ifndef PLUGIN_RESOURCE_H
 #define PLUGIN_RESOURCE_H
 
 #define IDD_CONFIG 101
+#define IDD_ABOUT 103
+#define IDR_HAND_CURSOR 104 // cursor over the about box's links
 
 #define IDC_RAMP_FT2 1001
 #define IDC_RAMP_SENSITIVE 1002
@@ -17,6 +19,9 @@
 #define IDC_STEREO 1012
 #define IDC_NO_INTERPOLATION 1021
 #define IDC_MOD_PT1 1023
+#define IDC_LINK_MAIL 1056
+#define IDC_LINK_LIBRARY 1057
+#define IDC_LINK_SUPPORT 1058
 #define IDC_LIBRARY_OUTPUT 1061
 #define IDC_SURROUND_1 1074
 #define IDC_SURROUND_2 1075

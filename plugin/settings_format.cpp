@@ -146,3 +146,14 @@ void apply_choices(const DialogChoices *c, Settings *s, uint32_t *pending)
         s->frequency = Frequencies[c->frequency];
     s->musicFlags = flags;
 }
+
+void song_format(const Settings *s, bool libraryOutput, SongFormat *f)
+{
+    f->device = libraryOutput ? -1 : -2;
+    f->frequency = s->frequency;
+    f->deviceFlags = libraryOutput ? s->deviceFlags | DEVICE_OWN_OUTPUT : s->deviceFlags;
+    f->musicFlags = libraryOutput ? s->musicFlags & ~(uint32_t)MUSIC_RENDER_FOR_PLUGIN
+                                  : s->musicFlags | MUSIC_RENDER_FOR_PLUGIN;
+    f->bits = (f->deviceFlags & DEVICE_8BIT) ? 8 : 16;
+    f->channels = (f->musicFlags & MUSIC_MONO) ? 1 : 2;
+}

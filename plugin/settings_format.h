@@ -103,4 +103,22 @@ void apply_choices(const DialogChoices *c, Settings *s, uint32_t *pending);
 // Radio button index for a frequency, -1 for a rate the dialog does not offer.
 int frequency_choice(uint32_t frequency);
 
+// What one song is played with, fixed at Play: the dialog may change the settings while it
+// plays. The sound the library renders is decided by its flags (device flag 0x1: 8-bit,
+// music flag 0x40: mono), so the width and channel count the plug-in hands on are taken
+// from the same flags; the bits and channels fields agree with them whenever the dialog
+// wrote both, and where they do not (a file edited by hand, "8 bit" kept from library
+// output), the flags win and the host is told what it really gets. Likewise the decode
+// flag follows the output path of this song, not the dialog's pending choice.
+struct SongFormat {
+    int device; // -1: the library's own device; -2: none, the plug-in pulls the sound
+    uint32_t frequency;
+    uint32_t deviceFlags;
+    uint32_t musicFlags;
+    int bits;     // 8 or 16
+    int channels; // 1 or 2
+};
+
+void song_format(const Settings *s, bool libraryOutput, SongFormat *f);
+
 #endif

@@ -213,3 +213,44 @@ TEST(ConfigDialog, OpeningShowsTheFirstFlagOfEachGroup)
     for (int i = 0; i < 5; i++)
         EXPECT_EQ(expected[i], frequency_choice(rates[i]));
 }
+
+// What a song is played with: the library's flags decide the sound, so the width and
+// channel count handed to the host follow them, and the decode flag follows the path.
+TEST(SongFormat, TheFlagsDecideWhatTheHostIsTold)
+{
+    struct Case {
+        const char *what;
+        uint32_t musicFlags, deviceFlags;
+        uint8_t bits, channels;
+        bool libraryOutput;
+        int device;
+        uint32_t loadFlags, initFlags;
+        int outBits, outChannels;
+    } cases[] = {
+        {"defaults", 0x202000, 0, 16, 2, false, -2, 0x202000, 0, 16, 2},
+        {"library output: no decode flag, own device", 0x2040, 0x1, 8, 1, true, -1, 0x2040, 0x201,
+         8, 1},
+        {"8 bits kept from library output, host output renders 16", 0x202000, 0, 8, 2, false, -2,
+         0x202000, 0, 16, 2},
+        {"the dialog switched to library output during a song: decode until Stop", 0x2000, 0, 16, 2,
+         false, -2, 0x202000, 0, 16, 2},
+        {"and back", 0x202040, 0, 16, 1, true, -1, 0x2040, 0x200, 16, 1},
+    };
+    for (const Case &c : cases) {
+        Settings s;
+        settings_defaults(&s);
+        s.musicFlags = c.musicFlags;
+        s.deviceFlags = c.deviceFlags;
+        s.bits = c.bits;
+        s.channels = c.channels;
+        s.frequency = 22050;
+        SongFormat f;
+        song_format(&s, c.libraryOutput, &f);
+        EXPECT_EQ(c.device, f.device) << c.what;
+        EXPECT_EQ(c.loadFlags, f.musicFlags) << c.what;
+        EXPECT_EQ(c.initFlags, f.deviceFlags) << c.what;
+        EXPECT_EQ(c.outBits, f.bits) << c.what;
+        EXPECT_EQ(c.outChannels, f.channels) << c.what;
+        EXPECT_EQ(22050u, f.frequency) << c.what;
+    }
+}

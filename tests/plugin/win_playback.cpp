@@ -1,0 +1,559 @@
+// In_Quorvel.dll itself (with bass.dll and pexlin.dll beside this program) played through
+// the test host: through the host's command code in this process, once through
+// quorvel-host.exe as a program, and through the record directly where a test needs the
+// calls in between. Everything the plug-in delivers is compared with what bass.dll renders
+// for the same settings when this program pulls it directly.
+#include "win_harness.h"
+
+#include "host_session.h"
+#include "host_state.h"
+#include "reference_cases.h"
+#include "song_writer.h"
+#include "wav_output.h"
+#include "win_helpers.h"
+#include "winamp_records.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <map>
+
+namespace
+{
+
+const char Plugin[] = "In_Quorvel.dll";
+
+struct Config {
+    uint32_t rate = 44100;
+    bool eightBit = false, mono = false, libraryOutput = false;
+    int frameBytes() const
+    {
+        return (mono ? 1 : 2) * (eightBit ? 1 : 2);
+    }
+};
+
+std::string program_folder()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string p = path;
+    return p.substr(0, p.rfind('\\'));
+}
+
+// Quorvel.cfg beside this program, where the plug-in reads it at Init.
+void write_settings(const Config &c)
+{
+    Bytes b;
+    put_le32(b, 0x2000u | (c.libraryOutput ? 0 : 0x200000u) | (c.mono ? 0x40u : 0));
+    put_le32(b, c.rate);
+    put_u8(b, c.eightBit ? 8 : 16);
+    put_le32(b, c.eightBit ? 1 : 0);
+    put_u8(b, c.mono ? 1 : 2);
+    put_u8(b, c.libraryOutput ? 1 : 0);
+    ASSERT_TRUE(write_file(program_folder() + "\\Quorvel.cfg", b));
+}
+
+// The whole song as bass.dll renders it for these settings, from `second` on.
+Bytes rendered(const Bytes &module, const Config &c, int second = 0)
+{
+    DWORD music = load_song(module, 0x202000u | (c.mono ? 0x40u : 0), c.rate, c.eightBit ? 1 : 0);
+    EXPECT_NE(0u, music);
+    if (second)
+        BASS_ChannelSetPosition(music, BASS_POS_SECONDS(second));
+    Bytes b = pull_all(music);
+    BASS_Free();
+    return b;
+}
+
+Bytes doubled_frames(const Bytes &pcm, int frameBytes)
+{
+    Bytes b;
+    for (size_t at = 0; at + frameBytes <= pcm.size(); at += frameBytes)
+        for (int twice = 0; twice < 2; twice++)
+            b.insert(b.end(), pcm.begin() + at, pcm.begin() + at + frameBytes);
+    return b;
+}
+
+// A song long enough to seek past a minute: two patterns at 31 ticks a row, 79 s.
+Bytes long_song()
+{
+    SongSpec s;
+    s.title = "long song";
+    s.speed = 31;
+    std::vector<SongNote> p;
+    for (uint8_t row = 0; row < 64; row += 2)
+        p.push_back({row, (uint8_t)(row % 3), (uint8_t)(1 + row % 25), (uint8_t)(1 + row % 2)});
+    s.patterns = {p, p};
+    s.orders = {0, 1};
+    SongSample a;
+    a.name = "sine";
+    a.pcm = sine8(2000, 50, 80);
+    a.loopLength = 2000;
+    SongSample b;
+    b.name = "noise";
+    b.pcm = noise(1500, 3);
+    s.samples = {a, b};
+    return write_song_xm(s);
+}
+
+Bytes song(const char *name)
+{
+    return name == std::string("long") ? long_song() : playable_song(name);
+}
+
+struct HostRun {
+    int status;
+    std::map<std::string, std::string> values; // "key: value" lines (the last of each key)
+    std::string text;
+};
+
+HostRun parse_output(int status, const Bytes &b)
+{
+    HostRun r{status, {}, std::string(b.begin(), b.end())};
+    size_t at = 0;
+    while (at < r.text.size()) {
+        size_t end = r.text.find('\n', at);
+        if (end == std::string::npos)
+            end = r.text.size();
+        std::string line = r.text.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        size_t colon = line.find(": ");
+        if (colon != std::string::npos)
+            r.values[line.substr(0, colon)] = line.substr(colon + 2);
+        at = end + 1;
+    }
+    return r;
+}
+
+// quorvel-host's commands, run in this process.
+HostRun host(std::vector<std::string> args)
+{
+    std::string outPath = program_folder() + "\\host-output.txt";
+    FILE *out = fopen(outPath.c_str(), "w+b");
+    EXPECT_NE(nullptr, out);
+    std::vector<char *> argv;
+    for (std::string &a : args)
+        argv.push_back(&a[0]);
+    int status = host_run((int)argv.size(), argv.data(), out);
+    fclose(out);
+    return parse_output(status, read_file(outPath));
+}
+
+// quorvel-host.exe as a program of its own, started in this program's folder.
+HostRun host_program(const std::string &arguments)
+{
+    std::string folder = program_folder(), out = folder + "\\host-program.txt";
+    std::string command = "\"" + folder + "\\quorvel-host.exe\" " + arguments;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE file = CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(INVALID_HANDLE_VALUE, file);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = file;
+    PROCESS_INFORMATION pi = {};
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back(0);
+    DWORD code = 99;
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
+                       &si, &pi)) {
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 120000));
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    CloseHandle(file);
+    return parse_output((int)code, read_file(out));
+}
+
+uint32_t le32(const Bytes &b, size_t at)
+{
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | (uint32_t)b[at + 3] << 24;
+}
+
+// The WAV file's data, after checking its header names the format.
+Bytes wav_data(const std::string &path, const Config &c)
+{
+    Bytes b = read_file(path);
+    EXPECT_GE(b.size(), 44u) << path;
+    if (b.size() < 44)
+        return Bytes();
+    int channels = c.mono ? 1 : 2, bits = c.eightBit ? 8 : 16;
+    EXPECT_EQ(1u | (uint32_t)channels << 16, le32(b, 20));
+    EXPECT_EQ(c.rate, le32(b, 24));
+    EXPECT_EQ((uint32_t)c.frameBytes() | (uint32_t)bits << 16, le32(b, 32));
+    EXPECT_EQ(b.size() - 44, le32(b, 40));
+    return Bytes(b.begin() + 44, b.end());
+}
+
+// The plug-in loaded and driven through its record, as the host does it, for the tests
+// that need calls between Play and Stop.
+struct Session {
+    HMODULE dll;
+    In_Module *m;
+    explicit Session(const std::string &settingsDir)
+    {
+        host_window_create(settingsDir.c_str());
+        dll = LoadLibraryA(Plugin);
+        GetInModuleFunction get =
+            dll ? (GetInModuleFunction)(void *)GetProcAddress(dll, "winampGetInModule2") : nullptr;
+        m = get ? get() : nullptr;
+        if (!m)
+            return;
+        m->hMainWindow = g_host.window;
+        m->hDllInstance = dll;
+        m->outMod = wav_output_module();
+        host_fill_hooks(m);
+        WavOutputOptions options = {nullptr, 0, false};
+        wav_output_configure(&options);
+        m->Init();
+    }
+    ~Session()
+    {
+        if (m)
+            m->Quit();
+        if (dll)
+            FreeLibrary(dll);
+        host_pump();
+    }
+    // Pumps the host's window and plays the output until the end message or `ms` passed.
+    void run(DWORD ms)
+    {
+        DWORD start = GetTickCount();
+        while (g_host.endMessages == 0 && GetTickCount() - start < ms) {
+            host_pump();
+            wav_output_play();
+            Sleep(1);
+        }
+    }
+    void wait(DWORD ms)
+    {
+        DWORD start = GetTickCount();
+        while (GetTickCount() - start < ms) {
+            host_pump();
+            Sleep(5);
+        }
+    }
+};
+
+class Playback : public testing::Test
+{
+  protected:
+    std::string dir;
+    void SetUp() override
+    {
+        dir = work_folder(testing::UnitTest::GetInstance()->current_test_info()->name());
+        write_settings(Config());
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(0u, unanswered_dialogs());
+        DeleteFileA((program_folder() + "\\Quorvel.cfg").c_str());
+    }
+    std::string save(const std::string &name, const Bytes &bytes)
+    {
+        std::string path = dir + "\\" + name;
+        EXPECT_TRUE(write_file(path, bytes));
+        return path;
+    }
+};
+
+} // namespace
+
+// The whole song through the host's output: sample for sample what the library renders,
+// one end message, the length and the position the blocks add up to at each rate (576
+// frames a block: 13 ms at 44100 Hz, 12 at 48000, 26 at 22050, 52 at 11025).
+TEST_F(Playback, WholeSongsAreWhatTheLibraryRenders)
+{
+    struct Case {
+        const char *what, *song;
+        Config config;
+        bool dsp;
+        int step;
+    } cases[] = {
+        {"44100 Hz, 16-bit stereo", "xm_flow", {}, false, 13},
+        {"48000 Hz and a DSP doubling every frame", "mod_flow", {48000}, true, 12},
+        {"22050 Hz, 8-bit mono", "s3m_flow", {22050, true, true}, false, 26},
+        {"11025 Hz mono", "xm_flow", {11025, false, true}, false, 52},
+    };
+    for (const Case &c : cases) {
+        write_settings(c.config);
+        Bytes module = song(c.song);
+        Bytes expected = rendered(module, c.config);
+        std::string wav = dir + "\\whole.wav";
+        std::vector<std::string> args = {Plugin, "play", save("song.mod", module), "-o", wav};
+        if (c.dsp)
+            args.push_back("--dsp");
+        HostRun r = host(args);
+        ASSERT_EQ(0, r.status) << c.what << "\n" << r.text;
+        int frameBytes = c.config.frameBytes(), channels = c.config.mono ? 1 : 2;
+        size_t frames = expected.size() / frameBytes, blocks = (frames + 575) / 576;
+        EXPECT_TRUE(wav_data(wav, c.config) ==
+                    (c.dsp ? doubled_frames(expected, frameBytes) : expected))
+            << c.what;
+        EXPECT_EQ("1", r.values["end messages"]) << c.what;
+        EXPECT_EQ(std::to_string(frames / c.config.rate * 1000), r.values["length"]) << c.what;
+        EXPECT_EQ(std::to_string(blocks * c.step), r.values["output time"]) << c.what;
+        EXPECT_EQ("1", r.values["opens"]) << c.what;
+        EXPECT_EQ("1", r.values["closes"]) << c.what;
+        EXPECT_EQ(std::to_string(8 * frameBytes * c.config.rate / 1000) + " " +
+                      std::to_string(c.config.rate / 1000) + " " + std::to_string(channels),
+                  r.values["info"])
+            << c.what;
+        std::string n = std::to_string(blocks);
+        EXPECT_EQ("savsa 1/1 sa " + n + " vsa " + n + " setinfo 1 dsp " + (c.dsp ? n : "0"),
+                  r.values["hooks"])
+            << c.what;
+    }
+}
+
+// A seek to 61.5 s goes on from second 61 and flushes the output with 61,000; a pause
+// holds what is played and changes nothing that is heard.
+TEST_F(Playback, SeekAndPause)
+{
+    Bytes module = long_song();
+    std::string file = save("long.xm", module), wav = dir + "\\seek.wav";
+    HostRun r = host({Plugin, "play", file, "-o", wav, "--seek", "61500", "--seconds", "2"});
+    ASSERT_EQ(0, r.status) << r.text;
+    EXPECT_EQ("1", r.values["flushes"]);
+    EXPECT_EQ("61000", r.values["last flush"]);
+    Bytes expected = rendered(module, Config(), 61);
+    ASSERT_GE(expected.size(), 2u * 176400);
+    expected.resize(2 * 176400);
+    EXPECT_TRUE(wav_data(wav, Config()) == expected);
+
+    Bytes shortSong = playable_song("xm_flow");
+    r = host({Plugin, "play", save("short.xm", shortSong), "-o", wav, "--pause-at", "300"});
+    ASSERT_EQ(0, r.status) << r.text;
+    EXPECT_EQ("1", r.values["paused"]);
+    EXPECT_EQ("1", r.values["resumed"]);
+    std::string t = r.values["played while paused"];
+    size_t arrow = t.find(" -> ");
+    ASSERT_NE(std::string::npos, arrow) << r.text;
+    EXPECT_EQ(t.substr(0, arrow), t.substr(arrow + 4)) << "sound went on while paused";
+    EXPECT_TRUE(wav_data(wav, Config()) == rendered(shortSong, Config()));
+    EXPECT_EQ("1", r.values["end messages"]);
+}
+
+// Volume and pan reach the output module; Stop without Play, a second Stop and Quit after
+// a failed Play change nothing; a file that is no module says so, a missing one does not.
+TEST_F(Playback, EntryPointsAroundASong)
+{
+    std::string module = save("song.xm", playable_song("xm_flow"));
+    std::string text = save("notes.xm", word_text(3000, 2));
+    {
+        Session s(dir);
+        ASSERT_NE(nullptr, s.m);
+        s.m->Stop();
+        EXPECT_EQ(-1, s.m->Play((char *)(dir + "\\missing.xm").c_str()));
+        expect_dialog([](HWND box) {
+            EXPECT_EQ("Quorvel", window_text(box));
+            EXPECT_EQ("Unable to load song", item_text(box, 0xFFFF));
+            click(box, IDOK);
+        });
+        EXPECT_EQ(-1, s.m->Play((char *)text.c_str()));
+        s.m->Stop();
+        WavOutputStats w = wav_output_stats();
+        EXPECT_EQ(0, w.opens + w.closes);
+        EXPECT_EQ(0, g_host.hooks.savsaInit + g_host.hooks.savsaDeInit);
+    } // Quit after the failed Play
+
+    Session s(dir);
+    ASSERT_EQ(0, s.m->Play((char *)module.c_str()));
+    s.m->SetVolume(200);
+    s.m->SetPan(-40);
+    WavOutputStats w = wav_output_stats();
+    EXPECT_EQ(2, w.volumeCalls) << "the host's current volume (-666), then 200";
+    EXPECT_EQ(200, w.lastVolume);
+    EXPECT_EQ(-40, w.lastPan);
+    char title[2048] = "";
+    int length = -1;
+    s.m->GetFileInfo(nullptr, title, &length);
+    EXPECT_STREQ("xm flow", title);
+    EXPECT_EQ(s.m->GetLength(), length);
+    EXPECT_GT(length, 0);
+    s.m->Pause();
+    EXPECT_EQ(1, s.m->IsPaused());
+    s.m->UnPause();
+    EXPECT_EQ(0, s.m->IsPaused());
+    s.m->Stop();
+    s.m->Stop();
+    w = wav_output_stats();
+    EXPECT_EQ(1, w.opens);
+    EXPECT_EQ(1, w.closes);
+    EXPECT_EQ(1, g_host.hooks.savsaDeInit);
+    EXPECT_EQ(0, g_host.endMessages);
+}
+
+// File information: a module's title and millisecond length, the file name for a song
+// without a name, nothing for a file that is no module; every query's song is released
+// again (the library holds at most 64 at a time).
+TEST_F(Playback, FileInformation)
+{
+    Config c;
+    Bytes named = playable_song("s3m_flow");
+    size_t bytes = rendered(named, c).size();
+    SongSpec unnamed;
+    unnamed.patterns = {{{0, 0, 13, 1}}};
+    unnamed.orders = {0};
+    SongSample tone;
+    tone.name = "tone";
+    tone.pcm = sine8(1000, 40, 60);
+    unnamed.samples = {tone};
+    struct Case {
+        std::string file, title;
+        int length;
+    } cases[] = {
+        {save("named.s3m", named), "s3m flow", (int)(bytes * 1000 / (c.rate * 4))},
+        {save("unnamed.xm", write_song_xm(unnamed)), dir + "\\unnamed.xm", -2},
+        {save("text.it", word_text(5000, 4)), "", 0},
+        {dir + "\\missing.it", "", 0},
+    };
+    Session s(dir);
+    for (int round = 0; round < 70; round++) {
+        for (const Case &k : cases) {
+            char title[2048] = "?";
+            int length = -1;
+            s.m->GetFileInfo((char *)k.file.c_str(), title, &length);
+            ASSERT_EQ(k.title, title) << k.file << " in round " << round;
+            if (k.length == -2)
+                EXPECT_GT(length, 0) << k.file;
+            else // the length is counted in a float of seconds
+                EXPECT_NEAR(k.length, length, 1) << k.file;
+        }
+    }
+}
+
+namespace
+{
+
+// The machine's own path of a file of this program's, as Wine maps it.
+std::string unix_path(const std::string &path)
+{
+    typedef char *(CDECL * ToUnix)(LPCWSTR);
+    ToUnix to_unix =
+        (ToUnix)(void *)GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    if (!to_unix)
+        return "";
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    char *name = to_unix(wide);
+    std::string result = name ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+// An archive made by Info-ZIP's zip, a program of the machine Wine runs on. Wine starts it
+// but hands back no process to wait for; zip writes a temporary file and renames it to the
+// archive when done, so the archive's appearance is the end. Wine splits the command at
+// blanks: the build folder must hold none.
+bool zip_by_program(const std::string &archive, const std::vector<std::string> &members)
+{
+    std::string command = "/usr/bin/zip -q -X -j " + unix_path(archive);
+    for (const std::string &m : members)
+        command += " " + unix_path(m);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back(0);
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return false;
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    for (int i = 0; i < 600 && !file_exists(archive); i++)
+        Sleep(50);
+    return file_exists(archive);
+}
+
+} // namespace
+
+// A zipped module: its information lists the members as playlist entries, an entry plays
+// the member's bytes from the list, and after a restart (quorvel-host.exe, a fresh
+// process) it is extracted on demand.
+TEST_F(Playback, PackedModulesEndToEnd)
+{
+    Bytes mod = playable_song("mod_flow"), xm = playable_song("xm_flow");
+    std::string archive = dir + "\\song.mdz";
+    ASSERT_TRUE(zip_by_program(archive, {save("SONG.MOD", mod), save("B.XM", xm)}))
+        << "zip did not make " << archive;
+    Bytes expected = rendered(mod, Config());
+    std::string entry = archive + "<SONG.MOD", wav = dir + "\\member.wav";
+    {
+        Session s(dir);
+        char title[2048] = "";
+        int length = -1;
+        s.m->GetFileInfo((char *)archive.c_str(), title, &length);
+        EXPECT_STREQ("**********song.mdz**********", title);
+        EXPECT_EQ(0, length);
+        EXPECT_EQ((std::vector<std::string>{archive + "<SONG.MOD", archive + "<B.XM"}),
+                  g_host.enqueued);
+        // The member is played from the list: the archive is gone.
+        ASSERT_TRUE(DeleteFileA(archive.c_str()));
+        WavOutputOptions options = {wav.c_str(), 0, false};
+        wav_output_configure(&options);
+        ASSERT_EQ(0, s.m->Play((char *)entry.c_str()));
+        s.run(60000);
+        s.m->Stop();
+        EXPECT_EQ(1, g_host.endMessages);
+        EXPECT_TRUE(wav_data(wav, Config()) == expected);
+    }
+    ASSERT_TRUE(zip_by_program(archive, {dir + "\\SONG.MOD", dir + "\\B.XM"}));
+    write_settings(Config());
+    HostRun r = host_program(std::string(Plugin) + " play \"" + entry + "\" -o \"" + wav + "\"");
+    EXPECT_EQ(0, r.status) << r.text;
+    EXPECT_EQ("1", r.values["end messages"]) << r.text;
+    EXPECT_TRUE(wav_data(wav, Config()) == expected);
+}
+
+// The library's own output, captured through ALSA's file output (HOME's .asoundrc, see
+// CMakeLists.txt): the timer ends the song with one end message, pausing stops the timer.
+TEST_F(Playback, LibraryOutput)
+{
+    const char *captures = getenv("PLUGIN_CAPTURE_DIR");
+    ASSERT_NE(nullptr, captures) << "PLUGIN_CAPTURE_DIR is not set";
+    ASSERT_GT(waveOutGetNumDevs(), 0u) << "no waveOut device: is HOME/.asoundrc read?";
+    for (const std::string &f : files_in(captures))
+        DeleteFileA((std::string(captures) + "\\" + f).c_str());
+    Config c = {22050, true, true, true};
+    write_settings(c);
+    Bytes module = playable_song("xm_flow");
+    std::string file = save("own.xm", module);
+    HostRun r = host({Plugin, "play", file});
+    ASSERT_EQ(0, r.status) << r.text;
+    EXPECT_EQ("1", r.values["end messages"]);
+    EXPECT_EQ("0", r.values["opens"]);
+    EXPECT_EQ("savsa 1/1", r.values["hooks"].substr(0, 9));
+
+    Bytes played;
+    for (const std::string &f : files_in(captures)) {
+        Bytes b = read_file(std::string(captures) + "\\" + f);
+        played.insert(played.end(), b.begin(), b.end());
+    }
+    c.libraryOutput = false;
+    Bytes expected = rendered(module, c);
+    // The device pads its last period with silence.
+    ASSERT_GE(played.size(), expected.size());
+    EXPECT_TRUE(Bytes(played.begin(), played.begin() + expected.size()) == expected);
+
+    c.libraryOutput = true;
+    write_settings(c);
+    Session s(dir);
+    ASSERT_EQ(0, s.m->Play((char *)file.c_str()));
+    s.m->Pause();
+    int before = s.m->GetOutputTime();
+    s.wait(2500);
+    EXPECT_EQ(0, g_host.endMessages) << "the timer ran while paused";
+    EXPECT_EQ(before, s.m->GetOutputTime());
+    s.m->UnPause();
+    s.run(60000);
+    EXPECT_EQ(1, g_host.endMessages);
+    s.wait(1500);
+    EXPECT_EQ(1, g_host.endMessages) << "the timer went on after the end";
+    s.m->Stop();
+}
