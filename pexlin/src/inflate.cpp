@@ -450,7 +450,6 @@ int fixed_block(Inflate *z)
         if (r > 1) // 30 of 32 five-bit codes: incomplete, and accepted as such
             return r;
         s->fixed_built = 1;
-        s->fixed_builds++;
     }
     return decode_codes(z, s->fixed_lit, s->fixed_lit_width, s->fixed_dist, s->fixed_dist_width);
 }

@@ -168,7 +168,6 @@ struct UnzipState {
 
     // Deflate: the fixed tables live for the whole call, the rest for one block or member.
     int fixed_built;
-    uint32_t fixed_builds; // how often the fixed tables were built (tests watch it)
     uint32_t fixed_lit_width, fixed_dist_width;
     HuffCode fixed_lit[FIXED_LIT_SIZE];
     HuffCode fixed_dist[FIXED_DIST_SIZE];

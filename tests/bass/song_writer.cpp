@@ -63,7 +63,7 @@ Bytes write_song_mod(const SongSpec &song)
     desc.songLength = (uint8_t)song.orders.size();
     desc.orders = song.orders;
     for (const SongSample &s : song.samples) {
-        ModSampleSpec m = mod_sample(s.name, s.pcm);
+        ModSampleSpec m = {s.name, s.pcm};
         if (s.loopLength) {
             m.loopStartWords = (uint16_t)(s.loopStart / 2);
             m.loopLengthWords = (uint16_t)(s.loopLength / 2);
@@ -121,9 +121,9 @@ Bytes write_song_xm(const SongSpec &song)
         XmInstrument ins;
         ins.name = s.name;
         uint32_t width = s.wide ? 2 : 1;
-        XmSample x = xm_sample(s.name, s.wide ? xm_deltas16(s.pcm) : xm_deltas8(s.pcm),
-                               (uint8_t)((s.loopLength ? 1 : 0) | (s.wide ? 0x10 : 0)),
-                               s.loopStart * width, s.loopLength * width);
+        XmSample x = {s.name, s.wide ? xm_deltas16(s.pcm) : xm_deltas8(s.pcm),
+                      (uint8_t)((s.loopLength ? 1 : 0) | (s.wide ? 0x10 : 0)), s.loopStart * width,
+                      s.loopLength * width};
         ins.samples.push_back(x);
         xm.instruments.push_back(ins);
     }

@@ -16,6 +16,9 @@
 #include "names.h"
 #include "pexlin.h"
 #include "unzip_state.h"
+#include "zip_writer.h"
+
+#include <gtest/gtest.h>
 
 // The records of one call, released when the test ends (natively they come from calloc).
 struct Chain {
@@ -46,11 +49,6 @@ struct Chain {
 inline Bytes record_bytes(const ExtractedMember *r)
 {
     return r->data ? Bytes(r->data, r->data + r->size) : Bytes();
-}
-
-inline Bytes text_of(const char *s)
-{
-    return Bytes(s, s + strlen(s));
 }
 
 // One member decoded from a raw compressed stream, through the engine as the archive walk
@@ -126,36 +124,30 @@ inline Bytes zlib_deflate(const Bytes &data, int level, int strategy = Z_DEFAULT
     return out;
 }
 
-// Bits first bit lowest; Huffman codes most significant bit first.
-struct Bits {
-    Bytes out;
-    uint32_t acc = 0;
-    int n = 0;
-    Bits &put(uint32_t v, int count)
+// Hand-made deflate, shrink, reduce and implode streams: fields lowest bit first.
+typedef DeflateBits Bits;
+
+// A folder of its own under the test temporary folder, removed with what it holds, so
+// that runs side by side (and runs from the source tree) leave nothing behind and do
+// not meet; empty when it cannot be made.
+struct TempFolder {
+    std::string path;
+    explicit TempFolder(const char *stem)
     {
-        for (int i = 0; i < count; i++) {
-            acc |= ((v >> i) & 1) << n;
-            if (++n == 8) {
-                out.push_back((uint8_t)acc);
-                acc = 0;
-                n = 0;
-            }
-        }
-        return *this;
+        std::string pattern = ::testing::TempDir() + stem + "_XXXXXX";
+        if (mkdtemp(&pattern[0]))
+            path = pattern;
     }
-    Bits &code(uint32_t v, int count)
+    ~TempFolder()
     {
-        for (int i = count - 1; i >= 0; i--)
-            put((v >> i) & 1, 1);
-        return *this;
-    }
-    Bytes done()
-    {
-        Bytes b = out;
-        if (n)
-            b.push_back((uint8_t)acc);
-        return b;
+        if (!path.empty())
+            (void)system(("rm -rf '" + path + "'").c_str());
     }
 };
+
+inline bool have_info_zip()
+{
+    return system("command -v zip >/dev/null 2>&1") == 0;
+}
 
 #endif

@@ -1,24 +1,13 @@
 // The entry point: recognition, the central directory walk, member selection and records,
-// and the ZIP64 fields taken when their values fit 32 bits.
+// and the ZIP64 fields taken when their values fit 32 bits. Damaged archives at large are
+// the fuzz target's.
 #include <gtest/gtest.h>
-
-#include <stdlib.h>
 
 #include "archive.h"
 #include "pexlin_test_util.h"
-#include "zip_writer.h"
 
 namespace
 {
-
-ZipEntry member(const std::string &name, const Bytes &data, uint16_t method = 0)
-{
-    ZipEntry e;
-    e.name = name;
-    e.data = data;
-    e.method = method;
-    return e;
-}
 
 ExtractedMember *call(const Bytes &zip, ExtractedMember *after = nullptr,
                       const char *wanted = nullptr)
@@ -40,122 +29,58 @@ std::vector<std::string> names_of(const Chain &c)
     return names;
 }
 
-// ZIP64 fields: where they go, what they hold, and whether the member is taken.
-const int64_t ABOVE_32_BITS = 0x100000000ll;
-
-struct Zip64Case {
-    const char *what;
-    bool local, central, offset, descriptor, end_record;
-    int64_t size, offset_value; // forged values in the blocks (-1: the true ones)
-    unsigned cut, overstate;
-    bool taken;
-};
-
-const Zip64Case CASES[] = {
-    {"sizes only in the central block", 0, 1, 0, 0, 0, -1, -1, 0, 0, true},
-    {"sizes only in the local block", 1, 0, 0, 0, 0, -1, -1, 0, 0, true},
-    {"sizes in both blocks", 1, 1, 0, 0, 0, -1, -1, 0, 0, true},
-    {"local header offset in the central block", 0, 1, 1, 0, 0, -1, -1, 0, 0, true},
-    {"streamed with a 64-bit data descriptor", 1, 0, 0, 1, 0, -1, -1, 0, 0, true},
-    {"local block behind a ZIP64 end record", 1, 0, 0, 0, 1, -1, -1, 0, 0, true},
-    {"central size beyond 32 bits", 0, 1, 0, 0, 0, ABOVE_32_BITS, -1, 0, 0, false},
-    {"local size beyond 32 bits", 1, 0, 0, 0, 0, ABOVE_32_BITS + 600, -1, 0, 0, false},
-    {"local header offset beyond 32 bits", 0, 1, 1, 0, 0, -1, ABOVE_32_BITS, 0, 0, false},
-    {"central block without the compressed size", 0, 1, 0, 0, 0, -1, -1, 8, 0, false},
-    {"local block with one size only", 1, 0, 0, 0, 0, -1, -1, 8, 0, false},
-    {"local block overrunning the extra field", 1, 0, 0, 0, 0, -1, -1, 0, 4, false},
-    {"central block overrunning the extra field", 0, 1, 0, 0, 0, -1, -1, 0, 1, false},
-};
+const std::vector<ZipEntry> ONE = {{"song.mod", ramp8(300)}};
 
 } // namespace
 
-TEST(Archive, RecordLayout)
-{
-    // The 32-bit layout is asserted where the DLL is built; natively the fields still come
-    // in the same order, packed.
-    EXPECT_EQ(0u, offsetof(ExtractedMember, name));
-    EXPECT_EQ(1040u, offsetof(ExtractedMember, data));
-    EXPECT_EQ(1040u + sizeof(void *), offsetof(ExtractedMember, size));
-}
-
-TEST(Archive, NotAnArchiveLeavesTheChainAlone)
+TEST(Archive, WhatIsNotAnArchiveGivesNullAndLeavesTheChainAlone)
 {
     ExtractedMember mine = {};
     ExtractedMember *marker = (ExtractedMember *)0x1234;
     mine.next = marker;
-    Bytes module = noise(3000, 1);
-    EXPECT_EQ(nullptr, call(module, &mine));
-    EXPECT_EQ(marker, next_of(mine));
-    EXPECT_EQ(nullptr, check_and_process_arc(nullptr, 100, &mine, nullptr));
-    EXPECT_EQ(nullptr, call(Bytes(), &mine));
-    EXPECT_EQ(marker, next_of(mine));
-}
-
-TEST(Archive, BytesInFrontSplitDisksAndTruncationAreNotArchives)
-{
-    std::vector<ZipEntry> one = {member("song.mod", ramp8(300))};
-    Chain good(call(zip_write(one)));
-    ASSERT_NE(nullptr, good.head);
-    ZipOptions stub;
+    ZipOptions stub, split;
     stub.prefix = text_of("MZ self-extractor stub");
-    EXPECT_EQ(nullptr, call(zip_write(one, stub)));
-    ZipOptions split;
     split.this_disk = 1;
-    EXPECT_EQ(nullptr, call(zip_write(one, split)));
-    Bytes zip = zip_write(one);
-    Bytes front_cut(zip.begin() + 10, zip.end());
-    EXPECT_EQ(nullptr, call(front_cut));
+    Bytes zip = zip_write(ONE);
+    const Bytes cases[] = {noise(3000, 1), Bytes(), zip_write(ONE, stub), zip_write(ONE, split),
+                           Bytes(zip.begin() + 10, zip.end())};
+    for (const Bytes &c : cases) {
+        EXPECT_EQ(nullptr, call(c, &mine));
+        EXPECT_EQ(marker, next_of(mine));
+    }
+    EXPECT_EQ(nullptr, check_and_process_arc(nullptr, 100, &mine, nullptr));
+    Chain good(call(zip));
+    EXPECT_NE(nullptr, good.head);
 }
 
-TEST(Archive, EndRecordSearchReach)
+TEST(Archive, EndRecordFoundWithinReachAtEveryBlockAlignment)
 {
-    std::vector<ZipEntry> one = {member("song.mod", ramp8(300))};
     ZipOptions longest;
     longest.comment = std::string(65535, 'c');
-    Chain found(call(zip_write(one, longest)));
+    Chain found(call(zip_write(ONE, longest)));
     EXPECT_NE(nullptr, found.head);
     // Bytes behind the end record that its comment length does not cover: the record
     // is found while it lies within the last 65,557 bytes, and not beyond.
     ZipOptions behind;
     behind.trailing = Bytes(65535, 't');
-    Chain reach(call(zip_write(one, behind)));
+    Chain reach(call(zip_write(ONE, behind)));
     EXPECT_NE(nullptr, reach.head);
     behind.trailing.push_back('t');
-    EXPECT_EQ(nullptr, call(zip_write(one, behind)));
-}
-
-TEST(Archive, EndRecordFoundAtEveryBlockAlignment)
-{
+    EXPECT_EQ(nullptr, call(zip_write(ONE, behind)));
     // Comment lengths move the end record across 512-byte block boundaries, including
     // the positions where its signature straddles two blocks.
-    std::vector<ZipEntry> one = {member("song.mod", ramp8(300))};
     for (size_t pad = 0; pad < 1100; pad++) {
         ZipOptions o;
         o.comment = std::string(pad, 'x');
-        Chain c(call(zip_write(one, o)));
+        Chain c(call(zip_write(ONE, o)));
         ASSERT_NE(nullptr, c.head) << "comment " << pad;
     }
 }
 
-TEST(Archive, TwoModulesEachWithItsOwnBytes)
-{
-    Bytes a = noise(5000, 2), b = ramp8(7000, 5, 3);
-    ExtractedMember mine = {};
-    Chain c(call(zip_write({member("one.mod", a, 8), member("two.xm", b, 0)}), &mine));
-    ASSERT_NE(nullptr, c.head);
-    EXPECT_EQ(c.head, next_of(mine));
-    auto r = c.records();
-    ASSERT_EQ(2u, r.size());
-    EXPECT_STREQ("one.mod", r[0]->name);
-    EXPECT_EQ(a, record_bytes(r[0]));
-    EXPECT_STREQ("two.xm", r[1]->name);
-    EXPECT_EQ(b, record_bytes(r[1]));
-}
-
 TEST(Archive, WantedNameIsExactAndCaseSensitive)
 {
-    Bytes zip = zip_write({member("dir/song.mod", ramp8(100)), member("SONG.MOD", noise(80, 3)),
-                           member("other.it", ramp8(50))});
+    Bytes zip = zip_write(
+        {{"dir/song.mod", ramp8(100)}, {"SONG.MOD", noise(80, 3)}, {"other.it", ramp8(50)}});
     Chain exact(call(zip, nullptr, "SONG.MOD"));
     ASSERT_EQ(1u, exact.records().size());
     EXPECT_EQ(noise(80, 3), record_bytes(exact.head));
@@ -165,15 +90,13 @@ TEST(Archive, WantedNameIsExactAndCaseSensitive)
 
 TEST(Archive, SkippedEntriesLeaveTheOthers)
 {
-    for (const Fixture &f : zip_fixtures()) {
-        if (f.name != "zip_skipped_entries")
-            continue;
-        Chain c(call(f.bytes));
-        EXPECT_EQ(std::vector<std::string>({"plain.mod"}), names_of(c));
-    }
-    ZipEntry vms = member("vms.mod", ramp8(10));
+    for (const Fixture &f : zip_fixtures())
+        if (f.name == "zip_skipped_entries") {
+            Chain c(call(f.bytes));
+            EXPECT_EQ(std::vector<std::string>({"plain.mod"}), names_of(c));
+        }
+    ZipEntry vms = {"vms.mod", ramp8(10)}, unix45 = {"unix.mod", ramp8(10)};
     vms.version_needed = 0x0228; // host 2 (VMS) counts versions up to 4.2
-    ZipEntry unix45 = member("unix.mod", ramp8(10));
     unix45.version_needed = 0x032D;
     Chain c(call(zip_write({vms, unix45})));
     EXPECT_EQ(std::vector<std::string>({"vms.mod"}), names_of(c));
@@ -183,7 +106,7 @@ TEST(Archive, MoreThanOneGroupOfMembers)
 {
     std::vector<ZipEntry> many;
     for (int i = 0; i < 150; i++)
-        many.push_back(member("m" + std::to_string(i) + ".mod", ramp8(20 + i, (uint8_t)i), 8));
+        many.push_back({"m" + std::to_string(i) + ".mod", ramp8(20 + i, (uint8_t)i), 8});
     Chain c(call(zip_write(many)));
     auto r = c.records();
     ASSERT_EQ(150u, r.size());
@@ -193,16 +116,24 @@ TEST(Archive, MoreThanOneGroupOfMembers)
     }
 }
 
-TEST(Archive, RecordsHoldTheirOwnMembersBytes)
+TEST(Archive, RecordsHoldTheirOwnMembersBytesBehindTheCallersChain)
 {
     // A "diz" before any other text member, a module, a member without a listed extension
     // appended behind it, a text member, a second "diz" (never decoded while a text buffer
-    // exists) and another module.
+    // exists) and another module; streamed members take the central directory's sizes.
     Bytes diz = text_of("first diz"), mod = noise(3000, 8), noext = ramp8(700);
     Bytes readme = text_of("read me"), diz2 = text_of("second diz"), it = noise(900, 9);
-    Chain c(call(zip_write({member("file_id.diz", diz, 8), member("song.mod", mod, 8),
-                            member("NOEXT", noext, 0), member("readme.txt", readme, 0),
-                            member("again.diz", diz2, 0), member("piece.it", it, 8)})));
+    ZipEntry streamed = {"piece.it", it, 8}, stored = {"NOEXT", noext, 0};
+    streamed.data_descriptor = stored.data_descriptor = true;
+    ExtractedMember mine = {};
+    Chain c(call(zip_write({{"file_id.diz", diz, 8},
+                            {"song.mod", mod, 8},
+                            stored,
+                            {"readme.txt", readme, 0},
+                            {"again.diz", diz2, 0},
+                            streamed}),
+                 &mine));
+    EXPECT_EQ(c.head, next_of(mine));
     auto r = c.records();
     ASSERT_EQ(6u, r.size());
     EXPECT_EQ(diz, record_bytes(r[0]));
@@ -216,17 +147,14 @@ TEST(Archive, RecordsHoldTheirOwnMembersBytes)
 TEST(Archive, OnlyTextMembersGiveNullAndNoRecords)
 {
     ExtractedMember mine = {};
-    EXPECT_EQ(
-        nullptr,
-        call(zip_write({member("a.txt", text_of("x")), member("b.nfo", text_of("y"))}), &mine));
+    EXPECT_EQ(nullptr, call(zip_write({{"a.txt", text_of("x")}, {"b.nfo", text_of("y")}}), &mine));
     EXPECT_EQ(nullptr, next_of(mine)); // nothing left linked (and, under the sanitizers, leaked)
 }
 
 TEST(Archive, NamesOfDirectoriesAndLongNames)
 {
     std::string long_name = "dir/" + std::string(300, 'L') + ".mod";
-    Chain c(call(zip_write(
-        {member("dir/", Bytes()), member(long_name, ramp8(10)), member("empty.mod", Bytes())})));
+    Chain c(call(zip_write({{"dir/", Bytes()}, {long_name, ramp8(10)}, {"empty.mod", Bytes()}})));
     auto r = c.records();
     ASSERT_EQ(2u, r.size());
     EXPECT_EQ(255u, strlen(r[0]->name));
@@ -234,20 +162,6 @@ TEST(Archive, NamesOfDirectoriesAndLongNames)
     EXPECT_STREQ("empty.mod", r[1]->name);
     EXPECT_EQ(nullptr, r[1]->data);
     EXPECT_EQ(0u, r[1]->size);
-}
-
-TEST(Archive, StreamedMembersTakeTheCentralSizes)
-{
-    Bytes text = noise(4000, 11);
-    ZipEntry a = member("streamed.mod", text, 8);
-    a.data_descriptor = true;
-    ZipEntry b = member("stored.s3m", ramp8(999), 0);
-    b.data_descriptor = true;
-    Chain c(call(zip_write({a, b})));
-    auto r = c.records();
-    ASSERT_EQ(2u, r.size());
-    EXPECT_EQ(text, record_bytes(r[0]));
-    EXPECT_EQ(ramp8(999), record_bytes(r[1]));
 }
 
 TEST(Archive, ForgedSizesBuyNoHugeAllocation)
@@ -263,9 +177,9 @@ TEST(Archive, ForgedSizesBuyNoHugeAllocation)
         {8, 100000, true}, // within what deflate can reach from the bytes present
     };
     for (const Case &k : cases) {
-        ZipEntry forged = member("forged.mod", ramp8(600), k.method);
+        ZipEntry forged = {"forged.mod", ramp8(600), k.method};
         forged.local_uncompressed = k.declared;
-        Chain c(call(zip_write({forged, member("fine.xm", ramp8(100))})));
+        Chain c(call(zip_write({forged, {"fine.xm", ramp8(100)}})));
         auto r = c.records();
         ASSERT_EQ(k.record ? 2u : 1u, r.size()) << k.method << " " << k.declared;
         EXPECT_EQ(ramp8(100), record_bytes(r.back()));
@@ -278,57 +192,47 @@ TEST(Archive, ForgedSizesBuyNoHugeAllocation)
 
 TEST(Archive, BrokenEntriesAndMembers)
 {
-    ZipEntry far = member("far.mod", ramp8(100));
+    ZipEntry far = {"far.mod", ramp8(100)}, other_method = {"method9.mod", ramp8(100)};
     far.local_offset = 0x7FFFFFF0;
-    ZipEntry other_method = member("method9.mod", ramp8(100));
     other_method.local_method = 9;
     ZipOptions more;
     more.total_entries = 65535; // the walk ends at the first missing entry
-    Chain c(call(zip_write({far, other_method, member("ok.it", ramp8(64))}, more)));
+    Chain c(call(zip_write({far, other_method, {"ok.it", ramp8(64)}}, more)));
     EXPECT_EQ(std::vector<std::string>({"method9.mod", "ok.it"}), names_of(c));
     auto r = c.records();
     EXPECT_EQ(Bytes(100, 0), record_bytes(r[0]));
     EXPECT_EQ(ramp8(64), record_bytes(r[1]));
 }
 
-TEST(Archive, TruncationAtEveryLength)
-{
-    for (const Fixture &f : zip_fixtures()) {
-        if (f.bytes.size() > 40000)
-            continue;
-        for (size_t len = 0; len < f.bytes.size(); len += 1 + len / 2000) {
-            Bytes cut(f.bytes.begin(), f.bytes.begin() + len);
-            Chain c(call(cut));
-            for (ExtractedMember *r : c.records())
-                ASSERT_LE(r->size, largest_output(8, cut.size()));
-        }
-    }
-}
-
-TEST(Archive, RandomCorruption)
-{
-    uint32_t x = 5;
-    for (const Fixture &f : zip_fixtures()) {
-        for (int round = 0; round < 150; round++) {
-            Bytes bad = f.bytes;
-            for (int k = 0; k < 1 + round % 8; k++) {
-                x = x * 1103515245u + 12345u;
-                bad[(x >> 4) % bad.size()] = (uint8_t)(x >> 24);
-            }
-            Chain c(call(bad));
-            for (ExtractedMember *r : c.records())
-                ASSERT_LE(r->size, largest_output(1, bad.size()));
-        }
-    }
-}
-
 TEST(Zip64, MembersTakenWhenTheirValuesFit)
 {
+    const int64_t ABOVE_32_BITS = 0x100000000ll;
+    struct {
+        const char *what;
+        bool local, central, offset, descriptor, end_record;
+        int64_t size, offset_value; // forged values in the blocks (-1: the true ones)
+        unsigned cut, overstate;
+        bool taken;
+    } cases[] = {
+        {"sizes only in the central block", 0, 1, 0, 0, 0, -1, -1, 0, 0, true},
+        {"sizes only in the local block", 1, 0, 0, 0, 0, -1, -1, 0, 0, true},
+        {"sizes in both blocks", 1, 1, 0, 0, 0, -1, -1, 0, 0, true},
+        {"local header offset in the central block", 0, 1, 1, 0, 0, -1, -1, 0, 0, true},
+        {"streamed with a 64-bit data descriptor", 1, 0, 0, 1, 0, -1, -1, 0, 0, true},
+        {"local block behind a ZIP64 end record", 1, 0, 0, 0, 1, -1, -1, 0, 0, true},
+        {"central size beyond 32 bits", 0, 1, 0, 0, 0, ABOVE_32_BITS, -1, 0, 0, false},
+        {"local size beyond 32 bits", 1, 0, 0, 0, 0, ABOVE_32_BITS + 600, -1, 0, 0, false},
+        {"local header offset beyond 32 bits", 0, 1, 1, 0, 0, -1, ABOVE_32_BITS, 0, 0, false},
+        {"central block without the compressed size", 0, 1, 0, 0, 0, -1, -1, 8, 0, false},
+        {"local block with one size only", 1, 0, 0, 0, 0, -1, -1, 8, 0, false},
+        {"local block overrunning the extra field", 1, 0, 0, 0, 0, -1, -1, 0, 4, false},
+        {"central block overrunning the extra field", 0, 1, 0, 0, 0, -1, -1, 0, 1, false},
+    };
     Bytes song = noise(3000, 41), tune = ramp8(700, 9);
-    for (const Zip64Case &k : CASES) {
+    for (auto &k : cases) {
         for (uint16_t method : {0, 8}) {
             SCOPED_TRACE(std::string(k.what) + ", method " + std::to_string(method));
-            ZipEntry e = member("wide.mod", song, method);
+            ZipEntry e = {"wide.mod", song, method};
             // A time stamp block in front of the ZIP64 block, as Info-ZIP writes them.
             e.extra = {0x55, 0x54, 5, 0, 3, 1, 2, 3, 4};
             e.zip64_local = k.local;
@@ -342,8 +246,7 @@ TEST(Zip64, MembersTakenWhenTheirValuesFit)
             ZipOptions o;
             o.zip64_end = k.end_record;
             // A plain member behind it: a refused member never ends the walk.
-            Bytes zip = zip_write({e, member("plain.xm", tune, 8)}, o);
-            Chain c(call(zip));
+            Chain c(call(zip_write({e, {"plain.xm", tune, 8}}, o)));
             auto r = c.records();
             if (k.taken) {
                 ASSERT_EQ(std::vector<std::string>({"wide.mod", "plain.xm"}), names_of(c));
@@ -358,10 +261,9 @@ TEST(Zip64, MembersTakenWhenTheirValuesFit)
 
 TEST(Zip64, EndRecordTakenOnlyWhenItFitsTheGap)
 {
-    std::vector<ZipEntry> one = {member("song.mod", ramp8(300), 8)};
     ZipOptions o;
     o.zip64_end = true;
-    Bytes zip = zip_write(one, o);
+    Bytes zip = zip_write({{"song.mod", ramp8(300), 8}}, o);
     Chain fits(call(zip));
     EXPECT_EQ(std::vector<std::string>({"song.mod"}), names_of(fits));
     // The locator and the record must fill the gap exactly, and their values fit.
@@ -389,20 +291,12 @@ TEST(Zip64, EndRecordTakenOnlyWhenItFitsTheGap)
 
 TEST(Zip64, InfoZipFromAPipe)
 {
-    if (system("command -v zip >/dev/null 2>&1") != 0)
+    if (!have_info_zip())
         GTEST_SKIP() << "Info-ZIP zip is not installed";
-    std::string pattern = ::testing::TempDir() + "izip64_XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(&pattern[0]));
-    const std::string work = pattern;
-    struct RemoveWork {
-        std::string path;
-        ~RemoveWork()
-        {
-            (void)system(("rm -rf '" + path + "'").c_str());
-        }
-    } remove_work{work};
+    TempFolder work("izip64");
+    ASSERT_FALSE(work.path.empty());
     Bytes song = word_text(70000, 3);
-    ASSERT_TRUE(write_file(work + "/song.mod", song));
+    ASSERT_TRUE(write_file(work.path + "/song.mod", song));
     // Into a file it can seek in: sizes in the local block and a ZIP64 end record. Into a
     // pipe: bit 3, zeros in the local block and a 64-bit data descriptor (zip does not store
     // into a pipe).
@@ -413,9 +307,9 @@ TEST(Zip64, InfoZipFromAPipe)
         "cat song.mod | zip -q -1 - - | cat > out.zip",
     };
     for (const char *form : forms) {
-        std::string cmd = "cd '" + work + "' && rm -f out.zip && " + form;
+        std::string cmd = "cd '" + work.path + "' && rm -f out.zip && " + form;
         ASSERT_EQ(0, system(cmd.c_str())) << form;
-        Bytes zip = read_file(work + "/out.zip");
+        Bytes zip = read_file(work.path + "/out.zip");
         ASSERT_GT(zip.size(), 6u) << form;
         EXPECT_EQ(45, zip[4]) << form << ": Info-ZIP no longer marks these members 4.5";
         Chain c(call(zip));

@@ -1,109 +1,112 @@
 // The deflate decoder: hand-made streams at the bit level, round trips against zlib's
-// compressor, and damaged streams.
+// compressor, and the borders where the fast paths (symbols decoded from whole bytes of the
+// input block, matches copied inside the window, stored blocks copied in runs) must hand
+// over to the careful ones: the end of a 512-byte input block, the member's compressed
+// size, the window's end, the declared size.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
+
 #include "pexlin_test_util.h"
-#include "zip_writer.h"
 
 namespace
 {
 
-// Data shapes for the round trips.
-struct Shape {
-    const char *name;
-    Bytes data;
+// A fixed-code stream written symbol by symbol, with the output it must decode to.
+struct FixedStream {
+    Bits bits;
+    Bytes expect;
+
+    FixedStream &block(bool last)
+    {
+        bits.put(last ? 1 : 0, 1).put(1, 2);
+        return *this;
+    }
+    FixedStream &literal(uint8_t v)
+    {
+        fixed_symbol(bits, v);
+        expect.push_back(v);
+        return *this;
+    }
+    FixedStream &match(int length, int distance)
+    {
+        fixed_match(bits, length, distance);
+        for (int k = 0; k < length; k++)
+            expect.push_back(expect[expect.size() - distance]);
+        return *this;
+    }
+    FixedStream &end_block()
+    {
+        fixed_symbol(bits, 256);
+        return *this;
+    }
+    // A stored block, starting at the next byte boundary.
+    FixedStream &stored(bool last, const Bytes &data)
+    {
+        bits.put(last ? 1 : 0, 1).put(0, 2);
+        bits.put(0, (8 - bits.n) % 8);
+        bits.put((uint32_t)data.size(), 16).put((uint32_t)data.size() ^ 0xFFFF, 16);
+        for (uint8_t b : data)
+            bits.put(b, 8);
+        expect.insert(expect.end(), data.begin(), data.end());
+        return *this;
+    }
+    // The whole stream decoded as one member: it must give exactly `expect`.
+    void check(const std::string &what) const
+    {
+        MemberRun run = run_member(bits.done(), 8, (uint32_t)expect.size(), 0, zip_crc32(expect));
+        EXPECT_EQ(StatusOk, run.status) << what;
+        EXPECT_TRUE(run.out == expect) << what;
+    }
 };
 
-std::vector<Shape> shapes()
+// Decodes `stream` placed at `offset` in an image with junk in front and `after` behind
+// it, the member's compressed size being `compressed` (the stream's size when negative).
+MemberRun run_in_image(const Bytes &stream, size_t offset, const Bytes &after, uint32_t declared,
+                       int64_t expected_crc, int64_t compressed = -1)
 {
-    Bytes repeated = noise(40000, 3); // repeats 40000 back: distances near the window size
-    Bytes block = repeated;
-    repeated.insert(repeated.end(), block.begin(), block.end());
-    repeated.insert(repeated.end(), block.begin(), block.begin() + 20000);
-    Bytes mixed = word_text(50000, 7);
-    Bytes n2 = noise(30000, 9);
-    mixed.insert(mixed.end(), n2.begin(), n2.end());
-    Bytes t2 = word_text(70000, 7);
-    mixed.insert(mixed.end(), t2.begin(), t2.end());
-    return {{"empty", Bytes()},
-            {"one_byte", Bytes(1, 0x61)},
-            {"run_longer_than_window", Bytes(100000, 'x')},
-            {"random", noise(200000, 1)},
-            {"text", word_text(300000, 7)},
-            {"far_repeats", repeated},
-            {"mixed", mixed},
-            {"ramp", ramp8(70000, 0, 3)}};
+    Bytes image = noise(offset, 5);
+    image.insert(image.end(), stream.begin(), stream.end());
+    image.insert(image.end(), after.begin(), after.end());
+    return run_member_at(image, offset, compressed < 0 ? (int64_t)stream.size() : compressed, 8,
+                         declared, 0, expected_crc);
 }
 
-} // namespace
-
-TEST(Inflate, StoredBlockAndItsLengthCheck)
+Bytes joined(std::initializer_list<Bytes> parts)
 {
-    Bytes out;
-    EXPECT_EQ(0, inflate_result({0x01, 0x03, 0x00, 0xFC, 0xFF, 0x61, 0x62, 0x63}, 3, &out));
-    EXPECT_EQ(text_of("abc"), out);
-    EXPECT_EQ(1, inflate_result({0x01, 0x03, 0x00, 0xFD, 0xFF, 0x61, 0x62, 0x63}, 3));
+    Bytes all;
+    for (const Bytes &p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
 }
 
-TEST(Inflate, FixedCodesLiteralAndSelfRepeatingCopy)
+Bytes mixed_data()
 {
-    Bytes out;
-    EXPECT_EQ(0, inflate_result({0x4B, 0x04, 0x00}, 1, &out));
-    EXPECT_EQ(Bytes(1, 0x61), out);
-    EXPECT_EQ(0, inflate_result({0x4B, 0x4C, 0x84, 0x01, 0x00}, 10, &out));
-    EXPECT_EQ(Bytes(10, 0x61), out);
+    return joined({word_text(12000, 3), noise(3000, 8), word_text(9000, 4)});
 }
 
-TEST(Inflate, BlockTypeThreeIsBadFormat)
-{
-    EXPECT_EQ(2, inflate_result({0x07, 0x00}, 5));
-    EXPECT_EQ(StatusBadFormat, run_member({0x07, 0x00}, 8, 5).status);
-}
-
-TEST(Inflate, InvalidDistancesInFixedBlocks)
-{
-    // Literal 'a', then a length-3 match with distance code 30 (no such distance).
-    Bits code30;
-    code30.put(1, 1).put(1, 2).code(0x30 + 'a', 8).code(1, 7).code(30, 5).code(0, 7);
-    EXPECT_EQ(1, inflate_result(code30.done(), 4));
-    // A distance reaching before the member's first byte.
-    Bits far;
-    far.put(1, 1).put(1, 2).code(0x30 + 'a', 8).code(1, 7).code(1, 5).code(0, 7);
-    EXPECT_EQ(1, inflate_result(far.done(), 4));
-    // Length codes 286 and 287 exist in the fixed code but mean nothing.
-    Bits len286;
-    len286.put(1, 1).put(1, 2).code(0x30 + 'a', 8).code(0xC0 + 6, 8).code(0, 5).code(0, 7);
-    EXPECT_EQ(1, inflate_result(len286.done(), 4));
-}
-
-// A dynamic block header whose code-length code gives lengths `cl` (by symbol), HCLEN 16.
-static Bits dynamic_header(int hlit, int hdist, const std::vector<std::pair<int, int>> &cl,
-                           int hclen = 16)
+// A dynamic block header whose code-length code gives lengths `cl` (by symbol).
+Bits dynamic_header(const std::vector<std::pair<int, int>> &cl, int hclen = 16)
 {
     static const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
     int lengths[19] = {0};
     for (auto &p : cl)
         lengths[p.first] = p.second;
     Bits b;
-    b.put(1, 1).put(2, 2).put(hlit, 5).put(hdist, 5).put(hclen - 4, 4);
+    b.put(1, 1).put(2, 2).put(0, 5).put(0, 5).put(hclen - 4, 4);
     for (int i = 0; i < hclen; i++)
         b.put(lengths[order[i]], 3);
     return b;
 }
 
-TEST(Inflate, CodeLengthCodeOverSubscribedOrIncomplete)
+// A dynamic block whose literal/length code gives 'a' and `second_symbol` one bit each
+// (with a second symbol below 256 end-of-block gets no code at all), and one distance code
+// of `dist_len` bits; then the data bits. Code-length code: 18 -> "0", 0 -> "10", 1 ->
+// "110", 2 -> "111".
+Bytes two_symbol_block(int second_symbol, int dist_len, const std::vector<int> &data_bits)
 {
-    // Three one-bit codes cannot exist; one two-bit code leaves the code space unfilled.
-    EXPECT_EQ(2, inflate_result(dynamic_header(0, 0, {{0, 1}, {8, 1}, {18, 1}}).done(), 1));
-    EXPECT_EQ(1, inflate_result(dynamic_header(0, 0, {{8, 2}}).done(), 1));
-}
-
-// Lit/len code where 'a' and end-of-block (or 'b') have the given lengths; one distance
-// code of the given length. Code-length code: 18 -> "0", 0 -> "10", 1 -> "110", 2 -> "111".
-static Bytes two_symbol_block(int second_symbol, int dist_len, const std::vector<int> &data_bits)
-{
-    Bits b = dynamic_header(0, 0, {{18, 1}, {0, 2}, {1, 3}, {2, 3}}, 18);
+    Bits b = dynamic_header({{18, 1}, {0, 2}, {1, 3}, {2, 3}}, 18);
     auto length_code = [&](int len) {
         if (len == 0)
             b.code(2, 2);
@@ -126,69 +129,112 @@ static Bytes two_symbol_block(int second_symbol, int dist_len, const std::vector
     zeros(second_symbol - 'a' - 1);
     length_code(1);
     zeros(256 - second_symbol);
-    // With a second symbol below 256 the end-of-block code gets no length at all.
     length_code(dist_len);
     for (int bit : data_bits)
         b.put(bit, 1);
     return b.done();
 }
 
-TEST(Inflate, EndlessStreamStopsWhereTheInputEnds)
+} // namespace
+
+TEST(Inflate, HandMadeStreams)
+{
+    struct {
+        const char *what;
+        Bytes stream;
+        uint32_t declared;
+        int result; // 0 ok, 1 invalid, 2 bad block
+        Bytes out;
+    } cases[] = {
+        {"stored block", {0x01, 0x03, 0x00, 0xFC, 0xFF, 0x61, 0x62, 0x63}, 3, 0, text_of("abc")},
+        {"stored length check", {0x01, 0x03, 0x00, 0xFD, 0xFF, 0x61, 0x62, 0x63}, 3, 1, {}},
+        {"fixed literal", {0x4B, 0x04, 0x00}, 1, 0, Bytes(1, 'a')},
+        {"self-repeating copy", {0x4B, 0x4C, 0x84, 0x01, 0x00}, 10, 0, Bytes(10, 'a')},
+        {"block type 3", {0x07, 0x00}, 5, 2, {}},
+        // Three one-bit codes cannot exist; one two-bit code leaves the space unfilled.
+        {"over-subscribed code-length code",
+         dynamic_header({{0, 1}, {8, 1}, {18, 1}}).done(),
+         1,
+         2,
+         {}},
+        {"incomplete code-length code", dynamic_header({{8, 2}}).done(), 1, 1, {}},
+        // 'a' = "0", end of block = "1", one distance code of one bit: complete.
+        {"lone one-bit codes", two_symbol_block(256, 1, {0, 0, 0, 1}), 3, 0, text_of("aaa")},
+    };
+    for (auto &c : cases) {
+        Bytes out;
+        EXPECT_EQ(c.result, inflate_result(c.stream, c.declared, &out)) << c.what;
+        if (c.result == 0) {
+            EXPECT_EQ(c.out, out) << c.what;
+        }
+    }
+    EXPECT_EQ(StatusBadFormat, run_member({0x07, 0x00}, 8, 5).status);
+}
+
+TEST(Inflate, InvalidCodesAndDistancesAtTheInputsEndAndInsideTheFastPath)
+{
+    // After 1 literal the careful path meets them at the input's end; after 100, with
+    // 64 more bytes behind, the fast path meets them.
+    for (int lead : {1, 100}) {
+        FixedStream f;
+        f.block(true);
+        for (int i = 0; i < lead; i++)
+            f.literal((uint8_t)(i + 'a'));
+        struct {
+            const char *what;
+            Bits bits;
+            int result;
+        } cases[] = {
+            {"distance code 30", f.bits, 1},
+            {"length code 286", f.bits, 1},
+            {"distance inside the output", f.bits, 0},
+            {"distance before the member's start", f.bits, 1},
+        };
+        cases[0].bits.code(1, 7).code(30, 5);
+        cases[1].bits.code(0xC0 + 6, 8);
+        // Distance codes 13 and 14 with 6 zero extra bits: 97, and 129 after 100 bytes;
+        // 1 and 2 after one.
+        cases[2].bits.code(1, 7).code(lead == 1 ? 0 : 13, 5).put(0, lead == 1 ? 0 : 6);
+        cases[3].bits.code(1, 7).code(lead == 1 ? 1 : 14, 5).put(0, lead == 1 ? 0 : 6);
+        for (auto &c : cases) {
+            c.bits.put(0, 7);
+            for (int i = 0; lead > 1 && i < 64; i++)
+                c.bits.put(0, 8);
+            EXPECT_EQ(c.result, inflate_result(c.bits.done(), 1000)) << c.what << ", lead " << lead;
+        }
+    }
+}
+
+TEST(Inflate, OutputStopsAtTheInputsEndAndAtTheDeclaredSize)
 {
     // 'a' is the code "0": once the input is used up, zero bits would decode to 'a'
     // forever. The decode ends at the input's end, far below the declared size.
-    Bytes stream = two_symbol_block('b', 1, std::vector<int>(10, 0));
-    MemberRun run = run_member(stream, 8, 1000000);
+    MemberRun run = run_member(two_symbol_block('b', 1, std::vector<int>(10, 0)), 8, 1000000);
     EXPECT_EQ(StatusWarning, run.status);
     EXPECT_GE(run.out.size(), 10u);
     EXPECT_LT(run.out.size(), 20u);
     EXPECT_EQ(Bytes(run.out.size(), 'a'), run.out);
-}
-
-TEST(Inflate, OutputStopsAtTheDeclaredSize)
-{
-    Bytes stream = two_symbol_block('b', 1, std::vector<int>(4000, 0));
-    MemberRun run = run_member(stream, 8, 100);
+    run = run_member(two_symbol_block('b', 1, std::vector<int>(4000, 0)), 8, 100);
     EXPECT_EQ(Bytes(100, 'a'), run.out);
-}
-
-TEST(Inflate, LoneOneBitCodesAreAccepted)
-{
-    // 'a' = "0", end of block = "1", one distance code of one bit: a complete block.
-    Bytes stream = two_symbol_block(256, 1, {0, 0, 0, 1});
-    Bytes out;
-    EXPECT_EQ(0, inflate_result(stream, 3, &out));
-    EXPECT_EQ(text_of("aaa"), out);
-}
-
-TEST(Inflate, FixedTablesAreBuiltOncePerCall)
-{
-    Bytes one = deflate_fixed(text_of("first member, fixed codes"));
-    Bytes two = deflate_fixed(text_of("second member"));
-    Bytes both = one;
-    both.insert(both.end(), two.begin(), two.end());
-    UnzipState *s = state_create(both.data(), (uint32_t)both.size());
-    s->extension_list = EXTENSION_LIST;
-    strcpy(s->name, "a.mod");
-    s->local.method = 8;
-    seek_archive(s, 0);
-    s->compressed_left = (int64_t)one.size();
-    s->uncompressed_size = s->local.uncompressed_size = 25;
-    s->local.crc32 = zip_crc32(text_of("first member, fixed codes"));
-    EXPECT_EQ(StatusOk, extract_member(s));
-    seek_archive(s, (int64_t)one.size());
-    s->compressed_left = (int64_t)two.size();
-    s->uncompressed_size = s->local.uncompressed_size = 13;
-    s->local.crc32 = zip_crc32(text_of("second member"));
-    EXPECT_EQ(StatusOk, extract_member(s));
-    EXPECT_EQ(1u, s->fixed_builds);
-    state_destroy(s);
 }
 
 TEST(Inflate, RoundTripsAgainstZlib)
 {
+    Bytes block = noise(40000, 3); // repeats 40000 back: distances near the window size
+    struct {
+        const char *name;
+        Bytes data;
+    } shapes[] = {
+        {"empty", Bytes()},
+        {"one_byte", Bytes(1, 0x61)},
+        {"run_longer_than_window", Bytes(100000, 'x')},
+        {"random", noise(200000, 1)},
+        {"text", word_text(300000, 7)},
+        {"far_repeats", joined({block, block, Bytes(block.begin(), block.begin() + 20000)})},
+        {"mixed", joined({word_text(50000, 7), noise(30000, 9), word_text(70000, 7)})},
+        {"ramp", ramp8(70000, 0, 3)}};
     const int strategies[] = {Z_DEFAULT_STRATEGY, Z_FILTERED, Z_HUFFMAN_ONLY, Z_RLE, Z_FIXED};
-    for (const Shape &shape : shapes()) {
+    for (auto &shape : shapes) {
         for (int level = 0; level <= 9; level += 3) {
             for (int strategy : strategies) {
                 if (level == 0 && strategy != Z_DEFAULT_STRATEGY)
@@ -204,53 +250,156 @@ TEST(Inflate, RoundTripsAgainstZlib)
     }
 }
 
-TEST(Inflate, OurFixedAndStoredEncodersRoundTrip)
+TEST(Inflate, MatchesAcrossTheWindowsEndAndAtTheLargestDistance)
 {
-    for (const Shape &shape : shapes()) {
-        for (const Bytes &packed : {deflate_fixed(shape.data), deflate_stored(shape.data)}) {
-            MemberRun run =
-                run_member(packed, 8, (uint32_t)shape.data.size(), 0, zip_crc32(shape.data));
-            ASSERT_EQ(StatusOk, run.status) << shape.name;
-            ASSERT_TRUE(run.out == shape.data) << shape.name;
+    // Random literals and matches over several windows: distances up to 32768 (which names
+    // the byte the copy overwrites), sources in the window's tail that end in it or run on
+    // to its start, destinations right below the window's end, self-repeating short ones.
+    FixedStream f;
+    f.block(true);
+    uint32_t x = 7;
+    auto next = [&](uint32_t n) {
+        x = x * 1103515245u + 12345u;
+        return (x >> 8) % n;
+    };
+    while (f.expect.size() < 33000)
+        f.literal((uint8_t)next(256));
+    while (f.expect.size() < 230000) {
+        uint32_t pick = next(10);
+        if (pick < 2) {
+            for (uint32_t k = 1 + next(20); k > 0; k--)
+                f.literal((uint8_t)next(256));
+            continue;
+        }
+        int length = 3 + (int)next(256);
+        int tail = (int)(f.expect.size() % 32768) + 1 + (int)next(300); // tail, then start
+        int distances[] = {32768, 32768 - (int)next(300), 1 + (int)next(8), tail,
+                           1 + (int)next(32768)};
+        f.match(length, std::min(32768, distances[pick < 6 ? pick - 2 : 4]));
+    }
+    f.end_block();
+    f.check("random matches");
+}
+
+TEST(Inflate, MatchCopiesOfEveryShortDistanceAndLength)
+{
+    // Matches are copied in pieces of 4 and 8 bytes, the last piece ending with the match,
+    // and sources fewer than 8 bytes behind are widened by copying their period. Every
+    // distance up to 20 with every length up to 40, behind fresh literals each time; then
+    // sources in the window's tail fewer than 8 bytes ahead of the destination.
+    FixedStream f;
+    f.block(true);
+    uint32_t x = 3;
+    for (int distance = 1; distance <= 20; distance++) {
+        for (int length = 3; length <= 40; length++) {
+            for (int i = 0; i < distance; i++) {
+                x = x * 1103515245u + 12345u;
+                f.literal((uint8_t)(x >> 24));
+            }
+            f.match(length, distance);
+        }
+    }
+    while (f.expect.size() < 32768 || f.expect.size() % 32768 != 32768 - 300)
+        f.literal((uint8_t)f.expect.size());
+    for (int distance = 32768; distance > 32756; distance--)
+        f.match(258, distance);
+    f.end_block();
+    f.check("short matches");
+}
+
+TEST(Inflate, StreamAtEveryOffsetOfTheInputBlock)
+{
+    // The fast path reads eight bytes at a time from the 512-byte block and gives way near
+    // its end; every start offset moves those borders across the stream.
+    Bytes data = mixed_data();
+    const Bytes packed[] = {zlib_deflate(data, 6), zlib_deflate(data, 1), zlib_deflate(data, 0),
+                            deflate_fixed(data)};
+    Bytes after = noise(600, 9);
+    uint32_t crc = zip_crc32(data);
+    for (const Bytes &stream : packed) {
+        for (size_t offset = 0; offset < 530; offset += 3) {
+            MemberRun run = run_in_image(stream, offset, after, (uint32_t)data.size(), crc);
+            ASSERT_EQ(StatusOk, run.status) << "offset " << offset;
+            ASSERT_TRUE(run.out == data) << "offset " << offset;
         }
     }
 }
 
-TEST(Inflate, TruncationAtEveryLengthEndsCleanly)
+TEST(Inflate, NoByteBeyondTheCompressedSizeIsRead)
 {
-    Bytes data = word_text(6000, 7);
-    Bytes packed = zlib_deflate(data, 9);
-    for (size_t len = 0; len < packed.size(); len++) {
-        Bytes cut(packed.begin(), packed.begin() + len);
-        MemberRun run = run_member(cut, 8, (uint32_t)data.size(), 0, zip_crc32(data));
-        ASSERT_LE(run.out.size(), data.size());
-        if (run.status == StatusOk)
-            ASSERT_TRUE(run.out == data) << "length " << len;
-        else
-            ASSERT_TRUE(std::equal(run.out.begin(), run.out.end(), data.begin()))
-                << "output before the cut must be right, length " << len;
+    // A member cut short but followed by more bytes of the same stream: what comes out must
+    // be what comes out when the image itself ends at the cut, and right as far as it
+    // goes. Reading on would decode the bytes that follow instead of the zero padding.
+    Bytes data = mixed_data();
+    for (int level : {0, 6}) {
+        Bytes packed = zlib_deflate(data, level);
+        for (size_t cut = 0; cut < packed.size(); cut += (cut < 40 ? 1 : 13)) {
+            Bytes head(packed.begin(), packed.begin() + cut);
+            Bytes tail(packed.begin() + cut, packed.end());
+            for (size_t offset : {(size_t)0, (size_t)509}) {
+                MemberRun alone = run_in_image(head, offset, Bytes(), (uint32_t)data.size(), -1);
+                MemberRun followed = run_in_image(head, offset, tail, (uint32_t)data.size(), -1);
+                ASSERT_EQ(alone.status, followed.status) << "cut " << cut;
+                ASSERT_TRUE(alone.out == followed.out) << "cut " << cut;
+                ASSERT_LE(alone.out.size(), data.size());
+                ASSERT_TRUE(std::equal(alone.out.begin(), alone.out.end(), data.begin()))
+                    << "level " << level << " cut " << cut;
+            }
+        }
     }
 }
 
-TEST(Inflate, RandomCorruptionEndsCleanly)
+TEST(Inflate, StoredBlockSpanningInputBlocksWindowsAndTheDeclaredSize)
 {
-    Bytes data = word_text(20000, 7);
+    Bytes data = noise(70000, 21);
+    Bytes stream = deflate_stored(data);
+    // Whole, from an odd offset: the runs end at 512-byte blocks and at the window's end.
+    MemberRun run =
+        run_in_image(stream, 301, noise(100, 1), (uint32_t)data.size(), zip_crc32(data));
+    EXPECT_EQ(StatusOk, run.status);
+    EXPECT_TRUE(run.out == data);
+    // A smaller declared size: the copy stops there, inside a run.
+    Bytes first(data.begin(), data.begin() + 40001);
+    run = run_in_image(stream, 301, Bytes(), (uint32_t)first.size(), zip_crc32(first));
+    EXPECT_EQ(StatusOk, run.status);
+    EXPECT_TRUE(run.out == first);
+    // The image ends inside the block: the bytes present, and a short member.
+    Bytes cut(stream.begin(), stream.begin() + 50000);
+    run = run_in_image(cut, 301, Bytes(), (uint32_t)data.size(), zip_crc32(data),
+                       (int64_t)stream.size());
+    EXPECT_EQ(StatusWarning, run.status);
+    ASSERT_LE(run.out.size(), data.size());
+    EXPECT_TRUE(std::equal(run.out.begin(), run.out.end(), data.begin()));
+    EXPECT_GE(run.out.size(), 32768u); // the whole windows before the cut
+}
+
+TEST(Inflate, StoredBlockAfterCodesTakesTheBytesAlreadyInTheBitBuffer)
+{
+    // The fast path holds up to seven input bytes in its bit buffer when a block ends; a
+    // stored block behind it must take its header and first bytes from there. Every count
+    // of leading literals shifts where the stored block starts.
+    for (int lead = 0; lead < 40; lead++) {
+        FixedStream f;
+        f.block(false);
+        for (int i = 0; i < 200 + lead; i++)
+            f.literal((uint8_t)(i * 7 + lead));
+        f.match(10, 3).end_block();
+        f.stored(false, noise(700 + lead, (uint32_t)lead));
+        f.block(true).match(258, 700).end_block();
+        f.check("lead " + std::to_string(lead));
+    }
+}
+
+TEST(Inflate, DeclaredSizeReachedInsideTheFastPath)
+{
+    // Every declared size below the real one: the output stops exactly there, and the CRC
+    // of that prefix makes the member whole.
+    Bytes data = mixed_data();
     Bytes packed = zlib_deflate(data, 6);
-    Bytes junk = noise(4000, 77);
-    uint32_t x = 99;
-    for (int round = 0; round < 400; round++) {
-        Bytes bad = packed;
-        for (int k = 0; k < 1 + round % 5; k++) {
-            x = x * 1103515245u + 12345u;
-            bad[(x >> 8) % bad.size()] ^= (uint8_t)(1 + (x >> 24) % 255);
-        }
-        MemberRun run = run_member(bad, 8, (uint32_t)data.size() * (1 + round % 3));
-        ASSERT_LE(run.out.size(), data.size() * (1 + round % 3));
-    }
-    // Pure noise as a deflate stream, with a generous declared size.
-    for (int round = 0; round < 50; round++) {
-        Bytes bad(junk.begin() + round * 20, junk.end());
-        MemberRun run = run_member(bad, 8, 5000000);
-        ASSERT_LE(run.out.size(), 5000000u);
+    for (uint32_t size = 1; size < data.size(); size += 997) {
+        Bytes prefix(data.begin(), data.begin() + size);
+        MemberRun run = run_member(packed, 8, size, 0, zip_crc32(prefix));
+        ASSERT_EQ(StatusOk, run.status) << "size " << size;
+        ASSERT_TRUE(run.out == prefix) << "size " << size;
     }
 }

@@ -44,30 +44,14 @@ void release(ExtractedMember *r)
     }
 }
 
-ZipEntry member(const std::string &name, const Bytes &data, uint16_t method)
-{
-    ZipEntry e;
-    e.name = name;
-    e.data = data;
-    e.method = method;
-    return e;
-}
-
 } // namespace
-
-TEST(PexlinDll, ExportsTheEntryPoint)
-{
-    Library lib;
-    ASSERT_NE(nullptr, lib.dll);
-    ASSERT_NE(nullptr, lib.arc);
-}
 
 TEST(PexlinDll, ChainOfTwoModulesAppendedToTheCallersChain)
 {
     Library lib;
     ASSERT_NE(nullptr, lib.arc);
     Bytes a = noise(5000, 2), b = ramp8(7000, 5, 3);
-    Bytes zip = zip_write({member("music/one.mod", a, 8), member("two.xm", b, 0)});
+    Bytes zip = zip_write({{"music/one.mod", a, 8}, {"two.xm", b, 0}});
     ExtractedMember mine = {};
     ExtractedMember *first = lib.arc(zip.data(), (uint32_t)zip.size(), &mine, nullptr);
     ASSERT_NE(nullptr, first);

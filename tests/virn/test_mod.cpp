@@ -25,7 +25,7 @@ TEST(ModLoader, TagsGiveChannelCountsThatPlaceTheSampleData)
         desc.channels = c.channels;
         desc.orders = {0, 2, 1};
         Bytes data = noise(200, 3);
-        desc.samples = {mod_sample("s", data)};
+        desc.samples = {ModSampleSpec{"s", data}};
         LoadedFile m(write_mod(desc));
         ASSERT_EQ(m.h != 0, c.loads) << c.tag;
         if (!m.h)
@@ -41,7 +41,7 @@ TEST(ModLoader, PatternCountFromTheLargestOrderEntry)
     ModSpec desc;
     desc.songLength = 1;
     desc.orders = {0, 5}; // entries past the song length count too
-    desc.samples = {mod_sample("a", ramp8(100))};
+    desc.samples = {ModSampleSpec{"a", ramp8(100)}};
     Bytes file = write_mod(desc);
     ASSERT_EQ(file.size(), 7228u + 100);
     LoadedFile m(file);
@@ -75,7 +75,7 @@ TEST(ModLoader, LoopRepair)
     };
     for (auto &c : cases) {
         ModSpec desc;
-        desc.samples = {mod_sample("loop", ramp8(c.bytes), c.startWords, c.lengthWords)};
+        desc.samples = {ModSampleSpec{"loop", ramp8(c.bytes), c.startWords, c.lengthWords}};
         LoadedFile m(write_mod(desc));
         ASSERT_TRUE(m.h);
         EntryView e = m.entry(0);
@@ -98,8 +98,8 @@ TEST(ModLoader, FinetuneRates)
                                 7829, 7881, 7934, 7988, 8042, 8116, 8172, 8229};
     ModSpec desc;
     for (int i = 0; i < 16; i++)
-        desc.samples.push_back(mod_sample("", ramp8(8), 0, 1, (uint8_t)i));
-    desc.samples.push_back(mod_sample("", ramp8(8), 0, 1, 0xF9)); // junk high nibble
+        desc.samples.push_back(ModSampleSpec{"", ramp8(8), 0, 1, (uint8_t)i});
+    desc.samples.push_back(ModSampleSpec{"", ramp8(8), 0, 1, 0xF9}); // junk high nibble
     LoadedFile m(write_mod(desc));
     for (int i = 0; i < 16; i++)
         EXPECT_EQ(m.entry(i).rate, rates[i]) << i;
@@ -110,9 +110,9 @@ TEST(ModLoader, CountsNamesAndTitle)
 {
     ModSpec desc;
     desc.title = "abcdefghijklmnopqrstuvwxyz"; // 20 are written
-    desc.samples = {mod_sample("kick", ramp8(100)), mod_sample("empty", Bytes()),
-                    mod_sample("a name of 22 chars....", ramp8(50)),
-                    mod_sample("two bytes", Bytes{1, 2})};
+    desc.samples = {ModSampleSpec{"kick", ramp8(100)}, ModSampleSpec{"empty", Bytes()},
+                    ModSampleSpec{"a name of 22 chars....", ramp8(50)},
+                    ModSampleSpec{"two bytes", Bytes{1, 2}}};
     LoadedFile m(write_mod(desc));
     ASSERT_TRUE(m.h);
     EXPECT_STREQ(VIRN_GetSongName(m.h), "abcdefghijklmnopqrst");
@@ -135,19 +135,19 @@ TEST(ModLoader, SamplesAfterOddSlotsAreFound)
         const char *what;
         ModSampleSpec first;
     } cases[] = {
-        {"64 KB or more (16-bit lengths would wrap)", mod_sample("long", noise(70000, 9))},
-        {"two stored bytes of an empty slot", mod_sample("two", Bytes{7, 7})},
+        {"64 KB or more (16-bit lengths would wrap)", ModSampleSpec{"long", noise(70000, 9)}},
+        {"two stored bytes of an empty slot", ModSampleSpec{"two", Bytes{7, 7}}},
     };
     for (auto &c : cases) {
         ModSpec desc;
         Bytes next = noise(300, 77);
-        desc.samples = {c.first, mod_sample("next", next)};
+        desc.samples = {c.first, ModSampleSpec{"next", next}};
         LoadedFile m(write_mod(desc));
         ASSERT_TRUE(m.h) << c.what;
         EXPECT_EQ(m.stored(1), next) << c.what;
     }
     LoadedFile longOne(
-        write_mod(ModSpec{"", "M.K.", 4, 1, {0}, {mod_sample("l", noise(70000, 9))}, -1}));
+        write_mod(ModSpec{"", "M.K.", 4, 1, {0}, {ModSampleSpec{"l", noise(70000, 9)}}, -1}));
     EXPECT_EQ(longOne.entry(0).length, 70000u);
 }
 
@@ -162,7 +162,7 @@ TEST(ModLoader, AdpcmSamplesAreMarkedInTheirDataAndSkippedByTheirPackedSize)
     packed.data.insert(packed.data.end(), block.begin(), block.end());
     packed.lengthWords = 500; // 1000 decoded bytes
     Bytes named = ramp8(64, 5), next = ramp8(80, 7);
-    desc.samples = {packed, mod_sample("ADPCM by name", named), mod_sample("next", next)};
+    desc.samples = {packed, ModSampleSpec{"ADPCM by name", named}, ModSampleSpec{"next", next}};
     LoadedFile m(write_mod(desc));
     ASSERT_TRUE(m.h);
     EXPECT_EQ(m.entry(0).encoding, 3);
@@ -183,7 +183,7 @@ TEST(ModLoader, Flt8OrdersCountHalfPatterns)
     desc.channels = 8;
     desc.orders = {0, 2, 4, 2}; // three 8-channel patterns of 2048 bytes
     Bytes first = noise(600, 3), last = ramp8(90);
-    desc.samples = {mod_sample("a", first), mod_sample("b", last)};
+    desc.samples = {ModSampleSpec{"a", first}, ModSampleSpec{"b", last}};
     Bytes file = write_mod(desc);
     ASSERT_EQ(file.size(), 1084u + 3 * 2048 + 690);
     LoadedFile m(file);
@@ -196,8 +196,8 @@ TEST(ModLoader, SlotsWhollyOutsideTheFileAreEmpty)
 {
     ModSpec desc;
     Bytes whole = ramp8(400);
-    desc.samples = {mod_sample("whole", whole), mod_sample("cut", ramp8(1000, 1)),
-                    mod_sample("gone", ramp8(500, 2))};
+    desc.samples = {ModSampleSpec{"whole", whole}, ModSampleSpec{"cut", ramp8(1000, 1)},
+                    ModSampleSpec{"gone", ramp8(500, 2)}};
     Bytes file = write_mod(desc);
     file.resize(file.size() - 500 - 300); // "gone" is not there, "cut" lost 300 bytes
     LoadedFile m(file);
@@ -211,7 +211,7 @@ TEST(ModLoader, SlotsWhollyOutsideTheFileAreEmpty)
 TEST(ModLoader, RefusesWhatIsNotAMod)
 {
     ModSpec desc;
-    desc.samples = {mod_sample("a", ramp8(10))};
+    desc.samples = {ModSampleSpec{"a", ramp8(10)}};
     Bytes file = write_mod(desc);
     Bytes shortFile(file.begin(), file.begin() + 1083);
     EXPECT_EQ(VIRN_LoadModule(shortFile.data(), (uint32_t)shortFile.size()), 0u);

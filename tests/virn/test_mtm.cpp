@@ -19,7 +19,7 @@ TEST(MtmLoader, DataFollowsTracksPatternsAndComment)
         song.lastPattern = c.lastPattern;
         song.comment = std::string(c.comment, 'c');
         Bytes a = noise(300, 1), b = noise(200, 2);
-        song.samples = {mtm_sample("a", a), mtm_sample("b", b)};
+        song.samples = {MtmSample{"a", a}, MtmSample{"b", b}};
         Bytes file = write_mtm(song);
         size_t at = 66 + 74 + 128 + 192u * c.tracks + 64u * (c.lastPattern + 1u) + c.comment;
         ASSERT_EQ(Bytes(file.begin() + (long)at, file.begin() + (long)at + 300), a);
@@ -42,11 +42,11 @@ TEST(MtmLoader, EightAndSixteenBitSamples)
     Bytes biased16 = sine16(1500, 75);
     for (size_t i = 1; i < biased16.size(); i += 2)
         biased16[i] ^= 0x80;
-    MtmSample wide = mtm_sample("16-bit", biased16, 1, 200, 2800);
+    MtmSample wide = MtmSample{"16-bit", biased16, 1, 200, 2800};
     wide.length = 3001;
     Bytes narrow = ramp8(2000, 128, 1);
     Bytes after = noise(100, 9);
-    song.samples = {mtm_sample("8-bit", narrow, 0, 100, 1900), wide, mtm_sample("after", after)};
+    song.samples = {MtmSample{"8-bit", narrow, 0, 100, 1900}, wide, MtmSample{"after", after}};
     // A 16-bit length of 3001 bytes is 1500 frames: the next sample's data begins 3000
     // bytes later.
     LoadedFile m(write_mtm(song));
@@ -96,8 +96,8 @@ TEST(MtmLoader, LoopChecks)
     };
     for (auto &c : cases) {
         MtmSong song;
-        song.samples = {mtm_sample("s", noise(c.bytes, 3), c.attributes, c.ls, c.le),
-                        mtm_sample("keeps the module", noise(64, 4))};
+        song.samples = {MtmSample{"s", noise(c.bytes, 3), c.attributes, c.ls, c.le},
+                        MtmSample{"keeps the module", noise(64, 4)}};
         LoadedFile m(write_mtm(song));
         ASSERT_TRUE(m.h);
         SCOPED_TRACE(testing::Message() << c.bytes << " bytes, attributes " << (int)c.attributes
@@ -115,8 +115,8 @@ TEST(MtmLoader, EmptySamplesAndRefusals)
     MtmSong song;
     // Samples of 1 to 4 bytes are empty slots, but real files store their bytes: the
     // next sample starts after them.
-    song.samples = {mtm_sample("tiny", Bytes{1, 2, 3, 4}), mtm_sample("one", Bytes{9}),
-                    mtm_sample("wide tiny", Bytes{5, 6, 7}, 1), mtm_sample("real", ramp8(50))};
+    song.samples = {MtmSample{"tiny", Bytes{1, 2, 3, 4}}, MtmSample{"one", Bytes{9}},
+                    MtmSample{"wide tiny", Bytes{5, 6, 7}, 1}, MtmSample{"real", ramp8(50)}};
     LoadedFile m(write_mtm(song));
     ASSERT_TRUE(m.h);
     for (unsigned i = 0; i < 3; i++)
@@ -132,7 +132,7 @@ TEST(MtmLoader, EmptySamplesAndRefusals)
 TEST(MtmLoader, AbsurdCountsAreClippedToTheFile)
 {
     MtmSong song;
-    song.samples = {mtm_sample("a", noise(500, 5))};
+    song.samples = {MtmSample{"a", noise(500, 5)}};
     Bytes file = write_mtm(song);
     poke_le16(file, 24, 0xFFFF); // tracks: the data would lie far past the end
     LoadedFile m(file);

@@ -9,9 +9,9 @@ TEST(PsmLoader, SampleChunksInFileOrderAmongOtherChunks)
 {
     PsmSong song;
     Bytes a = noise(500, 1), b = sine16(100, 20), c = ramp8(77, 200, 3);
-    PsmSample first = psm_sample("first of the samples, 33 letters!", xm_deltas8(a));
+    PsmSample first = PsmSample{"first of the samples, 33 letters!", xm_deltas8(a)};
     first.rate = 22222;
-    song.samples = {first, psm_sample("second", xm_deltas8(b)), psm_sample("third", xm_deltas8(c))};
+    song.samples = {first, PsmSample{"second", xm_deltas8(b)}, PsmSample{"third", xm_deltas8(c)}};
     LoadedFile m(write_psm(song));
     ASSERT_TRUE(m.h);
     EXPECT_EQ(GetModType(m.h), (uint32_t)VIRN_TYPE_PSM);
@@ -39,7 +39,7 @@ TEST(PsmLoader, LoopStartIsOneLess)
                  {0x7F, 10, 20, 9, 0}};
     for (auto &c : cases) {
         PsmSong song;
-        song.samples = {psm_sample("s", noise(600, 2), c.flags, c.ls, c.le)};
+        song.samples = {PsmSample{"s", noise(600, 2), c.flags, c.ls, c.le}};
         LoadedFile m(write_psm(song));
         ASSERT_TRUE(m.h);
         const EntryView e = m.entry(0);
@@ -65,7 +65,7 @@ TEST(PsmLoader, ShortLengthsCountOnlyWithDataBehindThem)
     for (auto &c : cases) {
         PsmSong song;
         song.otherChunks = false;
-        PsmSample s = psm_sample("s", noise(c.dataBytes, 3));
+        PsmSample s = PsmSample{"s", noise(c.dataBytes, 3)};
         s.length = c.length;
         song.samples = {s};
         LoadedFile m(write_psm(song));
@@ -79,7 +79,7 @@ TEST(PsmLoader, ShortLengthsCountOnlyWithDataBehindThem)
 TEST(PsmLoader, SignatureAndChunkWalk)
 {
     PsmSong song;
-    song.samples = {psm_sample("s", noise(100, 4))};
+    song.samples = {PsmSample{"s", noise(100, 4)}};
     Bytes file = write_psm(song);
     Bytes notFile = file;
     notFile[8] = 'X';

@@ -18,8 +18,8 @@ TEST(StmLoader, SamplesStartOnSixteenByteBoundariesAfterThePatterns)
     song.title = "A title longer than twenty";
     song.patterns = 2;
     Bytes first = noise(1001, 1), second = noise(500, 2), third = noise(16, 3);
-    song.instruments = {stm_instrument("first", first), stm_instrument("second", second),
-                        stm_instrument("third", third)};
+    song.instruments = {StmInstrument{"first", first}, StmInstrument{"second", second},
+                        StmInstrument{"third", third}};
     Bytes file = write_stm(song);
     ASSERT_EQ(Bytes(file.begin() + 3216, file.begin() + 3216 + 1001), first);
     LoadedFile m(file);
@@ -52,7 +52,7 @@ TEST(StmLoader, SilencedAndShortInstrumentsTakeNoData)
         if (c.sample)
             odd.data = noise(c.length, 4);
         Bytes after = ramp8(200, 3);
-        song.instruments = {odd, stm_instrument("after", after)};
+        song.instruments = {odd, StmInstrument{"after", after}};
         LoadedFile m(write_stm(song));
         ASSERT_TRUE(m.h);
         SCOPED_TRACE(testing::Message() << "length " << c.length << " volume " << (int)c.volume);
@@ -75,7 +75,7 @@ TEST(StmLoader, LoopsRatesAndNames)
                  {10, 5000, 1, 1000}}; // a loop is cut to the sample
     for (auto &c : cases) {
         StmSong song;
-        StmInstrument ins = stm_instrument("name14chars.x", noise(1000, 5), c.ls, c.le);
+        StmInstrument ins = StmInstrument{"name14chars.x", noise(1000, 5), c.ls, c.le};
         ins.c3speed = 22000;
         song.instruments = {ins};
         LoadedFile m(write_stm(song));
@@ -110,9 +110,9 @@ TEST(StmLoader, HeaderPointersPlaceTheData)
     };
     for (auto &c : cases) {
         StmSong song;
-        StmInstrument muted = stm_instrument("muted", noise(4095, 2));
+        StmInstrument muted = StmInstrument{"muted", noise(4095, 2)};
         muted.volume = 0;
-        StmInstrument played = stm_instrument("played", ramp8(700, 1, 5), 100, 600);
+        StmInstrument played = StmInstrument{"played", ramp8(700, 1, 5), 100, 600};
         played.paragraph = c.paragraph;
         song.instruments = {muted, played};
         Bytes file = write_stm(song);
@@ -133,7 +133,7 @@ TEST(StmLoader, HeaderPointersPlaceTheData)
 TEST(StmLoader, SignatureNeedsTrackerNameMarkAndFileType)
 {
     StmSong good;
-    good.instruments = {stm_instrument("x", ramp8(64))};
+    good.instruments = {StmInstrument{"x", ramp8(64)}};
     struct {
         const char *tracker;
         uint8_t fileType;
@@ -157,8 +157,8 @@ TEST(StmLoader, SignatureNeedsTrackerNameMarkAndFileType)
 TEST(StmLoader, TruncatedDataIsClippedAndMissingDataIsEmpty)
 {
     StmSong song;
-    song.instruments = {stm_instrument("a", noise(800, 6), 0, 800),
-                        stm_instrument("b", noise(800, 7))};
+    song.instruments = {StmInstrument{"a", noise(800, 6), 0, 800},
+                        StmInstrument{"b", noise(800, 7)}};
     Bytes file = write_stm(song);
     file.resize(file.size() - 800 - 300); // b is gone, a keeps 500 bytes
     LoadedFile m(file);

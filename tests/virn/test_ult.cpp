@@ -23,7 +23,7 @@ TEST(UltLoader, PatternWalkFindsTheSampleDataForEveryVersionAndSize)
         song.channels = c.channels;
         song.patterns = c.patterns;
         Bytes a = noise(333, 1), b = noise(100, 2);
-        song.samples = {ult_sample("a", a), ult_sample("b", b)};
+        song.samples = {UltSample{"a", a}, UltSample{"b", b}};
         LoadedFile m(write_ult(song));
         ASSERT_TRUE(m.h);
         SCOPED_TRACE(testing::Message()
@@ -39,10 +39,10 @@ TEST(UltLoader, EachSampleHasItsOwnWidth)
     UltSong song;
     song.title = "Widths of the ULT samples, too long";
     Bytes first = noise(300, 3), wide = sine16(1000, 50), last = ramp8(120, 5);
-    UltSample w = ult_sample("wide", wide, 4);
+    UltSample w = UltSample{"wide", wide, 4};
     w.sizeStart = 100;
     w.c2freq = 44100;
-    song.samples = {ult_sample("first", first), w, ult_sample("last", last)};
+    song.samples = {UltSample{"first", first}, w, UltSample{"last", last}};
     LoadedFile m(write_ult(song));
     ASSERT_TRUE(m.h);
     EXPECT_EQ(GetModType(m.h), (uint32_t)VIRN_TYPE_ULT);
@@ -77,7 +77,7 @@ TEST(UltLoader, LoopKindsAndUnits)
     for (auto &c : cases) {
         UltSong song;
         song.version = '2';
-        song.samples = {ult_sample("s", noise(c.bytes, 6), c.flags, c.loopStart, c.loopEnd)};
+        song.samples = {UltSample{"s", noise(c.bytes, 6), c.flags, c.loopStart, c.loopEnd}};
         LoadedFile m(write_ult(song));
         ASSERT_TRUE(m.h);
         const EntryView e = m.entry(0);
@@ -95,7 +95,7 @@ TEST(UltLoader, CountsAboveAHundredAndTwentySevenAreUnsigned)
 {
     UltSong song;
     for (int i = 0; i < 200; i++)
-        song.samples.push_back(ult_sample("s" + std::to_string(i), ramp8(8, (uint8_t)i)));
+        song.samples.push_back(UltSample{"s" + std::to_string(i), ramp8(8, (uint8_t)i)});
     LoadedFile m(write_ult(song));
     ASSERT_TRUE(m.h);
     ASSERT_EQ(m.count(), 200u);
@@ -106,10 +106,10 @@ TEST(UltLoader, CountsAboveAHundredAndTwentySevenAreUnsigned)
 TEST(UltLoader, DamagedSizesAndData)
 {
     UltSong song;
-    UltSample reversed = ult_sample("end before start", Bytes());
+    UltSample reversed = UltSample{"end before start", Bytes()};
     reversed.sizeStart = 500;
     reversed.sizeEnd = 100;
-    song.samples = {reversed, ult_sample("long", noise(600, 7))};
+    song.samples = {reversed, UltSample{"long", noise(600, 7)}};
     Bytes file = write_ult(song);
     {
         LoadedFile m(file);

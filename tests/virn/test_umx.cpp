@@ -52,7 +52,7 @@ static Bytes small_mod()
 {
     ModSpec desc;
     desc.title = "packaged MOD";
-    desc.samples = {mod_sample("mod sample", noise(256, 3))};
+    desc.samples = {ModSampleSpec{"mod sample", noise(256, 3)}};
     return write_mod(desc);
 }
 

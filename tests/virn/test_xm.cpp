@@ -21,8 +21,8 @@ TEST(XmLoader, NamesCountsAndOrderAcrossInstruments)
     XmSong song;
     song.name = "twenty-one characters";
     XmInstrument a, none, b;
-    a.samples = {xm_sample("a1", xm_deltas8(ramp8(100))), xm_sample("a2 (empty)", Bytes())};
-    b.samples = {xm_sample("b1 with a name of 22+", xm_deltas8(ramp8(50)))};
+    a.samples = {XmSample{"a1", xm_deltas8(ramp8(100))}, XmSample{"a2 (empty)", Bytes()}};
+    b.samples = {XmSample{"b1 with a name of 22+", xm_deltas8(ramp8(50))}};
     song.instruments = {a, none, b};
     song.patterns = {Bytes(256, 0x80), Bytes(), Bytes(1000, 0x80)};
     LoadedFile m(write_xm(song));
@@ -63,7 +63,7 @@ TEST(XmLoader, LoopsInBytesBecomeFramesAndAreRepaired)
     };
     for (auto &c : cases) {
         LoadedFile m(write_xm(
-            song_of({xm_sample("s", noise(c.bytes, 3), c.type, c.loopStart, c.loopLength)})));
+            song_of({XmSample{"s", noise(c.bytes, 3), c.type, c.loopStart, c.loopLength}})));
         ASSERT_TRUE(m.h);
         SCOPED_TRACE(testing::Message()
                      << "type " << (int)c.type << " loop " << c.loopStart << "+" << c.loopLength);
@@ -82,7 +82,7 @@ TEST(XmLoader, SampleDataFollowsInOrder)
     Bytes pcm16 = sine16(2000, 50);
     Bytes next = noise(300, 4);
     LoadedFile m(write_xm(
-        song_of({xm_sample("16", xm_deltas16(pcm16), 0x10), xm_sample("8", xm_deltas8(next))})));
+        song_of({XmSample{"16", xm_deltas16(pcm16), 0x10}, XmSample{"8", xm_deltas8(next)}})));
     ASSERT_TRUE(m.h);
     EXPECT_EQ(m.entry(0).length, 2000u);
     EXPECT_EQ(m.entry(0).info.byteLength, 4000u);
@@ -98,8 +98,8 @@ TEST(XmLoader, StereoDeltasRestartPerChannel)
     Bytes l8 = ramp8(300, 1, 2), r8 = noise(300, 5);
     Bytes l16 = sine16(200, 40), r16 = sine16(200, 13);
     LoadedFile m(write_xm(song_of({
-        xm_sample("8", split_channels(xm_deltas8(l8), xm_deltas8(r8)), 0x20),
-        xm_sample("16", split_channels(xm_deltas16(l16), xm_deltas16(r16)), 0x30),
+        XmSample{"8", split_channels(xm_deltas8(l8), xm_deltas8(r8)), 0x20},
+        XmSample{"16", split_channels(xm_deltas16(l16), xm_deltas16(r16)), 0x30},
     })));
     ASSERT_TRUE(m.h);
     EXPECT_EQ(m.entry(0).encoding, 10);
@@ -118,11 +118,11 @@ TEST(XmLoader, AdpcmSamplesKeepTheirPackedSizeAndDecodedLength)
     std::vector<uint8_t> indexes;
     for (int i = 0; i < 1001; i++)
         indexes.push_back((uint8_t)((i * 5 + i / 7) % 16));
-    XmSample packed = xm_sample("adpcm", adpcm_pack(steps, indexes), 1, 100, 800);
+    XmSample packed = XmSample{"adpcm", adpcm_pack(steps, indexes), 1, 100, 800};
     packed.length = 1001;
     packed.packing = 0xAD;
     Bytes next = noise(64, 8);
-    LoadedFile m(write_xm(song_of({packed, xm_sample("next", xm_deltas8(next))})));
+    LoadedFile m(write_xm(song_of({packed, XmSample{"next", xm_deltas8(next)}})));
     ASSERT_TRUE(m.h);
     const EntryView e = m.entry(0);
     EXPECT_EQ(e.encoding, 3);
@@ -145,7 +145,7 @@ TEST(XmLoader, AdpcmSamplesKeepTheirPackedSizeAndDecodedLength)
     EXPECT_EQ(m.pcm(0), expected);
 
     // The mark means nothing on 16-bit data.
-    XmSample wide = xm_sample("16", xm_deltas16(sine16(100, 10)), 0x10);
+    XmSample wide = XmSample{"16", xm_deltas16(sine16(100, 10)), 0x10};
     wide.packing = 0xAD;
     LoadedFile w(write_xm(song_of({wide})));
     EXPECT_EQ(w.entry(0).encoding, 6);
@@ -165,7 +165,7 @@ TEST(XmLoader, RatesFromRelativeNoteAndFinetune)
         {47, 127, 133684}, {71, 0, 505184}, {127, 127, 13581312},
     };
     for (auto &c : cases) {
-        XmSample s = xm_sample("r", xm_deltas8(ramp8(10)));
+        XmSample s = XmSample{"r", xm_deltas8(ramp8(10))};
         s.relativeNote = c.note;
         s.finetune = c.finetune;
         LoadedFile m(write_xm(song_of({s})));
@@ -192,8 +192,8 @@ TEST(XmLoader, HeaderSizesPlaceThePatternsAndSampleHeaders)
         XmInstrument ins;
         ins.headerSize = c.instrumentHeader;
         Bytes first = noise(200, 1), second = noise(90, 2);
-        ins.samples = {xm_sample("first", xm_deltas8(first)),
-                       xm_sample("second", xm_deltas8(second))};
+        ins.samples = {XmSample{"first", xm_deltas8(first)},
+                       XmSample{"second", xm_deltas8(second)}};
         song.instruments = {ins, ins};
         LoadedFile m(write_xm(song));
         ASSERT_TRUE(m.h);
@@ -208,9 +208,9 @@ TEST(XmLoader, HeaderSizesPlaceThePatternsAndSampleHeaders)
 TEST(XmLoader, DamagedLengthsAreClipped)
 {
     Bytes data = noise(1000, 7);
-    XmSample huge = xm_sample("huge", xm_deltas8(data), 1, 0, 0xFFFFFF00u);
+    XmSample huge = XmSample{"huge", xm_deltas8(data), 1, 0, 0xFFFFFF00u};
     huge.length = 0xFFFFFFF0;
-    XmSample after = xm_sample("after", xm_deltas8(ramp8(10)));
+    XmSample after = XmSample{"after", xm_deltas8(ramp8(10))};
     LoadedFile m(write_xm(song_of({huge, after})));
     ASSERT_TRUE(m.h);
     // The first sample reaches to the end of the file; the second lies beyond it.
@@ -230,7 +230,7 @@ TEST(XmLoader, DamagedLengthsAreClipped)
 
 TEST(XmLoader, AnXmWithAModTagStaysAnXm)
 {
-    XmSong song = song_of({xm_sample("s", xm_deltas8(noise(2000, 3)))});
+    XmSong song = song_of({XmSample{"s", xm_deltas8(noise(2000, 3))}});
     Bytes file = write_xm(song);
     ASSERT_GT(file.size(), 1084u);
     memcpy(&file[1080], "M.K.", 4);
