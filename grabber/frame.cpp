@@ -6,6 +6,7 @@
 #include "command_line.h"
 #include "module_window.h"
 #include "packed_open.h"
+#include "player.h"
 #include "resource.h"
 #include "settings_file.h"
 #include "sound_prefs.h"
@@ -282,6 +283,8 @@ static void on_size(HWND hwnd)
 static void on_destroy(HWND hwnd)
 {
     g_app.frameClosing = true;
+    // A frame made again in the same process (the window tests) starts without a play.
+    player_stop();
     SetMenu(hwnd, nullptr);
     DestroyMenu(g_app.menu);
     g_app.menu = nullptr;

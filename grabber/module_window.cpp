@@ -3,6 +3,8 @@
 // 4000.
 #include "module_window.h"
 #include "grab.h"
+#include "player.h"
+#include "sample_info.h"
 #include "window_titles.h"
 
 #include <commctrl.h>
@@ -116,9 +118,7 @@ static void set_text(HWND list, int row, int column, const char *text)
     SendMessageA(list, LVM_SETITEMTEXTA, row, (LPARAM)&item);
 }
 
-// The library's own entry around the SampleInfo it hands out: the rows show the
-// library's values, while the private copy may be edited later.
-static const CatalogEntry *library_entry(ModuleHandle module, int row)
+const CatalogEntry *library_entry(ModuleHandle module, int row)
 {
     const uint8_t *info = (const uint8_t *)VIRN_GetSampleInfo(module, (unsigned)row);
     return (const CatalogEntry *)(info - offsetof(CatalogEntry, info));
@@ -262,6 +262,35 @@ static bool on_notify(HWND hwnd, ModuleWindowData *d, NMHDR *n, LRESULT *result)
     return false;
 }
 
+static void open_sample_info(HWND hwnd, ModuleWindowData *d)
+{
+    int row = current_row(d);
+    if (row == NO_CURRENT_ROW)
+        MessageBoxA(hwnd, SelectSampleText, AppCaption, MB_OK | MB_ICONWARNING);
+    else
+        run_sample_info(d, row);
+}
+
+// Play starts the focused sample once, or stops whatever plays. A row that cannot play
+// (empty, or without a loop end) neither starts nor stops anything.
+static void play_current(HWND hwnd, ModuleWindowData *d)
+{
+    int row = current_row(d);
+    if (row == NO_CURRENT_ROW) {
+        MessageBoxA(hwnd, SelectSampleText, AppCaption, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    const CatalogEntry *e = &d->catalog[row];
+    if (e->info.byteLength == 0 || e->info.loopEnd == 0)
+        return;
+    if (g_app.playing) {
+        player_stop();
+        return;
+    }
+    PlayRequest r = {e, false, hwnd, d->module, row, true};
+    player_start(&r);
+}
+
 static void check_all(ModuleWindowData *d, bool checked)
 {
     for (int i = 0; i < d->entryCount; i++)
@@ -331,10 +360,15 @@ LRESULT CALLBACK module_window_proc(HWND hwnd, UINT message, WPARAM wParam, LPAR
             check_all(d, message == WMU_CHECKALL);
         return 0;
     case WMU_SAMPLEINFO:
+        if (d && d->module)
+            open_sample_info(hwnd, d);
+        return 0;
     case WMU_PLAYCURRENT:
+        if (d && d->module)
+            play_current(hwnd, d);
+        return 0;
     case WMU_PLAYDONE:
-        // The sample info dialog and the player answer these; until they are here
-        // the window accepts the messages and does nothing.
+        // The player has already restored the play button and the play state.
         return 0;
     }
     return DefMDIChildProcA(hwnd, message, wParam, lParam);

@@ -17,6 +17,10 @@ int current_row(const ModuleWindowData *d);
 bool row_checked(const ModuleWindowData *d, int row);
 void set_row_checked(const ModuleWindowData *d, int row, bool checked);
 
+// The library's own entry of a row (around the SampleInfo it hands out): the rows and
+// the sample info dialog compare the private copy with it.
+const CatalogEntry *library_entry(ModuleHandle module, int row);
+
 // Destroys the window through the MDI client.
 void close_module_window(HWND hwnd);
 

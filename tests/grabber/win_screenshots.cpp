@@ -82,6 +82,15 @@ TEST_F(GrabberTest, DISABLED_Screenshots)
         click(dialog, IDCANCEL);
     });
     command(IDM_SOUNDPREFS);
+    // The sample info dialog with one edited field, tinted.
+    HWND active = (HWND)SendMessageA(g_app.mdiClient, WM_MDIGETACTIVE, 0, 0);
+    focus_row(list_of(active), 0);
+    expect_dialog([](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_RATE, "22050");
+        capture(dialog, "sample-info");
+        click(dialog, IDCANCEL);
+    });
+    command(IDM_SAMPLEINFO);
     save(dir + "\\notes.txt", word_text(100, 1));
     expect_dialog([](HWND dialog) {
         capture(dialog, "not-a-module");
