@@ -130,10 +130,3 @@ TEST(Extract, StoredDataCutByTheEndOfTheCopyIsSilence)
     // ADPCM with its table cut: nothing to decode.
     EXPECT_EQ(extract(3, 4, {1, 2, 3}, 3), (Bytes{0x80, 0x80, 0x80, 0x80}));
 }
-
-TEST(Extract, TwoChannelOutputIsByteLength)
-{
-    Bytes out = extract(8, 4, {10, 11, 12, 13, 20, 21, 22, 23});
-    EXPECT_EQ(out.size(), 8u); // the same as a mono sample of 8 frames
-    EXPECT_EQ(out, (Bytes{138, 148, 139, 149, 140, 150, 141, 151}));
-}

@@ -9,12 +9,13 @@ TEST(PsmLoader, SampleChunksInFileOrderAmongOtherChunks)
 {
     PsmSong song;
     Bytes a = noise(500, 1), b = sine16(100, 20), c = ramp8(77, 200, 3);
-    PsmSample first = PsmSample{"first of the samples, 33 letters!", xm_deltas8(a)};
-    first.rate = 22222;
-    song.samples = {first, PsmSample{"second", xm_deltas8(b)}, PsmSample{"third", xm_deltas8(c)}};
+    song.samples = {{"first of the samples, 33 letters!", xm_deltas8(a)},
+                    {"second", xm_deltas8(b)},
+                    {"third", xm_deltas8(c)}};
+    song.samples[0].rate = 22222;
     LoadedFile m(write_psm(song));
     ASSERT_TRUE(m.h);
-    EXPECT_EQ(GetModType(m.h), (uint32_t)VIRN_TYPE_PSM);
+    EXPECT_EQ(m.type(), (uint32_t)VIRN_TYPE_PSM);
     EXPECT_STREQ(VIRN_GetSongName(m.h), ""); // the title chunk is not read
     ASSERT_EQ(m.count(), 3u);
     EXPECT_EQ(m.entry(0).encoding, 2);
@@ -39,7 +40,7 @@ TEST(PsmLoader, LoopStartIsOneLess)
                  {0x7F, 10, 20, 9, 0}};
     for (auto &c : cases) {
         PsmSong song;
-        song.samples = {PsmSample{"s", noise(600, 2), c.flags, c.ls, c.le}};
+        song.samples = {{"s", noise(600, 2), c.flags, c.ls, c.le}};
         LoadedFile m(write_psm(song));
         ASSERT_TRUE(m.h);
         const EntryView e = m.entry(0);
@@ -65,9 +66,7 @@ TEST(PsmLoader, ShortLengthsCountOnlyWithDataBehindThem)
     for (auto &c : cases) {
         PsmSong song;
         song.otherChunks = false;
-        PsmSample s = PsmSample{"s", noise(c.dataBytes, 3)};
-        s.length = c.length;
-        song.samples = {s};
+        song.samples = {{"s", noise(c.dataBytes, 3), 0, 0, 0, c.length}};
         LoadedFile m(write_psm(song));
         ASSERT_TRUE(m.h) << c.length;
         EXPECT_EQ(m.count(), 1u);
@@ -76,31 +75,16 @@ TEST(PsmLoader, ShortLengthsCountOnlyWithDataBehindThem)
     }
 }
 
-TEST(PsmLoader, SignatureAndChunkWalk)
+TEST(PsmLoader, ChunksSmallerThanASampleHeadAreSteppedOver)
 {
     PsmSong song;
-    song.samples = {PsmSample{"s", noise(100, 4)}};
+    song.samples = {{"s", noise(100, 4)}};
     Bytes file = write_psm(song);
-    Bytes notFile = file;
-    notFile[8] = 'X';
-    EXPECT_EQ(VIRN_LoadModule(notFile.data(), (uint32_t)notFile.size()), 0u);
-
-    // A chunk of more than 4 GB in size (as a 64-bit sum) or exactly to the end stops
-    // the walk without reading past the copy; without a sample chunk nothing loads.
-    PsmSong none;
-    Bytes empty = write_psm(none);
-    EXPECT_EQ(VIRN_LoadModule(empty.data(), (uint32_t)empty.size()), 0u);
-    Bytes huge = file;
-    poke_le32(huge, 16, 0xFFFFFFFF); // the first chunk's size
-    EXPECT_EQ(VIRN_LoadModule(huge.data(), (uint32_t)huge.size()), 0u);
-
-    // Chunks smaller than a sample head are stepped over by their size.
-    Bytes small = file;
     Bytes fake = {'D', 'S', 'M', 'P', 40, 0, 0, 0};
     Bytes body = noise(40, 5);
-    small.insert(small.begin() + 12, body.begin(), body.end());
-    small.insert(small.begin() + 12, fake.begin(), fake.end());
-    LoadedFile m(small);
+    file.insert(file.begin() + 12, body.begin(), body.end());
+    file.insert(file.begin() + 12, fake.begin(), fake.end());
+    LoadedFile m(file);
     ASSERT_TRUE(m.h);
     EXPECT_EQ(m.count(), 1u);
 }

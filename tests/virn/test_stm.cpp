@@ -4,35 +4,35 @@
 
 #include <gtest/gtest.h>
 
-// Where the catalog says an entry's data starts, as an offset into the file.
-static uint32_t data_offset(const LoadedFile &m, unsigned i)
+static Bytes stm_of(std::vector<StmInstrument> instruments)
 {
-    return m.entry(i).data - m.entry(0).data;
+    StmSong song;
+    song.instruments = std::move(instruments);
+    return write_stm(song);
 }
 
 TEST(StmLoader, SamplesStartOnSixteenByteBoundariesAfterThePatterns)
 {
     // Two patterns: the first sample at 1168 + 2048 = 3216; an odd length moves the
-    // next one up to the following boundary (3216 + 1001 -> 4224).
+    // next one up to the following boundary (3216 + 1001 -> 4224, 4224 + 500 -> 4736).
     StmSong song;
     song.title = "A title longer than twenty";
     song.patterns = 2;
     Bytes first = noise(1001, 1), second = noise(500, 2), third = noise(16, 3);
-    song.instruments = {StmInstrument{"first", first}, StmInstrument{"second", second},
-                        StmInstrument{"third", third}};
+    song.instruments = {{"first", first}, {"second", second}, {"third", third}};
     Bytes file = write_stm(song);
     ASSERT_EQ(Bytes(file.begin() + 3216, file.begin() + 3216 + 1001), first);
     LoadedFile m(file);
     ASSERT_TRUE(m.h);
-    EXPECT_EQ(GetModType(m.h), (uint32_t)VIRN_TYPE_STM);
+    EXPECT_EQ(m.type(), (uint32_t)VIRN_TYPE_STM);
     EXPECT_STREQ(VIRN_GetSongName(m.h), "A title longer than ");
     EXPECT_EQ(m.count(), 30u);
     EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 3u);
     EXPECT_EQ(m.stored(0), first);
     EXPECT_EQ(m.stored(1), second);
     EXPECT_EQ(m.stored(2), third);
-    EXPECT_EQ(data_offset(m, 1), 4224u - 3216u);
-    EXPECT_EQ(data_offset(m, 2), 4736u - 3216u); // 4224 + 500 = 4724, up to 4736
+    EXPECT_EQ(m.entry(1).data - m.entry(0).data, 4224u - 3216u);
+    EXPECT_EQ(m.entry(2).data - m.entry(0).data, 4736u - 3216u);
     EXPECT_EQ(m.pcm(0), wav8(first));
 }
 
@@ -44,21 +44,15 @@ TEST(StmLoader, SilencedAndShortInstrumentsTakeNoData)
         bool sample;
     } cases[] = {{3000, 0, false}, {3, 64, false}, {4, 64, true}, {3000, 1, true}};
     for (auto &c : cases) {
-        StmSong song;
-        StmInstrument odd;
-        odd.name = "odd";
+        StmInstrument odd = {"odd", c.sample ? noise(c.length, 4) : Bytes()};
         odd.length = c.length;
         odd.volume = c.volume;
-        if (c.sample)
-            odd.data = noise(c.length, 4);
-        Bytes after = ramp8(200, 3);
-        song.instruments = {odd, StmInstrument{"after", after}};
-        LoadedFile m(write_stm(song));
+        LoadedFile m(stm_of({odd, {"after", ramp8(200, 3)}}));
         ASSERT_TRUE(m.h);
         SCOPED_TRACE(testing::Message() << "length " << c.length << " volume " << (int)c.volume);
         EXPECT_EQ(m.entry(0).length, c.sample ? c.length : 0u);
         EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), c.sample ? 2u : 1u);
-        EXPECT_EQ(m.stored(1), after);
+        EXPECT_EQ(m.stored(1), ramp8(200, 3));
     }
 }
 
@@ -74,11 +68,9 @@ TEST(StmLoader, LoopsRatesAndNames)
                  {0, 0, 0, 0},
                  {10, 5000, 1, 1000}}; // a loop is cut to the sample
     for (auto &c : cases) {
-        StmSong song;
-        StmInstrument ins = StmInstrument{"name14chars.x", noise(1000, 5), c.ls, c.le};
+        StmInstrument ins = {"name14chars.x", noise(1000, 5), c.ls, c.le};
         ins.c3speed = 22000;
-        song.instruments = {ins};
-        LoadedFile m(write_stm(song));
+        LoadedFile m(stm_of({ins}));
         ASSERT_TRUE(m.h);
         const EntryView e = m.entry(0);
         // Values without a loop are stored as they are, even past the sample.
@@ -109,21 +101,18 @@ TEST(StmLoader, HeaderPointersPlaceTheData)
         {"elsewhere in the file", first / 16, first}, // taken as it stands
     };
     for (auto &c : cases) {
-        StmSong song;
-        StmInstrument muted = StmInstrument{"muted", noise(4095, 2)};
+        StmInstrument muted = {"muted", noise(4095, 2)};
         muted.volume = 0;
-        StmInstrument played = StmInstrument{"played", ramp8(700, 1, 5), 100, 600};
+        StmInstrument played = {"played", ramp8(700, 1, 5), 100, 600};
         played.paragraph = c.paragraph;
-        song.instruments = {muted, played};
-        Bytes file = write_stm(song);
+        Bytes file = stm_of({muted, played});
         LoadedFile m(file);
         ASSERT_TRUE(m.h);
         SCOPED_TRACE(c.what);
         EXPECT_EQ(m.entry(0).length, 0u);
         EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 1u);
         ASSERT_EQ(m.entry(1).length, 700u);
-        Bytes expected(file.begin() + c.expected, file.begin() + c.expected + 700);
-        EXPECT_EQ(m.stored(1), expected);
+        EXPECT_EQ(m.stored(1), Bytes(file.begin() + c.expected, file.begin() + c.expected + 700));
         if (c.paragraph < 0) {
             EXPECT_EQ(m.stored(1), ramp8(700, 1, 5));
         }
@@ -132,8 +121,6 @@ TEST(StmLoader, HeaderPointersPlaceTheData)
 
 TEST(StmLoader, SignatureNeedsTrackerNameMarkAndFileType)
 {
-    StmSong good;
-    good.instruments = {StmInstrument{"x", ramp8(64)}};
     struct {
         const char *tracker;
         uint8_t fileType;
@@ -141,25 +128,24 @@ TEST(StmLoader, SignatureNeedsTrackerNameMarkAndFileType)
     } cases[] = {{"!Scream!", 2, true}, // what real files carry
                  {"!SCREAM!", 2, true},  {"BMOD2STM", 2, true},  {"!SCREAM!", 1, false},
                  {"!Scream!", 1, false}, {"!scream!", 2, false}, {"BMOD2ST_", 2, false}};
+    StmSong song;
+    song.instruments = {{"x", ramp8(64)}};
     for (auto &c : cases) {
-        StmSong song = good;
         song.tracker = c.tracker;
         song.fileType = c.fileType;
         LoadedFile m(write_stm(song));
         EXPECT_EQ(m.h != 0, c.claimed) << c.tracker << " " << (int)c.fileType;
     }
-    Bytes noMark = write_stm(good);
+    song.tracker = "!Scream!";
+    song.fileType = 2;
+    Bytes noMark = write_stm(song);
     noMark[28] = 0x1B;
-    LoadedFile m(noMark);
-    EXPECT_FALSE(m.h);
+    EXPECT_FALSE(LoadedFile(noMark).h);
 }
 
 TEST(StmLoader, TruncatedDataIsClippedAndMissingDataIsEmpty)
 {
-    StmSong song;
-    song.instruments = {StmInstrument{"a", noise(800, 6), 0, 800},
-                        StmInstrument{"b", noise(800, 7)}};
-    Bytes file = write_stm(song);
+    Bytes file = stm_of({{"a", noise(800, 6), 0, 800}, {"b", noise(800, 7)}});
     file.resize(file.size() - 800 - 300); // b is gone, a keeps 500 bytes
     LoadedFile m(file);
     ASSERT_TRUE(m.h);

@@ -1,4 +1,5 @@
-// The loader toolkit: entry finishing, byte swapping, the linear frequency rule.
+// The loader toolkit: entry finishing and bounding, the catalog table, the linear
+// frequency rule beyond its table (its values are the XM loader tests').
 #include "module.h"
 
 #include <gtest/gtest.h>
@@ -100,27 +101,6 @@ TEST(BoundEntry, LimitsEveryCallerRelyOn)
         EXPECT_GE(e.info.byteLength + 300u, e.info.byteLength);
         EXPECT_LE((uint64_t)e.rate * 4, 0xFFFFFFFFu);
     }
-}
-
-TEST(Swap, ReversesByteOrder)
-{
-    EXPECT_EQ(swap16(0x1234), 0x3412);
-    EXPECT_EQ(swap32(0x12345678u), 0x78563412u);
-}
-
-TEST(NoteRate, TableRule)
-{
-    struct {
-        uint32_t note, finetune, rate;
-    } cases[] = {
-        {48, 128, 8363},   // relative note 0, fine-tune 0
-        {60, 128, 16726},  // one octave up
-        {36, 128, 4181},   // one octave down
-        {48, 255, 8852},   // fine-tune +127: x = 3135, step 63
-        {95, 128, 126296}, // near the top of the eight octaves (x = 6016)
-    };
-    for (auto &c : cases)
-        EXPECT_EQ(note_rate(c.note, c.finetune), c.rate) << "note " << c.note;
 }
 
 TEST(NoteRate, OutsideTheEightOctavesStaysSane)

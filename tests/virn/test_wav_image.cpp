@@ -16,11 +16,6 @@ static uint32_t u32_at(const Bytes &b, size_t at)
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | ((uint32_t)b[at + 3] << 24);
 }
 
-static uint32_t u16_at(const Bytes &b, size_t at)
-{
-    return b[at] | (b[at + 1] << 8);
-}
-
 static CatalogEntry entry_of(uint8_t encoding, uint32_t byteLength, uint32_t rate)
 {
     CatalogEntry e = {};
@@ -43,40 +38,32 @@ static Bytes image_of(const CatalogEntry &e)
 
 TEST(WavImage, Layout)
 {
-    // 8-bit mono, 1000 bytes, 8363 Hz, a format with sustain loops but none set.
+    // 8-bit mono, 1000 bytes, 8363 Hz, a format with sustain loops but none set: every
+    // byte of the image, chunk by chunk.
     CatalogEntry e = entry_of(0, 1000, 8363);
     e.sustainType = 0;
-    Bytes w = image_of(e);
-    ASSERT_EQ(w.size(), 1186u);
-    EXPECT_EQ(memcmp(w.data(), "RIFF", 4), 0);
-    EXPECT_EQ(u32_at(w, 4), 1178u);
-    EXPECT_EQ(memcmp(w.data() + 8, "WAVEfmt ", 8), 0);
-    EXPECT_EQ(u32_at(w, 16), 16u);
-    EXPECT_EQ(u16_at(w, 20), 1u);
-    EXPECT_EQ(u16_at(w, 22), 1u);    // channels
-    EXPECT_EQ(u32_at(w, 24), 8363u); // rate
-    EXPECT_EQ(u32_at(w, 28), 8363u); // byte rate
-    EXPECT_EQ(u16_at(w, 32), 1u);    // block align
-    EXPECT_EQ(u16_at(w, 34), 8u);    // bits
-    EXPECT_EQ(memcmp(w.data() + 36, "data", 4), 0);
-    EXPECT_EQ(u32_at(w, 40), 1000u);
-    size_t p = 44 + 1000;
-    EXPECT_EQ(memcmp(w.data() + p, "smpl", 4), 0);
-    EXPECT_EQ(u32_at(w, p + 4), 36u);
-    EXPECT_EQ(u32_at(w, p + 16), 119574u); // sample period
-    EXPECT_EQ(u32_at(w, p + 20), 60u);
-    EXPECT_EQ(u32_at(w, p + 36), 0u); // no loop records
-    size_t q = p + 44;
-    EXPECT_EQ(memcmp(w.data() + q, "LIST", 4), 0);
-    EXPECT_EQ(u32_at(w, q + 4), 66u);
-    EXPECT_EQ(memcmp(w.data() + q + 8, "INFOINAM", 8), 0);
-    EXPECT_EQ(u32_at(w, q + 16), 35u);
-    EXPECT_STREQ((const char *)w.data() + q + 20, "kick");
-    EXPECT_EQ(memcmp(w.data() + q + 56, "ISFT", 4), 0);
-    EXPECT_EQ(u32_at(w, q + 60), 9u);
-    EXPECT_STREQ((const char *)w.data() + q + 64, ".:Virn:.");
-    EXPECT_EQ(memcmp(w.data() + q + 74, "xtra", 4), 0);
-    EXPECT_EQ(u32_at(w, q + 78), 16u);
+    Bytes x;
+    put_text(x, "RIFF", 4);
+    pack_le(x, "I", {1178});
+    put_text(x, "WAVEfmt ", 8);
+    pack_le(x, "IHHIIHH", {16, 1, 1, 8363, 8363, 1, 8}); // PCM, channels, rates, align, bits
+    put_text(x, "data", 4);
+    pack_le(x, "I", {1000});
+    x.insert(x.end(), 1000, 0x80);
+    put_text(x, "smpl", 4);
+    pack_le(x, "IIIIIIIIII", {36, 0, 0, 119574, 60, 0, 0, 0, 0, 0}); // period, unity note, no loops
+    put_text(x, "LIST", 4);
+    pack_le(x, "I", {66});
+    put_text(x, "INFOINAM", 8);
+    pack_le(x, "I", {35});
+    put_text(x, "kick", 36);
+    put_text(x, "ISFT", 4);
+    pack_le(x, "I", {9});
+    put_text(x, ".:Virn:.", 10);
+    put_text(x, "xtra", 4);
+    pack_le(x, "I", {16});
+    x.insert(x.end(), 16, 0);
+    EXPECT_EQ(image_of(e), x);
 }
 
 TEST(WavImage, LoopRecords)

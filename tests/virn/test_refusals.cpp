@@ -1,0 +1,73 @@
+// What no loader may claim: files cut before their marks, broken marks, and modules
+// without a single sample, in every format. (Damaged files at large are the sweep's.)
+#include "dbm_writer.h"
+#include "it_writer.h"
+#include "loaded_module.h"
+#include "mod_writer.h"
+#include "mtm_writer.h"
+#include "psm_writer.h"
+#include "s3m_writer.h"
+#include "ult_writer.h"
+#include "umx_writer.h"
+#include "xm_writer.h"
+
+#include <gtest/gtest.h>
+
+static Bytes prefix(const Bytes &b, size_t n)
+{
+    return Bytes(b.begin(), b.begin() + (long)n);
+}
+
+static Bytes poked(Bytes b, size_t at, uint32_t value)
+{
+    poke_le32(b, at, value);
+    return b;
+}
+
+TEST(Loaders, RefuseWhatIsNotAModuleWithSamples)
+{
+    ModSpec mod;
+    mod.samples = {{"a", ramp8(10)}};
+    S3mSong s3m;
+    s3m.instruments = {{"", {}, 0, 0, 0, S3mInstrument::Empty},
+                       {"", {}, 0, 0, 0, S3mInstrument::Adlib}};
+    XmSong xm;
+    xm.instruments = {XmInstrument(), XmInstrument()};
+    ItSong it;
+    PsmSong psm;
+    psm.samples = {{"s", noise(100, 4)}};
+    Bytes psmFile = write_psm(psm);
+    DbmSong dbm;
+    dbm.instruments = {{"instrument", 1}};
+    dbm.chunks = {"INST"};
+    UmxPackage umx;
+    umx.module = write_it(it);
+    umx.moduleAt = 300;
+    struct {
+        const char *what;
+        Bytes file;
+    } cases[] = {
+        {"nothing", Bytes()},
+        {"text", text_of("not a module at all")},
+        {"zeros", Bytes(5000, 0)},
+        {"MOD cut before its tag", prefix(write_mod(mod), 1083)},
+        {"S3M without digitised samples", write_s3m(s3m)},
+        {"S3M cut before its mark", prefix(write_s3m(s3m), 47)},
+        {"XM without samples", write_xm(xm)},
+        {"XM mark alone", prefix(write_xm(xm), 15)},
+        {"IT without samples", write_it(it)},
+        {"MTM without samples", write_mtm(MtmSong())},
+        {"ULT without samples", write_ult(UltSong())},
+        {"PSM without samples", write_psm(PsmSong())},
+        {"PSM with a broken mark", poked(psmFile, 8, 0x454C4958)},
+        // A chunk of 4 GB (as a 64-bit sum) stops the walk without reading past the copy.
+        {"PSM chunk beyond the file", poked(psmFile, 16, 0xFFFFFFFF)},
+        {"DBM with instruments only", write_dbm(dbm)},
+        {"UMX around a module without samples", write_umx(umx)},
+    };
+    for (auto &c : cases)
+        EXPECT_EQ(VIRN_LoadModule(c.file.data(), (uint32_t)c.file.size()), 0u) << c.what;
+    EXPECT_EQ(VIRN_LoadModule(nullptr, 0), 0u);
+    Bytes good = write_mod(mod);
+    EXPECT_EQ(VIRN_LoadModule(good.data(), 0), 0u);
+}
