@@ -57,18 +57,24 @@ static int close_cb(void *)
     return 0;
 }
 
+// A context with the module loaded from its exact bytes, or none (freed) if refused.
+static xmp_context load(const Bytes &module)
+{
+    xmp_context ctx = xmp_create_context();
+    Reader reader = {&module, 0};
+    xmp_callbacks cb = {read_cb, seek_cb, tell_cb, close_cb};
+    if (xmp_load_module_from_callbacks(ctx, &reader, cb) == 0)
+        return ctx;
+    xmp_free_context(ctx);
+    return nullptr;
+}
+
 static bool render(const ReferenceCase &c, Bytes *pcm)
 {
     Bytes song = playable_song(c.song);
-    if (song.empty())
+    xmp_context ctx = song.empty() ? nullptr : load(song);
+    if (!ctx)
         return false;
-    xmp_context ctx = xmp_create_context();
-    Reader reader = {&song, 0};
-    xmp_callbacks cb = {read_cb, seek_cb, tell_cb, close_cb};
-    if (xmp_load_module_from_callbacks(ctx, &reader, cb) != 0) {
-        xmp_free_context(ctx);
-        return false;
-    }
     srand(1);
     int format =
         (c.eightBit ? XMP_FORMAT_8BIT | XMP_FORMAT_UNSIGNED : 0) | (c.mono ? XMP_FORMAT_MONO : 0);
@@ -112,14 +118,12 @@ int main(int argc, char **argv)
     // the same ones when it has to find their size itself.
     std::string verdicts;
     for (const Fixture &f : all_module_fixtures()) {
-        xmp_context ctx = xmp_create_context();
-        Reader reader = {&f.bytes, 0};
-        xmp_callbacks cb = {read_cb, seek_cb, tell_cb, close_cb};
-        bool loads = xmp_load_module_from_callbacks(ctx, &reader, cb) == 0;
-        if (loads)
+        xmp_context ctx = load(f.bytes);
+        if (ctx) {
             xmp_release_module(ctx);
-        xmp_free_context(ctx);
-        verdicts += f.name + (loads ? " loads\n" : " refused\n");
+            xmp_free_context(ctx);
+        }
+        verdicts += f.name + (ctx ? " loads\n" : " refused\n");
     }
     if (!write_file(std::string(argv[1]) + "/fixtures.txt",
                     Bytes(verdicts.begin(), verdicts.end())))

@@ -2,6 +2,7 @@
 
 #include "it_writer.h"
 #include "mod_writer.h"
+#include "s3m_writer.h"
 #include "xm_writer.h"
 
 namespace
@@ -45,12 +46,6 @@ void scream_fx(const SongNote &n, uint8_t *fx, uint8_t *param)
 const uint16_t mod_periods[36] = {856, 808, 762, 720, 678, 640, 604, 570, 538, 508, 480, 453,
                                   428, 404, 381, 360, 339, 320, 302, 285, 269, 254, 240, 226,
                                   214, 202, 190, 180, 170, 160, 151, 143, 135, 127, 120, 113};
-
-void align16(Bytes &b)
-{
-    while (b.size() % 16)
-        b.push_back(0);
-}
 
 } // namespace
 
@@ -109,11 +104,10 @@ Bytes write_song_xm(const SongSpec &song)
                 }
                 uint8_t fx, param;
                 protracker_fx(*n, &fx, &param);
-                put_u8(p, 0x80 | 1 | 2 | 8 | 16);
-                put_u8(p, n->note ? n->note + 36u : 0); // 1 + 36 is C-3
-                put_u8(p, n->instrument);
-                put_u8(p, fx);
-                put_u8(p, param);
+                // Every field present: note (1 + 36 is C-3), instrument, effect.
+                pack_le(
+                    p, "BBBBB",
+                    {0x80 | 1 | 2 | 8 | 16, n->note ? n->note + 36u : 0, n->instrument, fx, param});
             }
         xm.patterns.push_back(p);
     }
@@ -139,251 +133,113 @@ Bytes write_song_xm(const SongSpec &song)
 
 Bytes write_song_s3m(const SongSpec &song)
 {
-    Bytes b;
-    put_text(b, song.title, 28);
-    put_u8(b, 0x1A);
-    put_u8(b, 16);
-    put_le16(b, 0);
-    std::vector<uint8_t> orders = song.orders;
+    S3mSong s3m;
+    s3m.title = song.title;
+    s3m.orders = song.orders;
     do
-        orders.push_back(255); // the end marker, and an even count
-    while (orders.size() % 2);
-    put_le16(b, (uint32_t)orders.size());
-    put_le16(b, (uint32_t)song.samples.size());
-    put_le16(b, (uint32_t)song.patterns.size());
-    put_le16(b, 0);
-    put_le16(b, 0x1320);
-    put_le16(b, 1); // signed samples
-    put_text(b, "SCRM", 4);
-    put_u8(b, 64);
-    put_u8(b, song.speed);
-    put_u8(b, song.tempo);
-    put_u8(b, 0xB0); // stereo
-    put_u8(b, 0);
-    put_u8(b, 0);
-    put_text(b, "", 10);
-    for (uint32_t c = 0; c < 32; c++)
-        put_u8(b, c < song.channels ? (c % 2 ? 8 + c / 2 : c / 2) : 255); // L R L R ...
-    b.insert(b.end(), orders.begin(), orders.end());
-    size_t insPointers = b.size();
-    b.resize(b.size() + 2 * song.samples.size());
-    size_t patPointers = b.size();
-    b.resize(b.size() + 2 * song.patterns.size());
-
-    for (size_t p = 0; p < song.patterns.size(); p++) {
-        align16(b);
-        poke_le16(b, patPointers + 2 * p, (uint32_t)(b.size() / 16));
-        size_t start = b.size();
-        put_le16(b, 0);
+        s3m.orders.push_back(255); // the end marker, and an even count
+    while (s3m.orders.size() % 2);
+    s3m.sampleFormat = 1; // signed
+    s3m.speed = song.speed;
+    s3m.tempo = song.tempo;
+    s3m.channels.clear();
+    for (uint32_t c = 0; c < song.channels; c++)
+        s3m.channels.push_back((uint8_t)(c % 2 ? 8 + c / 2 : c / 2)); // L R L R ...
+    s3m.patterns.clear();
+    for (const std::vector<SongNote> &pattern : song.patterns) {
+        Bytes rows;
         for (uint32_t row = 0; row < 64; row++) {
             for (uint32_t c = 0; c < song.channels; c++) {
-                const SongNote *n = note_at(song.patterns[p], row, c);
+                const SongNote *n = note_at(pattern, row, c);
                 if (!n)
                     continue;
                 uint8_t fx, param;
                 scream_fx(*n, &fx, &param);
-                put_u8(b, c | 0x20 | (fx ? 0x80 : 0));
                 uint32_t semis = n->note ? n->note - 1u : 0;
-                put_u8(b, n->note ? ((4 + semis / 12) << 4) | (semis % 12) : 255);
-                put_u8(b, n->instrument);
-                if (fx) {
-                    put_u8(b, fx);
-                    put_u8(b, param);
-                }
+                pack_le(rows, "BBB",
+                        {c | 0x20 | (fx ? 0x80 : 0),
+                         n->note ? ((4 + semis / 12) << 4) | (semis % 12) : 255, n->instrument});
+                if (fx)
+                    pack_le(rows, "BB", {fx, param});
             }
-            put_u8(b, 0);
+            put_u8(rows, 0);
         }
-        poke_le16(b, start, (uint32_t)(b.size() - start));
+        s3m.patterns.push_back(rows);
     }
-    std::vector<size_t> headers;
-    for (size_t i = 0; i < song.samples.size(); i++) {
-        const SongSample &s = song.samples[i];
-        align16(b);
-        poke_le16(b, insPointers + 2 * i, (uint32_t)(b.size() / 16));
-        headers.push_back(b.size());
-        put_u8(b, 1);
-        put_text(b, s.name.substr(0, 12), 12);
-        put_u8(b, 0);
-        put_le16(b, 0);
-        put_le32(b, frames(s));
-        put_le32(b, s.loopStart);
-        put_le32(b, s.loopStart + s.loopLength);
-        put_u8(b, 64);
-        put_u8(b, 0);
-        put_u8(b, 0);
-        put_u8(b, (s.loopLength ? 1 : 0) | (s.wide ? 4 : 0));
-        put_le32(b, 8363);
-        put_text(b, "", 12);
-        put_text(b, s.name, 28);
-        put_text(b, "SCRS", 4);
-    }
-    for (size_t i = 0; i < song.samples.size(); i++) {
-        align16(b);
-        poke_le16(b, headers[i] + 14, (uint32_t)(b.size() / 16));
-        b.insert(b.end(), song.samples[i].pcm.begin(), song.samples[i].pcm.end());
-    }
-    return b;
+    for (const SongSample &s : song.samples)
+        s3m.instruments.push_back({s.name, s.pcm,
+                                   (uint8_t)((s.loopLength ? 1 : 0) | (s.wide ? 4 : 0)),
+                                   s.loopStart, s.loopStart + s.loopLength});
+    return write_s3m(s3m);
 }
 
 Bytes write_song_it(const SongSpec &song)
 {
+    ItSong it;
+    it.name = song.title;
+    it.orders = song.orders;
+    it.orders.push_back(255);
+    it.cwt = it.cmwt = 0x0214;
+    it.speed = song.speed;
+    it.tempo = song.tempo;
+    for (int c = 0; c < 64; c++)
+        it.pan[c] = c % 2 ? 48 : 16;
     bool instruments = false;
     for (const SongSample &s : song.samples)
         instruments |= s.randomVolume || s.randomPan;
-    uint32_t insCount = instruments ? (uint32_t)song.samples.size() : 0;
-    Bytes b;
-    put_text(b, "IMPM", 4);
-    put_text(b, song.title, 26);
-    put_le16(b, 0x1004);
-    std::vector<uint8_t> orders = song.orders;
-    orders.push_back(255);
-    put_le16(b, (uint32_t)orders.size());
-    put_le16(b, insCount);
-    put_le16(b, (uint32_t)song.samples.size());
-    put_le16(b, (uint32_t)song.patterns.size());
-    put_le16(b, 0x0214);
-    put_le16(b, 0x0214);
-    put_le16(b, 1 | 8 | (instruments ? 4 : 0)); // stereo, linear slides, instruments
-    put_le16(b, 0);
-    put_u8(b, 128);
-    put_u8(b, 48);
-    put_u8(b, song.speed);
-    put_u8(b, song.tempo);
-    put_u8(b, 128);
-    put_u8(b, 0);
-    put_le16(b, 0);
-    put_le32(b, 0);
-    put_le32(b, 0);
-    for (int c = 0; c < 64; c++)
-        put_u8(b, c % 2 ? 48 : 16);
-    for (int c = 0; c < 64; c++)
-        put_u8(b, 64);
-    b.insert(b.end(), orders.begin(), orders.end());
-    size_t insTable = b.size();
-    b.resize(b.size() + 4 * insCount);
-    size_t smpTable = b.size();
-    b.resize(b.size() + 4 * song.samples.size());
-    size_t patTable = b.size();
-    b.resize(b.size() + 4 * song.patterns.size());
-
-    for (uint32_t i = 0; i < insCount; i++) {
+    it.flags = 1 | 8 | (instruments ? 4 : 0); // stereo, linear slides, instruments
+    for (size_t i = 0; instruments && i < song.samples.size(); i++) {
+        // New note action cut, fade-out 256, global volume 128, default pan (not used),
+        // the random variations, every note playing this sample, envelopes off.
         const SongSample &s = song.samples[i];
-        poke_le32(b, insTable + 4 * i, (uint32_t)b.size());
-        Bytes ins;
-        put_text(ins, "IMPI", 4);
-        put_text(ins, "", 12);
-        put_u8(ins, 0);
-        put_u8(ins, 0); // new note action: cut
-        put_u8(ins, 0);
-        put_u8(ins, 0);
-        put_le16(ins, 256); // fade-out
-        put_u8(ins, 0);
-        put_u8(ins, 60);
-        put_u8(ins, 128);       // global volume
-        put_u8(ins, 0x80 | 32); // default pan, not used
-        put_u8(ins, s.randomVolume);
-        put_u8(ins, s.randomPan);
-        put_le16(ins, 0x0214);
-        put_u8(ins, 1);
-        put_u8(ins, 0);
+        Bytes ins = text_of("IMPI");
+        ins.resize(16, 0);
+        pack_le(
+            ins, "BBBBHBBBBBBHBB",
+            {0, 0, 0, 0, 256, 0, 60, 128, 0x80 | 32, s.randomVolume, s.randomPan, 0x0214, 1, 0});
         put_text(ins, s.name, 26);
-        put_u8(ins, 0);
-        put_u8(ins, 0);
-        put_u8(ins, 0);
-        put_u8(ins, 0);
-        put_le16(ins, 0);
-        for (uint32_t note = 0; note < 120; note++) { // every note plays this sample
-            put_u8(ins, note);
-            put_u8(ins, i + 1);
-        }
-        ins.resize(554, 0); // envelopes off
-        b.insert(b.end(), ins.begin(), ins.end());
+        pack_le(ins, "BBBBH", {0, 0, 0, 0, 0});
+        for (uint32_t note = 0; note < 120; note++)
+            pack_le(ins, "BB", {note, i + 1});
+        it.instrumentHeaders.push_back(ins);
     }
-    std::vector<size_t> headers;
-    std::vector<Bytes> stored;
-    for (size_t i = 0; i < song.samples.size(); i++) {
-        const SongSample &s = song.samples[i];
-        headers.push_back(b.size());
-        poke_le32(b, smpTable + 4 * i, (uint32_t)b.size());
-        put_text(b, "IMPS", 4);
-        put_text(b, s.name.substr(0, 12), 12);
-        put_u8(b, 0);
-        put_u8(b, 64);
-        put_u8(b, 1 | (s.wide ? 2 : 0) | (s.compressed ? 8 : 0) | (s.loopLength ? 16 : 0));
-        put_u8(b, 64);
-        put_text(b, s.name, 26);
-        put_u8(b, 1); // signed
-        put_u8(b, 32);
-        put_le32(b, frames(s));
-        put_le32(b, s.loopStart);
-        put_le32(b, s.loopStart + s.loopLength);
-        put_le32(b, 8363);
-        put_le32(b, 0);
-        put_le32(b, 0);
-        put_le32(b, 0); // data pointer, below
-        put_le32(b, 0);
-        stored.push_back(!s.compressed ? s.pcm
-                         : s.wide      ? it_compress16(s.pcm, false)
-                                       : it_compress8(s.pcm, false));
+    for (const SongSample &s : song.samples) {
+        // Signed; stored plain, or compressed by our own compressor.
+        Bytes stored = !s.compressed ? s.pcm
+                       : s.wide      ? it_compress16(s.pcm, false)
+                                     : it_compress8(s.pcm, false);
+        uint8_t flags = 1 | (s.wide ? 2 : 0) | (s.compressed ? 8 : 0) | (s.loopLength ? 16 : 0);
+        it.samples.push_back(
+            {s.name, stored, flags, 1, frames(s), s.loopStart, s.loopStart + s.loopLength});
     }
-    for (size_t p = 0; p < song.patterns.size(); p++) {
-        poke_le32(b, patTable + 4 * p, (uint32_t)b.size());
+    for (const std::vector<SongNote> &pattern : song.patterns) {
         Bytes rows;
         for (uint32_t row = 0; row < 64; row++) {
             for (uint32_t c = 0; c < song.channels; c++) {
-                const SongNote *n = note_at(song.patterns[p], row, c);
+                const SongNote *n = note_at(pattern, row, c);
                 if (!n)
                     continue;
                 uint8_t fx, param;
                 scream_fx(*n, &fx, &param);
-                put_u8(rows, (c + 1) | 0x80);
-                put_u8(rows, (n->note ? 1 : 0) | (n->instrument ? 2 : 0) | (fx ? 8 : 0));
+                pack_le(rows, "BB",
+                        {(c + 1) | 0x80,
+                         (uint32_t)((n->note ? 1 : 0) | (n->instrument ? 2 : 0) | (fx ? 8 : 0))});
                 if (n->note)
                     put_u8(rows, n->note - 1u + 48); // 48 is C-4
                 if (n->instrument)
                     put_u8(rows, n->instrument);
-                if (fx) {
-                    put_u8(rows, fx);
-                    put_u8(rows, param);
-                }
+                if (fx)
+                    pack_le(rows, "BB", {fx, param});
             }
             put_u8(rows, 0);
         }
-        put_le16(b, (uint32_t)rows.size());
-        put_le16(b, 64);
-        put_le32(b, 0);
-        b.insert(b.end(), rows.begin(), rows.end());
+        it.patterns.push_back(rows);
     }
-    // Sample data last: the final sample's data ends the file.
-    for (size_t i = 0; i < song.samples.size(); i++) {
-        poke_le32(b, headers[i] + 0x48, (uint32_t)b.size());
-        b.insert(b.end(), stored[i].begin(), stored[i].end());
-    }
-    return b;
+    return write_it(it);
 }
 
 namespace
 {
-
-SongSample sample(const std::string &name, Bytes pcm, bool wide, uint32_t loopStart = 0,
-                  uint32_t loopLength = 0)
-{
-    SongSample s;
-    s.name = name;
-    s.pcm = std::move(pcm);
-    s.wide = wide;
-    s.loopStart = loopStart;
-    s.loopLength = loopLength;
-    return s;
-}
-
-Bytes decaying_noise(size_t n, uint32_t seed)
-{
-    Bytes b = noise(n, seed);
-    for (size_t i = 0; i < n; i++)
-        b[i] = (uint8_t)(int8_t)int_scale((int8_t)b[i], (int64_t)(n - i), (int64_t)n);
-    return b;
-}
 
 // A bass line, a melody and a drum: notes on three channels, every other row.
 std::vector<SongNote> groove(uint8_t transpose)
@@ -423,10 +279,9 @@ SongSpec flow_song(const std::string &title, bool wide)
     coda.push_back({0, 3, 0, 0, FxSpeed, 2});
     s.patterns = {first, skipped, last, coda};
     s.orders = {0, 1, 2, 3};
-    s.samples.push_back(sample("bass", sine8(2048, 64, 90), false, 0, 2048));
-    s.samples.push_back(wide ? sample("lead", sine16(4000, 50, 16000), true, 2000, 2000)
-                             : sample("lead", sine8(4000, 50, 70), false, 2000, 2000));
-    s.samples.push_back(sample("drum", decaying_noise(3000, 11), false));
+    s.samples = {{"bass", sine8(2048, 64, 90), false, 0, 2048},
+                 {"lead", wide ? sine16(4000, 50, 16000) : sine8(4000, 50, 70), wide, 2000, 2000},
+                 {"drum", decaying_noise(3000, 11)}};
     return s;
 }
 
@@ -434,19 +289,17 @@ SongSpec flow_song(const std::string &title, bool wide)
 
 std::vector<Fixture> playable_songs()
 {
-    std::vector<Fixture> list;
-    list.push_back({"mod_flow", write_song_mod(flow_song("mod flow", false))});
-    list.push_back({"s3m_flow", write_song_s3m(flow_song("s3m flow", true))});
-    list.push_back({"xm_flow", write_song_xm(flow_song("xm flow", true))});
-    list.push_back({"it_flow", write_song_it(flow_song("it flow", true))});
+    std::vector<Fixture> list = {{"mod_flow", write_song_mod(flow_song("mod flow", false))},
+                                 {"s3m_flow", write_song_s3m(flow_song("s3m flow", true))},
+                                 {"xm_flow", write_song_xm(flow_song("xm flow", true))},
+                                 {"it_flow", write_song_it(flow_song("it flow", true))}};
 
     // Compressed samples, 8- and 16-bit; the 16-bit one's data ends the file, where a
     // reader that stops one byte early loses its tail.
     SongSpec packed = flow_song("it compressed", false);
     packed.samples[0].compressed = true;
     packed.samples[2].compressed = true;
-    packed.samples.push_back(sample("pad", sine16(6000, 30, 12000), true));
-    packed.samples.back().compressed = true;
+    packed.samples.push_back({"pad", sine16(6000, 30, 12000), true, 0, 0, true});
     packed.patterns[0].push_back({4, 3, 20, 4});
     packed.patterns[2].push_back({4, 3, 22, 4});
     list.push_back({"it_compressed_tail", write_song_it(packed)});

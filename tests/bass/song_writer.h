@@ -27,9 +27,10 @@ struct SongNote {
     uint8_t param = 0;
 };
 
+// A sample; written in one line as {name, pcm, wide, loop start, loop length, compressed}.
 struct SongSample {
     std::string name;
-    Bytes pcm; // signed 8-bit values, or 16-bit little-endian ones when `wide`
+    Bytes pcm = {}; // signed 8-bit values, or 16-bit little-endian ones when `wide`
     bool wide = false;
     uint32_t loopStart = 0, loopLength = 0; // frames; length 0: no loop
     bool compressed = false;                // IT only: stored with IT's block compression

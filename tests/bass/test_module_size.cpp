@@ -124,27 +124,17 @@ TEST(ModuleSize, XmVersionsOrderTheirParts)
         Bytes b;
         put_text(b, "Extended Module: ", 17);
         b.resize(58, 0);
-        put_le16(b, version);
-        put_le32(b, 20); // header size: nothing after the counts
-        put_le16(b, 1);
-        put_le16(b, 0);
-        put_le16(b, 2);
-        put_le16(b, 1); // one pattern
-        put_le16(b, 1); // one instrument
-        put_le16(b, 0);
-        put_le16(b, 6);
-        put_le16(b, 125);
+        // Header size 20 (nothing after the counts), song length 1, restart 0, 2 channels,
+        // one pattern, one instrument, flags, speed, tempo.
+        pack_le(b, "HIHHHHHHHH", {version, 20, 1, 0, 2, 1, 1, 0, 6, 125});
         Bytes pattern, instrument;
-        uint32_t patternHeader = version > 0x0102 ? 9 : 8;
-        put_le32(pattern, patternHeader);
-        put_u8(pattern, 0);
         if (version > 0x0102)
-            put_le16(pattern, 64);
+            pack_le(pattern, "IBHH", {9, 0, 64, 10});
         else
-            put_u8(pattern, 63);
-        put_le16(pattern, 10);
+            pack_le(pattern, "IBBH", {8, 0, 63, 10});
         pattern.resize(pattern.size() + 10, 0x80);
-        put_le32(instrument, 243); // header size, sample headers follow it
+        // Header size 243 (the sample headers follow it), two samples.
+        pack_le(instrument, "I", {243});
         instrument.resize(27, 0);
         put_le16(instrument, 2);
         instrument.resize(243 + 2 * 40, 0);
@@ -175,11 +165,7 @@ TEST(ModuleSize, ItCompressedBlocksAreWalked)
     song.title = "blocks";
     song.orders = {0};
     song.patterns = {{}};
-    SongSample s;
-    s.name = "long";
-    s.pcm = noise(0x8000 * 2 + 100, 3); // three blocks of 8-bit values
-    s.compressed = true;
-    song.samples.push_back(s);
+    song.samples = {{"long", noise(0x8000 * 2 + 100, 3), false, 0, 0, true}}; // three blocks
     Bytes b = write_song_it(song);
     size_t size = b.size();
     b.resize(size + 100000, 0x40);

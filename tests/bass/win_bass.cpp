@@ -9,6 +9,7 @@
 
 #include "gain.h"
 #include "module_size.h"
+#include "reference_cases.h"
 #include "song_writer.h"
 #include "win_helpers.h"
 
@@ -23,15 +24,6 @@ struct Library : ::testing::Test {
         BASS_Free();
     }
 };
-
-Bytes song(const char *name)
-{
-    for (const Fixture &f : playable_songs())
-        if (f.name == name)
-            return f.bytes;
-    ADD_FAILURE() << "no song " << name;
-    return Bytes();
-}
 
 // The first `bytes` of a song's sound.
 Bytes opening(DWORD music, DWORD bytes)
@@ -131,7 +123,7 @@ TEST_F(Library, DataBehindTheModuleIsLeftOut)
 
 TEST_F(Library, RefusalsAndTheirCodes)
 {
-    Bytes module = song("mod_flow");
+    Bytes module = playable_song("mod_flow");
     BASS_Free();
     EXPECT_EQ(BASS_MusicLoad(TRUE, module.data(), 0, 0, DECODE), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
@@ -176,7 +168,7 @@ TEST_F(Library, LengthIsWhatPlays)
 
 TEST_F(Library, PullingInPieces)
 {
-    DWORD music = load_song(song("xm_flow"), DECODE);
+    DWORD music = load_song(playable_song("xm_flow"), DECODE);
     QWORD length = BASS_MusicGetLength(music, TRUE);
     EXPECT_EQ(BASS_ChannelIsActive(music), (DWORD)BASS_ACTIVE_PLAYING);
     char block[1001];
@@ -191,7 +183,7 @@ TEST_F(Library, PullingInPieces)
 // backward and past the end: afterwards the sound is what plays from there.
 TEST_F(Library, SeekingRendersToTheRequestedTime)
 {
-    Bytes module = song("it_random");
+    Bytes module = playable_song("it_random");
     DWORD music = load_song(module, DECODE);
     Bytes all = pull_all(music);
     const size_t second = 44100 * 4;
@@ -219,7 +211,7 @@ TEST_F(Library, SeekingRendersToTheRequestedTime)
 
 TEST_F(Library, MusicFlags)
 {
-    Bytes module = song("mod_flow");
+    Bytes module = playable_song("mod_flow");
     DWORD plain = load_song(module, DECODE);
     QWORD length = BASS_MusicGetLength(plain, TRUE);
     Bytes sound = pull_all(plain);
@@ -250,7 +242,7 @@ TEST_F(Library, MusicFlags)
 
 TEST_F(Library, VolumeAndPanScaleTheSound)
 {
-    Bytes module = song("s3m_flow");
+    Bytes module = playable_song("s3m_flow");
     Bytes full = pull_all(load_song(module, DECODE));
     DWORD music = load_song(module, DECODE);
     ASSERT_TRUE(BASS_ChannelSetAttributes(music, -1, 600, 40));
@@ -269,7 +261,7 @@ TEST_F(Library, VolumeAndPanScaleTheSound)
 // from its own generator meanwhile (on this thread or another).
 TEST_F(Library, SameSoundWhateverTheHostDoes)
 {
-    Bytes module = song("it_random");
+    Bytes module = playable_song("it_random");
     Bytes first = pull_all(load_song(module, DECODE));
     srand(4242);
     DWORD music = load_song(module, DECODE);

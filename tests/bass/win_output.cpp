@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <string>
 
+#include "reference_cases.h"
 #include "song_writer.h"
 #include "win_helpers.h"
 
@@ -60,14 +61,6 @@ bool wait_until_stopped(DWORD music, int seconds)
     return false;
 }
 
-Bytes song(const char *name)
-{
-    for (const Fixture &f : playable_songs())
-        if (f.name == name)
-            return f.bytes;
-    return Bytes();
-}
-
 struct OwnDevice : ::testing::Test {
     void SetUp() override
     {
@@ -87,7 +80,7 @@ struct OwnDevice : ::testing::Test {
 // device receives is exactly what the song renders, and the song turns inactive at its end.
 TEST_F(OwnDevice, PlaysTheSongToItsEnd)
 {
-    Bytes module = song("xm_flow");
+    Bytes module = playable_song("xm_flow");
     Bytes expected =
         pull_all(load_song(module, BASS_MUSIC_DECODE | BASS_MUSIC_MONO, 22050, BASS_DEVICE_8BITS));
     ASSERT_FALSE(expected.empty());
@@ -123,7 +116,7 @@ TEST_F(OwnDevice, PlaysTheSongToItsEnd)
 TEST_F(OwnDevice, PauseResumeSeekAndStop)
 {
     start_library(BASS_DEVICE_DEFAULT, 44100, 0x200);
-    Bytes module = song("mod_flow");
+    Bytes module = playable_song("mod_flow");
     DWORD music = BASS_MusicLoad(TRUE, module.data(), 0, 0, 0x2000);
     ASSERT_TRUE(BASS_MusicPlay(music));
     ASSERT_TRUE(BASS_ChannelPause(music));
