@@ -86,7 +86,7 @@ TEST_F(GrabberTest, DISABLED_Screenshots)
     HWND active = (HWND)SendMessageA(g_app.mdiClient, WM_MDIGETACTIVE, 0, 0);
     focus_row(list_of(active), 0);
     expect_dialog([](HWND dialog) {
-        SetDlgItemTextA(dialog, IDC_RATE, "22050");
+        SetDlgItemInt(dialog, IDC_RATE, GetDlgItemInt(dialog, IDC_RATE, nullptr, FALSE) + 1, FALSE);
         capture(dialog, "sample-info");
         click(dialog, IDCANCEL);
     });
