@@ -179,14 +179,17 @@ bool grabber_step(HWND dialog, HANDLE *settings, bool pluginRan)
     SetDlgItemTextA(dialog, IDC_GRABBER_STATUS, GrabberInstalling);
     char command[SETUP_PATH_MAX + 16];
     command_for(program, command, sizeof command);
+    char winamp[SETUP_PATH_MAX + 1];
+    folder_field(dialog, IDC_PLUGIN_FOLDER, winamp);
     if (*settings != INVALID_HANDLE_VALUE) {
-        if (!write_all(*settings, command, (DWORD)strlen(command)))
-            failed(&f, SettingsFileName);
-        CloseHandle(*settings);
+        bool ok = write_all(*settings, command, (DWORD)strlen(command));
+        if (!CloseHandle(*settings))
+            ok = false;
         *settings = INVALID_HANDLE_VALUE;
+        char path[MAX_PATH + 16];
+        if (!ok && join_path(winamp, SettingsFileName, path, sizeof path))
+            failed(&f, path);
     } else if (!pluginRan) {
-        char winamp[SETUP_PATH_MAX + 1];
-        folder_field(dialog, IDC_PLUGIN_FOLDER, winamp);
         settings_for_grabber_alone(winamp, command, &f);
     }
     if (named && !extract_resource(IDR_VIRN_DLL, library, CREATE_ALWAYS))
