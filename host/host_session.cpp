@@ -101,7 +101,10 @@ void wait_pumping(DWORD ms)
 
 int play(In_Module *m, const Options &o, FILE *out)
 {
-    WavOutputOptions wav = {o.wav, (uint64_t)o.seconds * 1000, o.seekMs >= 0};
+    // A pause at a given time needs the host to set the pace; otherwise the output plays
+    // as the plug-in writes, and the song renders as fast as the plug-in can go.
+    bool fast = o.pauseAtMs < 0;
+    WavOutputOptions wav = {o.wav, (uint64_t)o.seconds * 1000, o.seekMs >= 0, fast};
     wav_output_configure(&wav);
     g_host.dspDoubles = o.dsp;
     char name[MAX_PATH];
@@ -139,7 +142,12 @@ int play(In_Module *m, const Options &o, FILE *out)
             status = EXIT_TIMEOUT;
             break;
         }
-        Sleep(1);
+        // Playing as the plug-in writes, this loop only plays what a held start kept back
+        // and waits for the end message without taking the processor from the plug-in.
+        if (fast)
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        else
+            Sleep(1);
     }
     int length = m->GetLength();
     int time = m->GetOutputTime();

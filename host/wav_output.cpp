@@ -79,6 +79,38 @@ void write_header(FILE *f, uint32_t data)
     fseek(f, 0, SEEK_END);
 }
 
+// Under the lock: how many of n waiting bytes may play now.
+size_t playable(size_t n)
+{
+    if (g_device.paused || g_device.held)
+        return 0;
+    uint64_t limit = g_device.limitBytes;
+    if (limit) {
+        uint64_t left = limit > g_device.stats.playedBytes ? limit - g_device.stats.playedBytes : 0;
+        if (n > left)
+            n = (size_t)left;
+    }
+    return n;
+}
+
+void play_bytes(const char *bytes, size_t n)
+{
+    if (n == 0)
+        return;
+    if (g_device.file)
+        fwrite(bytes, 1, n, g_device.file);
+    g_device.stats.playedBytes += n;
+    g_device.sinceFlushOut += n;
+}
+
+// Under the lock: everything that may play now goes from the buffer into the file.
+void play_locked()
+{
+    size_t n = playable(g_device.buffer.size());
+    play_bytes(g_device.buffer.data(), n);
+    g_device.buffer.erase(g_device.buffer.begin(), g_device.buffer.begin() + (ptrdiff_t)n);
+}
+
 void __cdecl out_config(HWND)
 {
 }
@@ -142,9 +174,17 @@ int __cdecl out_write(char *buf, int len)
     lock();
     g_device.stats.writes++;
     if (len > 0) {
-        g_device.buffer.insert(g_device.buffer.end(), buf, buf + len);
         g_device.stats.writtenBytes += (uint64_t)len;
         g_device.sinceFlushIn += (uint64_t)len;
+        // Played at once unless paused or held: the buffer then fills only when a
+        // listener would not hear it yet, so a plug-in that waits for room never waits for
+        // the host's loop. Nothing waiting: straight into the file.
+        bool now = g_device.options.playOnWrite;
+        size_t played = now && g_device.buffer.empty() ? playable((size_t)len) : 0;
+        play_bytes(buf, played);
+        g_device.buffer.insert(g_device.buffer.end(), buf + played, buf + len);
+        if (now)
+            play_locked();
     }
     unlock();
     return 0;
@@ -262,22 +302,7 @@ void wav_output_configure(const WavOutputOptions *options)
 bool wav_output_play()
 {
     lock();
-    size_t n = g_device.buffer.size();
-    if (g_device.paused || g_device.held)
-        n = 0;
-    uint64_t limit = g_device.limitBytes;
-    if (limit) {
-        uint64_t left = limit > g_device.stats.playedBytes ? limit - g_device.stats.playedBytes : 0;
-        if (n > left)
-            n = (size_t)left;
-    }
-    if (n > 0) {
-        if (g_device.file)
-            fwrite(g_device.buffer.data(), 1, n, g_device.file);
-        g_device.buffer.erase(g_device.buffer.begin(), g_device.buffer.begin() + (ptrdiff_t)n);
-        g_device.stats.playedBytes += n;
-        g_device.sinceFlushOut += n;
-    }
+    play_locked();
     bool waiting = !g_device.buffer.empty();
     unlock();
     return waiting;
