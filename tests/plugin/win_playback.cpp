@@ -206,7 +206,7 @@ struct Session {
         m->hDllInstance = dll;
         m->outMod = wav_output_module();
         host_fill_hooks(m);
-        WavOutputOptions options = {nullptr, 0, false};
+        WavOutputOptions options = {nullptr, 0, false, false};
         wav_output_configure(&options);
         m->Init();
     }
@@ -495,7 +495,7 @@ TEST_F(Playback, PackedModulesEndToEnd)
                   g_host.enqueued);
         // The member is played from the list: the archive is gone.
         ASSERT_TRUE(DeleteFileA(archive.c_str()));
-        WavOutputOptions options = {wav.c_str(), 0, false};
+        WavOutputOptions options = {wav.c_str(), 0, false, true};
         wav_output_configure(&options);
         ASSERT_EQ(0, s.m->Play((char *)entry.c_str()));
         s.run(60000);
