@@ -1,16 +1,14 @@
-// quorvel_setup.exe itself, driven from this process like a user would: the folders typed
-// into dialog 102, the toggles and Install clicked, the warnings read and answered. The
-// files must land byte for byte as the build made them, and what was installed must run:
-// the test host plays a module through the installed plug-in, and the installed grabber
-// opens one.
+// quorvel_setup.exe itself, driven from this process like a user would: folders typed into
+// dialog 102, toggles and Install clicked, warnings read and answered. Files must land byte
+// for byte as the build made them, and what was installed must run: the test host plays a
+// module through the installed plug-in, and the installed grabber opens one.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
 
-#include <string>
-#include <vector>
+#include <algorithm>
 
 #include "fixtures.h"
 #include "reference_cases.h"
@@ -22,14 +20,13 @@ namespace
 std::string win_path(std::string p)
 {
     for (char &c : p)
-        if (c == '/')
-            c = '\\';
+        c = c == '/' ? '\\' : c;
     return p;
 }
 
 std::string text_of_window(HWND w)
 {
-    char text[1024] = "";
+    char text[2048] = "";
     GetWindowTextA(w, text, sizeof text);
     return text;
 }
@@ -46,15 +43,15 @@ bool exists(const std::string &path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string fresh_folder(const std::string &name)
+std::string file_text(const std::string &path)
 {
-    char cwd[MAX_PATH];
-    GetCurrentDirectoryA(sizeof cwd, cwd);
-    std::string dir = std::string(cwd) + "\\" + name;
-    std::string cmd = "cmd /c rmdir /s /q \"" + dir + "\" >nul 2>nul";
-    system(cmd.c_str());
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
+    Bytes b = exists(path) ? read_file(path) : text_of("(absent)");
+    return std::string(b.begin(), b.end());
+}
+
+bool same_as_built(const std::string &installed, const char *built)
+{
+    return exists(installed) && read_file(installed) == read_file(win_path(built));
 }
 
 std::string system_file(const char *name)
@@ -74,16 +71,15 @@ BOOL CALLBACK find_top(HWND w, LPARAM context)
 {
     Found *f = (Found *)context;
     DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
     char cls[64] = "";
+    GetWindowThreadProcessId(w, &pid);
     GetClassNameA(w, cls, sizeof cls);
-    if (pid == f->process && w != f->except && strcmp(cls, f->cls) == 0 && IsWindowVisible(w)) {
+    if (pid == f->process && w != f->except && !strcmp(cls, f->cls) && IsWindowVisible(w))
         f->window = w;
-        return FALSE;
-    }
-    return TRUE;
+    return f->window == nullptr;
 }
 
+// A visible top-level window of `process` of class `cls`, other than `except`.
 HWND top_window(DWORD process, const char *cls, HWND except = nullptr)
 {
     Found f = {process, cls, except, nullptr};
@@ -91,68 +87,50 @@ HWND top_window(DWORD process, const char *cls, HWND except = nullptr)
     return f.window;
 }
 
-// Answers every message box `process` shows while `busy` runs; returns "caption|text"
-// of each.
-std::vector<std::string> answer_boxes(DWORD process, HWND except, HANDLE busy)
+PROCESS_INFORMATION start(const std::string &line, const std::string &folder)
 {
-    std::vector<std::string> boxes;
-    while (WaitForSingleObject(busy, 20) == WAIT_TIMEOUT) {
-        HWND box = top_window(process, "#32770", except);
-        if (!box)
-            continue;
-        char text[2048] = "";
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-        boxes.push_back(text_of_window(box) + "|" + text);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        for (int i = 0; i < 200 && IsWindow(box) && IsWindowVisible(box); i++)
-            Sleep(10);
-    }
-    return boxes;
+    std::vector<char> text(line.begin(), line.end());
+    text.push_back(0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    EXPECT_TRUE(CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               folder.empty() ? nullptr : folder.c_str(), &si, &pi));
+    return pi;
+}
+
+// Waits for the end of a program; its exit code.
+DWORD finish(PROCESS_INFORMATION &pi)
+{
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0)
+        TerminateProcess(pi.hProcess, 1);
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
 }
 
 DWORD WINAPI click_install(LPVOID dialog)
 {
-    SendMessageA((HWND)dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 (LPARAM)GetDlgItem((HWND)dialog, IDOK));
+    SendMessageA((HWND)dialog, WM_COMMAND, IDOK, (LPARAM)GetDlgItem((HWND)dialog, IDOK));
     return 0;
 }
 
-// One run of the installer.
+// One run of the installer; the destructor leaves it with Exit.
 struct Installer {
-    PROCESS_INFORMATION pi = {};
+    PROCESS_INFORMATION pi = start("\"" + win_path(SETUP_EXE) + "\"", "");
     HWND dialog = nullptr;
 
     Installer()
     {
-        std::string line = "\"" + win_path(SETUP_EXE) + "\"";
-        std::vector<char> text(line.begin(), line.end());
-        text.push_back(0);
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        if (!CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                            &pi))
-            return;
         for (int i = 0; i < 600 && !dialog; i++, Sleep(25))
             dialog = top_window(pi.dwProcessId, "#32770");
     }
     ~Installer()
     {
-        if (dialog)
-            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-        if (!pi.hProcess)
-            return;
-        EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 20000));
-        DWORD code = 1;
-        GetExitCodeProcess(pi.hProcess, &code);
-        EXPECT_EQ(0u, code);
-        if (code == STILL_ACTIVE)
-            TerminateProcess(pi.hProcess, 1);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-    std::string text(int id)
-    {
-        return text_of_window(GetDlgItem(dialog, id));
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_EQ(0u, finish(pi));
     }
     void type(int id, const std::string &s)
     {
@@ -162,236 +140,112 @@ struct Installer {
     {
         SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
     }
+    // Clicks Install and answers every message box until it is done: "caption|text" each.
     std::vector<std::string> install()
     {
-        HANDLE t = CreateThread(nullptr, 0, click_install, dialog, 0, nullptr);
-        std::vector<std::string> boxes = answer_boxes(pi.dwProcessId, dialog, t);
-        CloseHandle(t);
+        std::vector<std::string> boxes;
+        HANDLE busy = CreateThread(nullptr, 0, click_install, dialog, 0, nullptr);
+        while (WaitForSingleObject(busy, 20) == WAIT_TIMEOUT) {
+            HWND box = top_window(pi.dwProcessId, "#32770", dialog);
+            if (!box)
+                continue;
+            char text[2048] = "";
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            boxes.push_back(text_of_window(box) + "|" + text);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            for (int i = 0; i < 200 && IsWindowVisible(box); i++)
+                Sleep(10);
+        }
+        CloseHandle(busy);
         return boxes;
     }
-    // The status icons differ at their centre: red still to install, green installed.
-    bool installed_mark(int id)
+    // "status line, installed?" of a step. The status icons differ at their centre: green
+    // installed, red still to install; another process's window is read off the screen.
+    std::string status(int line, int icon)
     {
-        HWND icon = GetDlgItem(dialog, id);
-        RedrawWindow(icon, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        HWND w = GetDlgItem(dialog, icon);
+        RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         Sleep(100);
-        // Another process's window is read where the screen shows it.
         RECT r;
-        GetClientRect(icon, &r);
+        GetClientRect(w, &r);
         POINT centre = {(r.right - 1) / 2, (r.bottom - 1) / 2};
-        ClientToScreen(icon, &centre);
+        ClientToScreen(w, &centre);
         HDC dc = GetDC(nullptr);
         COLORREF c = GetPixel(dc, centre.x, centre.y);
         ReleaseDC(nullptr, dc);
         EXPECT_NE(CLR_INVALID, c);
-        return GetGValue(c) > GetRValue(c);
+        return text_of_window(GetDlgItem(dialog, line)) +
+               (GetGValue(c) > GetRValue(c) ? ", installed" : "");
+    }
+};
+
+// A fake Winamp folder (with Plugins or without) and a destination, made afresh.
+struct Folders {
+    std::string root, winamp, dest, cfg, plugin, playback, exe, lib;
+    Folders(const std::string &name, bool plugins)
+    {
+        char cwd[MAX_PATH];
+        GetCurrentDirectoryA(sizeof cwd, cwd);
+        root = std::string(cwd) + "\\" + name;
+        system(("cmd /c rmdir /s /q \"" + root + "\" >nul 2>nul").c_str());
+        winamp = root + "\\Winamp", dest = root + "\\Programs", cfg = winamp + "\\Quorvel.cfg";
+        plugin = winamp + "\\Plugins\\In_Quorvel.dll", playback = winamp + "\\bass.dll";
+        exe = dest + "\\Virn\\Virn.exe", lib = dest + "\\Virn\\Virn.dll";
+        CreateDirectoryA(root.c_str(), nullptr);
+        CreateDirectoryA(winamp.c_str(), nullptr);
+        if (plugins)
+            CreateDirectoryA((winamp + "\\Plugins").c_str(), nullptr);
     }
 };
 
 const std::string Defaults("\x00\x20\x20\x00\x44\xAC\x00\x00\x10\x00\x00\x00\x00\x02\x00", 15);
-const std::string OldBlock("\x62\x64\x00\x00\x22\x56\x00\x00\x08\x01\x00\x00\x00\x01\x01", 15);
-const std::string Absent = "(absent)";
+const std::string Custom("\x62\x64\x00\x00\x22\x56\x00\x00\x08\x01\x00\x00\x00\x01\x01", 15);
+const char *const Plugin = "Installing In_Quorvel...Done!, installed";
+const char *const Grabber = "Installing Virn...Done!, installed";
 
-std::string file_text(const std::string &path)
+TEST(Installer, StepsFoldersToggles)
 {
-    if (!exists(path))
-        return Absent;
-    Bytes b = read_file(path);
-    return std::string(b.begin(), b.end());
-}
-
-Bytes bytes_of(const std::string &s)
-{
-    return Bytes(s.begin(), s.end());
-}
-
-bool same_as_built(const std::string &installed, const char *built)
-{
-    return exists(installed) && read_file(installed) == read_file(win_path(built));
-}
-
-// The folders of one case: a Winamp folder (with Plugins or without), a destination.
-struct Folders {
-    std::string winamp, dest, cfg, plugin, playback, exe, lib;
-    explicit Folders(const std::string &name, bool plugins)
-    {
-        std::string root = fresh_folder(name);
-        winamp = root + "\\Winamp";
-        dest = root + "\\Programs";
-        CreateDirectoryA(winamp.c_str(), nullptr);
-        if (plugins)
-            CreateDirectoryA((winamp + "\\Plugins").c_str(), nullptr);
-        cfg = winamp + "\\Quorvel.cfg";
-        plugin = winamp + "\\Plugins\\In_Quorvel.dll";
-        playback = winamp + "\\bass.dll";
-        exe = dest + "\\Virn\\Virn.exe";
-        lib = dest + "\\Virn\\Virn.dll";
-    }
-};
-
-const char WinampWarning[] = "ZOK|You must specify valid Winamp directory";
-const char DestWarning[] = "ZOK|You must specify valid directory where Virn should be installed to";
-const char PluginDone[] = "Installing In_Quorvel...Done!";
-const char GrabberDone[] = "Installing Virn...Done!";
-
-TEST(Installer, StepsFoldersAndSettingsFile)
-{
+    // Before Install: P the Winamp folder has Plugins, C an old Quorvel.cfg (block Custom),
+    // B a bass.dll of the user's, D the destination exists, X a file named Virn is in it, p
+    // and g the plug-in and grabber toggles clicked. Written: P plug-in and bass.dll, G
+    // grabber, S pexlin.dll. Settings: {cmd} is "<dest>\Virn\Virn.exe %mod".
     struct Case {
-        const char *name;
-        bool plugins, oldSettings, ownPlayback, dest, blocked, pluginOff, grabberOff;
-        std::vector<std::string> boxes;                    // {dest} is the destination folder
-        std::string pluginStatus, grabberStatus, settings; // {cmd}: "{dest}\Virn\Virn.exe %mod"
-        bool pluginFiles, grabberFiles, systemFile;
+        const char *name, *before;
+        std::vector<std::string> boxes;
+        std::string plugin, grabber, settings;
+        const char *written;
     } cases[] = {
-        {"both",
-         true,
-         false,
-         false,
-         true,
-         false,
-         false,
-         false,
-         {},
-         PluginDone,
-         GrabberDone,
-         Defaults + "{cmd}",
-         true,
-         true,
-         true},
-        {"plugin-only",
-         true,
-         false,
-         true,
-         true,
-         false,
-         false,
-         true,
-         {},
-         PluginDone,
-         "Virn",
-         Defaults,
-         true,
-         false,
-         true},
-        {"grabber-with-old-file",
-         true,
-         true,
-         false,
-         true,
-         false,
-         true,
-         false,
-         {},
-         "In_Quorvel",
-         GrabberDone,
-         OldBlock + "{cmd}",
-         false,
-         true,
-         true},
-        {"grabber-fresh-file",
-         true,
-         false,
-         false,
-         true,
-         false,
-         true,
-         false,
-         {},
-         "In_Quorvel",
-         GrabberDone,
-         Defaults + "{cmd}",
-         false,
-         true,
-         true},
-        {"grabber-no-winamp",
-         false,
-         false,
-         false,
-         true,
-         false,
-         true,
-         false,
-         {},
-         "In_Quorvel",
-         GrabberDone,
-         Absent,
-         false,
-         true,
-         true},
-        {"winamp-invalid",
-         false,
-         false,
-         false,
-         true,
-         false,
-         false,
-         false,
-         {WinampWarning},
-         "In_Quorvel",
-         "Virn",
-         Absent,
-         false,
-         false,
-         false},
-        {"dest-missing",
-         true,
-         false,
-         false,
-         false,
-         false,
-         false,
-         false,
-         {DestWarning},
-         PluginDone,
-         "Virn",
-         Defaults,
-         true,
-         false,
-         false},
-        {"both-off",
-         true,
-         false,
-         false,
-         true,
-         false,
-         true,
-         true,
-         {},
-         "In_Quorvel",
-         "Virn",
-         Absent,
-         false,
-         false,
-         true},
-        {"dest-blocked",
-         true,
-         false,
-         false,
-         true,
-         true,
-         false,
-         false,
-         {"ZOK|These files could not be written:\n{dest}\\Virn\n{dest}\\Virn\\Virn.exe\n"
-          "{dest}\\Virn\\Virn.dll"},
-         PluginDone,
-         "Installing Virn...Failed!",
-         Defaults + "{cmd}",
-         true,
-         false,
-         true},
+        // clang-format off
+        {"both", "PD", {}, Plugin, Grabber, Defaults + "{cmd}", "PGS"},
+        {"plugin alone, own bass.dll", "PBDg", {}, Plugin, "Virn", Defaults, "PS"},
+        {"grabber alone, old settings", "PCDp", {}, "In_Quorvel", Grabber, Custom + "{cmd}", "GS"},
+        {"grabber alone, fresh settings", "PDp", {}, "In_Quorvel", Grabber, Defaults + "{cmd}", "GS"},
+        {"grabber alone, no Winamp", "Dp", {}, "In_Quorvel", Grabber, "(absent)", "GS"},
+        {"no Plugins", "D", {"ZOK|You must specify valid Winamp directory"}, "In_Quorvel", "Virn",
+         "(absent)", ""},
+        {"no destination", "P", {"ZOK|You must specify valid directory where Virn should be installed to"},
+         Plugin, "Virn", Defaults, "P"},
+        {"both off", "PDpg", {}, "In_Quorvel", "Virn", "(absent)", "S"},
+        {"Virn is a file", "PDX", {"ZOK|These files could not be written:\n{dest}\\Virn\n"
+         "{dest}\\Virn\\Virn.exe\n{dest}\\Virn\\Virn.dll"}, Plugin, "Installing Virn...Failed!",
+         Defaults + "{cmd}", "PS"},
+        // clang-format on
     };
-    const Bytes ownPlayback = text_of("our own playback library");
+    const Bytes own = text_of("the user's own playback library");
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        Folders f(std::string("case-") + c.name, c.plugins);
-        if (c.dest)
+        std::string before = c.before, written = c.written;
+        auto has = [](const std::string &s, char k) { return s.find(k) != std::string::npos; };
+        Folders f("case", has(before, 'P'));
+        if (has(before, 'D'))
             CreateDirectoryA(f.dest.c_str(), nullptr);
-        if (c.blocked)
+        if (has(before, 'X'))
             write_file(f.dest + "\\Virn", text_of("a file where the folder goes"));
-        if (c.oldSettings)
-            write_file(f.cfg, bytes_of(OldBlock + "C:\\old\\grab.exe %mod"));
-        if (c.ownPlayback)
-            write_file(f.playback, ownPlayback);
+        std::string oldFile = Custom + "C:\\old.exe %mod";
+        if (has(before, 'C'))
+            write_file(f.cfg, Bytes(oldFile.begin(), oldFile.end()));
+        if (has(before, 'B'))
+            write_file(f.playback, own);
         DeleteFileA(system_file("pexlin.dll").c_str());
 
         Installer setup;
@@ -399,80 +253,52 @@ TEST(Installer, StepsFoldersAndSettingsFile)
         EXPECT_EQ("Quorvel package installer", text_of_window(setup.dialog));
         setup.type(IDC_PLUGIN_FOLDER, f.winamp);
         setup.type(IDC_GRABBER_FOLDER, f.dest);
-        if (c.pluginOff)
-            setup.toggle(IDC_PLUGIN_TOGGLE);
-        if (c.grabberOff)
-            setup.toggle(IDC_GRABBER_TOGGLE);
-        EXPECT_EQ(!c.pluginOff, IsWindowEnabled(GetDlgItem(setup.dialog, IDC_PLUGIN_FOLDER)) != 0);
-        EXPECT_EQ(!c.grabberOff,
-                  IsWindowEnabled(GetDlgItem(setup.dialog, IDC_GRABBER_BROWSE)) != 0);
+        for (char k : before)
+            if (k == 'p' || k == 'g')
+                setup.toggle(k == 'p' ? IDC_PLUGIN_TOGGLE : IDC_GRABBER_TOGGLE);
+        EXPECT_EQ(!has(before, 'p'),
+                  !!IsWindowEnabled(GetDlgItem(setup.dialog, IDC_PLUGIN_FOLDER)));
+        EXPECT_EQ(!has(before, 'g'),
+                  !!IsWindowEnabled(GetDlgItem(setup.dialog, IDC_GRABBER_BROWSE)));
 
-        std::vector<std::string> expected;
+        std::vector<std::string> boxes;
         for (const std::string &b : c.boxes)
-            expected.push_back(replaced(b, "{dest}", f.dest));
-        EXPECT_EQ(expected, setup.install());
-        EXPECT_EQ(c.pluginStatus, setup.text(IDC_PLUGIN_STATUS));
-        EXPECT_EQ(c.grabberStatus, setup.text(IDC_GRABBER_STATUS));
-        EXPECT_EQ(c.pluginStatus == PluginDone, setup.installed_mark(IDC_PLUGIN_ICON));
-        EXPECT_EQ(c.grabberStatus == GrabberDone, setup.installed_mark(IDC_GRABBER_ICON));
-
-        std::string settings = replaced(c.settings, "{cmd}", f.exe + " %mod");
-        EXPECT_EQ(settings, file_text(f.cfg));
-        EXPECT_EQ(c.pluginFiles, same_as_built(f.plugin, BUILT_PLUGIN));
-        if (c.ownPlayback)
-            EXPECT_TRUE(read_file(f.playback) == ownPlayback);
+            boxes.push_back(replaced(b, "{dest}", f.dest));
+        EXPECT_EQ(boxes, setup.install());
+        EXPECT_EQ(c.plugin, setup.status(IDC_PLUGIN_STATUS, IDC_PLUGIN_ICON));
+        EXPECT_EQ(c.grabber, setup.status(IDC_GRABBER_STATUS, IDC_GRABBER_ICON));
+        EXPECT_EQ(replaced(c.settings, "{cmd}", f.exe + " %mod"), file_text(f.cfg));
+        EXPECT_EQ(has(written, 'P'), same_as_built(f.plugin, BUILT_PLUGIN));
+        if (has(before, 'B'))
+            EXPECT_TRUE(read_file(f.playback) == own);
         else
-            EXPECT_EQ(c.pluginFiles, same_as_built(f.playback, BUILT_PLAYBACK));
-        EXPECT_EQ(c.grabberFiles, same_as_built(f.exe, BUILT_VIRN_EXE));
-        EXPECT_EQ(c.grabberFiles, same_as_built(f.lib, BUILT_VIRN_DLL));
-        EXPECT_EQ(c.systemFile, same_as_built(system_file("pexlin.dll"), BUILT_PEXLIN));
+            EXPECT_EQ(has(written, 'P'), same_as_built(f.playback, BUILT_PLAYBACK));
+        EXPECT_EQ(has(written, 'G'), same_as_built(f.exe, BUILT_VIRN_EXE));
+        EXPECT_EQ(has(written, 'G'), same_as_built(f.lib, BUILT_VIRN_DLL));
+        EXPECT_EQ(has(written, 'S'), same_as_built(system_file("pexlin.dll"), BUILT_PEXLIN));
     }
 }
 
-// A step runs once; switching it off and on again arms it for the next Install.
-TEST(Installer, ToggleRearmsAStepThatHasRun)
-{
-    Folders f("rearm", true);
-    CreateDirectoryA(f.dest.c_str(), nullptr);
-    Installer setup;
-    ASSERT_TRUE(setup.dialog != nullptr);
-    setup.type(IDC_PLUGIN_FOLDER, f.winamp);
-    setup.type(IDC_GRABBER_FOLDER, f.dest);
-    EXPECT_TRUE(setup.install().empty());
-    DeleteFileA(f.plugin.c_str());
-    DeleteFileA(f.exe.c_str());
-    EXPECT_TRUE(setup.install().empty());
-    EXPECT_FALSE(exists(f.plugin));
-    setup.toggle(IDC_PLUGIN_TOGGLE);
-    setup.toggle(IDC_PLUGIN_TOGGLE);
-    EXPECT_TRUE(setup.install().empty());
-    EXPECT_TRUE(same_as_built(f.plugin, BUILT_PLUGIN));
-    EXPECT_FALSE(exists(f.exe));
-    // The grabber was not part of this action: the settings file holds the block alone.
-    EXPECT_EQ(Defaults, file_text(f.cfg));
-}
-
 // For `make screenshots`: the dialog as the screen shows it, as a 24-bit BMP.
-void capture_dialog(HWND dialog, const std::string &path)
+void capture(HWND dialog, const std::string &path)
 {
     RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Sleep(300);
     RECT r;
     GetWindowRect(dialog, &r);
-    int w = r.right - r.left, h = r.bottom - r.top, stride = (w * 3 + 3) & ~3;
+    int w = r.right - r.left, h = r.bottom - r.top, size = ((w * 3 + 3) & ~3) * h;
     BITMAPINFOHEADER bi = {sizeof bi, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPFILEHEADER fh = {0x4D42, (DWORD)(sizeof fh + sizeof bi + size), 0, 0,
+                           sizeof fh + sizeof bi};
     void *bits = nullptr;
-    HDC screen = GetDC(nullptr);
+    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateDIBSection(screen, (BITMAPINFO *)&bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(screen);
     HGDIOBJ old = SelectObject(dc, bitmap);
     BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
     GdiFlush();
-    BITMAPFILEHEADER fh = {0x4D42, (DWORD)(sizeof fh + sizeof bi + stride * h), 0, 0,
-                           sizeof fh + sizeof bi};
-    Bytes file((const uint8_t *)&fh, (const uint8_t *)&fh + sizeof fh);
-    file.insert(file.end(), (const uint8_t *)&bi, (const uint8_t *)&bi + sizeof bi);
-    file.insert(file.end(), (const uint8_t *)bits, (const uint8_t *)bits + stride * h);
+    Bytes file((uint8_t *)&fh, (uint8_t *)&fh + sizeof fh);
+    file.insert(file.end(), (uint8_t *)&bi, (uint8_t *)&bi + sizeof bi);
+    file.insert(file.end(), (uint8_t *)bits, (uint8_t *)bits + size);
     EXPECT_TRUE(write_file(path, file));
     SelectObject(dc, old);
     DeleteDC(dc);
@@ -480,27 +306,10 @@ void capture_dialog(HWND dialog, const std::string &path)
     ReleaseDC(nullptr, screen);
 }
 
-int run(const std::string &line, const std::string &folder)
-{
-    std::vector<char> text(line.begin(), line.end());
-    text.push_back(0);
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &si, &pi))
-        return -1;
-    WaitForSingleObject(pi.hProcess, 120000);
-    DWORD code = (DWORD)-1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return (int)code;
-}
-
-// The installed system works: the player plays a module through the installed plug-in
-// and the playback library put beside it, and the installed grabber opens one.
-TEST(Installer, InstalledFilesWorkTogether)
+// What was installed works: the player (the test host in the Winamp folder) plays a module
+// through the plug-in and the playback library beside it, the grabber opens one. And a step
+// runs once: switched off and on again, it runs at the next Install.
+TEST(Installer, InstalledFilesWorkAndStepsRunOnce)
 {
     Folders f("working", true);
     CreateDirectoryA(f.dest.c_str(), nullptr);
@@ -511,55 +320,49 @@ TEST(Installer, InstalledFilesWorkTogether)
         setup.type(IDC_GRABBER_FOLDER, f.dest);
         EXPECT_TRUE(setup.install().empty());
         if (const char *shots = getenv("SETUP_SCREENSHOTS"))
-            capture_dialog(setup.dialog, std::string(shots) + "\\installer.bmp");
+            capture(setup.dialog, std::string(shots) + "\\installer.bmp");
     }
-    // The test host stands in for the player: it lives in the Winamp folder.
-    std::string player = f.winamp + "\\quorvel-host.exe";
+    std::string player = f.winamp + "\\quorvel-host.exe", song = f.root + "\\song.mod";
+    std::string wav = f.root + "\\song.wav";
     ASSERT_TRUE(CopyFileA(win_path(HOST_EXE).c_str(), player.c_str(), FALSE));
-    std::string song = f.winamp + "\\song.mod", wav = f.winamp + "\\song.wav";
     ASSERT_TRUE(write_file(song, playable_song("mod_flow")));
-    EXPECT_EQ(0, run("\"" + player + "\" \"" + f.plugin + "\" play \"" + song + "\" -o \"" + wav +
-                         "\" --seconds 1",
-                     f.winamp));
+    PROCESS_INFORMATION pi = start("\"" + player + "\" \"" + f.plugin + "\" play \"" + song +
+                                       "\" -o \"" + wav + "\" --seconds 1",
+                                   f.root);
+    EXPECT_EQ(0u, finish(pi));
     Bytes sound = exists(wav) ? read_file(wav) : Bytes();
     ASSERT_GT(sound.size(), 44u + 4000u);
-    bool heard = false;
-    for (size_t i = 44; i < sound.size() && !heard; i++)
-        heard = sound[i] != 0;
-    EXPECT_TRUE(heard);
+    EXPECT_NE(sound.end(),
+              std::find_if(sound.begin() + 44, sound.end(), [](uint8_t b) { return b; }));
 
-    std::string line = "\"" + f.exe + "\" \"" + song + "\"";
-    std::vector<char> text(line.begin(), line.end());
-    text.push_back(0);
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               f.winamp.c_str(), &si, &pi));
+    pi = start("\"" + f.exe + "\" \"" + song + "\"", f.root);
     std::string title;
     HWND frame = nullptr;
-    for (int i = 0; i < 600 && title.find("[song.mod]") == std::string::npos; i++) {
-        Sleep(50);
+    for (int i = 0; i < 600 && title.find("[song.mod]") == std::string::npos; i++, Sleep(50)) {
         // A fresh installation has no grabber settings yet: its warning is answered.
-        HWND box = top_window(pi.dwProcessId, "#32770");
-        if (box)
+        if (HWND box = top_window(pi.dwProcessId, "#32770"))
             PostMessageA(box, WM_COMMAND, IDOK, 0);
         frame = top_window(pi.dwProcessId, "Virn");
         HWND client = frame ? FindWindowExA(frame, nullptr, "MDICLIENT", nullptr) : nullptr;
-        for (HWND w = client ? GetWindow(client, GW_CHILD) : nullptr; w;
-             w = GetWindow(w, GW_HWNDNEXT))
-            if (IsWindowVisible(w))
-                title = text_of_window(w);
+        HWND child = client ? GetWindow(client, GW_CHILD) : nullptr;
+        title = child ? text_of_window(child) : "";
     }
     EXPECT_NE(std::string::npos, title.find("[song.mod]")) << title;
-    if (frame)
-        PostMessageA(frame, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0) {
-        ADD_FAILURE() << "Virn.exe did not end";
-        TerminateProcess(pi.hProcess, 1);
-    }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, finish(pi));
+
+    Installer again;
+    again.type(IDC_PLUGIN_FOLDER, f.winamp);
+    again.toggle(IDC_GRABBER_TOGGLE);
+    EXPECT_TRUE(again.install().empty());
+    DeleteFileA(f.plugin.c_str());
+    EXPECT_TRUE(again.install().empty());
+    EXPECT_FALSE(exists(f.plugin));
+    again.toggle(IDC_PLUGIN_TOGGLE);
+    again.toggle(IDC_PLUGIN_TOGGLE);
+    EXPECT_TRUE(again.install().empty());
+    EXPECT_TRUE(same_as_built(f.plugin, BUILT_PLUGIN));
+    EXPECT_EQ(Defaults, file_text(f.cfg)); // the grabber was switched off
 }
 
 } // namespace
