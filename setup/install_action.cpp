@@ -131,7 +131,8 @@ bool plugin_step(HWND dialog, HANDLE *settings)
 {
     char winamp[SETUP_PATH_MAX + 1], path[MAX_PATH + 32];
     folder_field(dialog, IDC_PLUGIN_FOLDER, winamp);
-    if (!join_path(winamp, "Plugins\\In_Quorvel.dll", path, sizeof path) ||
+    // An empty field would name \Plugins on the current drive.
+    if (!winamp[0] || !join_path(winamp, "Plugins\\In_Quorvel.dll", path, sizeof path) ||
         !extract_resource(IDR_PLUGIN_DLL, path, CREATE_ALWAYS)) {
         warn(dialog, "You must specify valid Winamp directory");
         return false;
