@@ -125,7 +125,7 @@ inline Bytes zlib_deflate(const Bytes &data, int level, int strategy = Z_DEFAULT
 }
 
 // Hand-made deflate, shrink, reduce and implode streams: fields lowest bit first.
-typedef DeflateBits Bits;
+typedef BitWriter Bits;
 
 // A folder of its own under the test temporary folder, removed with what it holds, so
 // that runs side by side (and runs from the source tree) leave nothing behind and do

@@ -30,14 +30,6 @@ static Bytes extract(uint8_t encoding, uint32_t length, const Bytes &stored,
     return out;
 }
 
-static Bytes le16s(std::initializer_list<int> values)
-{
-    Bytes b;
-    for (int v : values)
-        put_le16(b, (uint32_t)(uint16_t)v);
-    return b;
-}
-
 struct DecodeCase {
     const char *what;
     uint8_t encoding;

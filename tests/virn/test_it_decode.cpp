@@ -37,9 +37,9 @@ static Bytes decode16(const Bytes &stream, uint32_t count, bool secondOrder,
 // One block of the given (value, width) pairs.
 static Bytes block(std::initializer_list<std::pair<uint32_t, uint32_t>> bits)
 {
-    ItBitWriter w;
+    BitWriter w;
     for (auto &b : bits)
-        it_put_bits(w, b.first, b.second);
+        w.put(b.first, b.second);
     Bytes stream;
     it_append_block(stream, w);
     return stream;
@@ -66,83 +66,72 @@ TEST(ItReadBits, LeastSignificantBitFirstAcrossBytes)
     EXPECT_EQ(read_bits(&w, 8), 0x01u);
 }
 
-TEST(ItDecode8, SingleAndDoubleIntegration)
+TEST(ItDecode, WidthChangesBitByBit)
 {
-    Bytes s = block({{3, 9}, {253, 9}});
-    EXPECT_EQ(decode8(s, 2, false), (Bytes{3, 0}));
-    EXPECT_EQ(decode8(s, 2, true), (Bytes{3, 3}));
-}
-
-TEST(ItDecode8, WidthChangesAtTheTopWidth)
-{
-    // 263 at width 9 changes to width 8 and produces nothing; 0xFF at width 8 is -1.
-    EXPECT_EQ(decode8(block({{263, 9}, {5, 8}, {0xFF, 8}}), 2, false), (Bytes{5, 4}));
-    // 256 changes to width 1, where only 0 is a value.
-    EXPECT_EQ(decode8(block({{7, 9}, {256, 9}, {0, 1}, {0, 1}}), 3, false), (Bytes{7, 7, 7}));
-}
-
-TEST(ItDecode8, TheChangeBandAtWidth8)
-{
-    // From width 8, 124..131 announce the widths 1..7 and 9; each case then reads one
-    // value at the new width: all ones (-1 where sign-extended, 2^w - 1 otherwise).
+    Bytes marker8 = block({{263, 9}, {126, 8}, {3, 3}, {4, 3}, {2, 3}, {9, 4}, {7, 4}});
     struct {
-        uint32_t code, newWidth;
-    } cases[] = {{124, 1}, {125, 2}, {127, 4}, {130, 7}, {131, 9}};
-    for (auto &c : cases) {
-        // At width 1 the one-bit pattern is itself a change marker: read a 0 instead.
-        uint32_t value = c.newWidth == 1 ? 0 : (1u << c.newWidth) - 1;
-        if (c.newWidth == 9)
-            value = 200;
-        Bytes s = block({{263, 9}, {c.code, 8}, {value, c.newWidth}});
-        uint8_t expected = c.newWidth == 1 ? 0 : c.newWidth == 9 ? 200 : 0xFF;
-        EXPECT_EQ(decode8(s, 1, false), Bytes{expected}) << c.code;
-    }
-    // 123 and 132 are plain values.
-    EXPECT_EQ(decode8(block({{263, 9}, {123, 8}, {132, 8}}), 2, false), (Bytes{123, 255}));
-}
-
-TEST(ItDecode8, LowWidthMarkerAndItsThreeBits)
-{
-    // To width 3 (263 -> 8, 126 -> 3), then 4 is the marker and 2 means h = 3, which
-    // is not below 3: the new width is 4. Then -8+1 = -7 at width 4 (9) and 7 (0111).
-    Bytes s = block({{263, 9}, {126, 8}, {3, 3}, {4, 3}, {2, 3}, {9, 4}, {7, 4}});
-    EXPECT_EQ(decode8(s, 3, false), (Bytes{3, (uint8_t)(3 - 7), (uint8_t)(3 - 7 + 7)}));
-    // h below the current width is taken as it is: marker, then 0 gives width 1.
-    Bytes t = block({{263, 9}, {126, 8}, {4, 3}, {0, 3}, {0, 1}});
-    EXPECT_EQ(decode8(t, 1, false), Bytes{0});
-}
-
-TEST(ItDecode16, TheChangeRules)
-{
-    // 65535 + 8 at width 17 gives width 8, where the band is (65535 >> 9) - 8 = 119
-    // plus 1 to 16: 100 is a value, 136 a value sign-extended to -120, 135 announces
-    // 16, which is not below 8: width 17.
-    Bytes s = block({{65535 + 8, 17}, {100, 8}, {136, 8}, {135, 8}, {40000, 17}});
-    Bytes o = decode16(s, 3, false);
-    EXPECT_EQ(o[0] | o[1] << 8, 100);
-    EXPECT_EQ(o[2] | o[3] << 8, 0xFFEC);
-    EXPECT_EQ(o[4] | o[5] << 8, (40000 - 20) & 0xFFFF);
-
-    // At width 16 the band is 32760..32775; 32759 and 32776 are values. 32760 gives
-    // width 1, whose marker is followed by 4 bits: 3 means h = 4, so width 5.
-    Bytes t =
-        block({{65535 + 16, 17}, {32759, 16}, {32776, 16}, {32760, 16}, {1, 1}, {3, 4}, {0x1F, 5}});
-    Bytes p = decode16(t, 3, false);
-    EXPECT_EQ(p[0] | p[1] << 8, 32759);
-    EXPECT_EQ(p[2] | p[3] << 8, 0xFFFF);
-    EXPECT_EQ(p[4] | p[5] << 8, 0xFFFE);
+        const char *what;
+        bool wide, secondOrder;
+        Bytes stream;
+        uint32_t count;
+        Bytes out;
+    } cases[] = {
+        {"single integration", false, false, block({{3, 9}, {253, 9}}), 2, {3, 0}},
+        {"double integration", false, true, block({{3, 9}, {253, 9}}), 2, {3, 3}},
+        // 263 at width 9 changes to width 8 and produces nothing; 0xFF at width 8 is -1.
+        {"top width to 8", false, false, block({{263, 9}, {5, 8}, {0xFF, 8}}), 2, {5, 4}},
+        // 256 changes to width 1, where only 0 is a value.
+        {"top width to 1", false, false, block({{7, 9}, {256, 9}, {0, 1}, {0, 1}}), 3, {7, 7, 7}},
+        // From width 8, 124..131 announce the widths 1..7 and 9; then one value at the new
+        // width: all ones, -1 where sign-extended (at width 1 a 0: one bit is the marker).
+        {"band to width 1", false, false, block({{263, 9}, {124, 8}, {0, 1}}), 1, {0}},
+        {"band to width 2", false, false, block({{263, 9}, {125, 8}, {3, 2}}), 1, {0xFF}},
+        {"band to width 4", false, false, block({{263, 9}, {127, 8}, {15, 4}}), 1, {0xFF}},
+        {"band to width 7", false, false, block({{263, 9}, {130, 8}, {127, 7}}), 1, {0xFF}},
+        {"band to width 9", false, false, block({{263, 9}, {131, 8}, {200, 9}}), 1, {200}},
+        {"123 and 132 are values",
+         false,
+         false,
+         block({{263, 9}, {123, 8}, {132, 8}}),
+         2,
+         {123, 255}},
+        // To width 3 (263 -> 8, 126 -> 3), then 4 is the marker and 2 means h = 3, which
+        // is not below 3: the new width is 4. Then -8+1 = -7 at width 4 (9) and 7 (0111).
+        {"low width marker, h not below", false, false, marker8, 3, {3, 252, 3}},
+        // h below the current width is taken as it is: marker, then 0 gives width 1.
+        {"low width marker, h below",
+         false,
+         false,
+         block({{263, 9}, {126, 8}, {4, 3}, {0, 3}, {0, 1}}),
+         1,
+         {0}},
+        // 65535 + 8 at width 17 gives width 8, where the band is (65535 >> 9) - 8 = 119
+        // plus 1 to 16: 100 is a value, 136 a value sign-extended to -120, 135 announces
+        // 16, which is not below 8: width 17.
+        {"16-bit band at width 8", true, false,
+         block({{65535 + 8, 17}, {100, 8}, {136, 8}, {135, 8}, {40000, 17}}), 3,
+         le16s({100, -20, 40000 - 20})},
+        // At width 16 the band is 32760..32775; 32759 and 32776 are values. 32760 gives
+        // width 1, whose marker is followed by 4 bits: 3 means h = 4, so width 5.
+        {"16-bit band at width 16", true, false,
+         block(
+             {{65535 + 16, 17}, {32759, 16}, {32776, 16}, {32760, 16}, {1, 1}, {3, 4}, {0x1F, 5}}),
+         3, le16s({32759, -1, -2})},
+    };
+    for (auto &c : cases)
+        EXPECT_EQ(decode(c.wide, c.stream, c.count, c.secondOrder), c.out) << c.what;
 }
 
 TEST(ItDecode8, EveryBlockRestartsWidthAndIntegrators)
 {
     // Block 1: the value 1, then width 1 and 32767 zeros. Block 2: 2 at width 9.
-    ItBitWriter first;
-    it_put_bits(first, 1, 9);
-    it_put_bits(first, 256, 9);
+    BitWriter first;
+    first.put(1, 9);
+    first.put(256, 9);
     for (int i = 0; i < 32767; i++)
-        it_put_bits(first, 0, 1);
-    ItBitWriter second;
-    it_put_bits(second, 2, 9);
+        first.put(0, 1);
+    BitWriter second;
+    second.put(2, 9);
     Bytes stream;
     it_append_block(stream, first);
     it_append_block(stream, second);
@@ -179,13 +168,13 @@ TEST(ItDecode8, WidthsAboveTheTopSkipPositionsUntilTheBlockEnds)
 {
     // 256 + 20 asks for width 21: positions are skipped (left as they were) while
     // their 21 bits are consumed; the next block decodes normally.
-    ItBitWriter first;
-    it_put_bits(first, 5, 9);
-    it_put_bits(first, 256 + 20, 9);
+    BitWriter first;
+    first.put(5, 9);
+    first.put(256 + 20, 9);
     for (int i = 0; i < 32767; i++)
-        it_put_bits(first, 0x1FFFFF, 21);
-    ItBitWriter second;
-    it_put_bits(second, 9, 9);
+        first.put(0x1FFFFF, 21);
+    BitWriter second;
+    second.put(9, 9);
     Bytes stream;
     it_append_block(stream, first);
     it_append_block(stream, second);
