@@ -5,7 +5,12 @@
 #include "fixtures.h"
 #include "virn.h"
 
+#include <gtest/gtest.h>
 #include <string.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
 
 // A catalog entry copied into naturally aligned fields: the packed record's 32-bit
 // fields sit at odd offsets, and the test macros take references to what they compare.
@@ -45,12 +50,46 @@ inline EntryView view_of(const CatalogEntry &c)
     return e;
 }
 
-// Every accessor answers for a module that did not load (nothing, zeros), so that a
-// failing check never takes the test program down with it.
+// Whether an entry has the values a test names, as "field value" items separated by
+// commas: length, encoding, bytes (byteLength), loop and sustain ("kind:start-end"), rate,
+// channels, bits. The fields not named are not looked at.
+inline testing::AssertionResult entry_is(const EntryView &e, const std::string &expected)
+{
+    auto range = [](unsigned kind, uint32_t start, uint32_t end) {
+        return std::to_string(kind) + ":" + std::to_string(start) + "-" + std::to_string(end);
+    };
+    std::map<std::string, std::string> actual = {
+        {"length", std::to_string(e.length)},
+        {"encoding", std::to_string(e.encoding)},
+        {"bytes", std::to_string(e.info.byteLength)},
+        {"loop", range(e.loopType, e.info.loopStart, e.info.loopEnd)},
+        {"sustain", range(e.sustainType, e.info.sustainStart, e.info.sustainEnd)},
+        {"rate", std::to_string(e.rate)},
+        {"channels", std::to_string(e.channels)},
+        {"bits", std::to_string(e.bits)}};
+    std::string wrong;
+    for (size_t at = 0, end; at < expected.size(); at = end + 2) {
+        end = std::min(expected.find(", ", at), expected.size());
+        std::string item = expected.substr(at, end - at);
+        std::string field = item.substr(0, item.find(' ')), value = item.substr(field.size() + 1);
+        if (actual[field] != value)
+            wrong += " " + field + " " + actual[field] + " (not " + value + ")";
+    }
+    if (wrong.empty())
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "entry \"" << e.name << "\":" << wrong;
+}
+
+// A module loaded for one test. A refusal fails the test unless `mayRefuse`; every
+// accessor answers for a module that did not load (nothing, zeros), so that a failing
+// check never takes the test program down with it.
 struct LoadedFile {
     ModuleHandle h;
-    explicit LoadedFile(const Bytes &b) : h(VIRN_LoadModule(b.data(), (uint32_t)b.size()))
+    explicit LoadedFile(const Bytes &b, bool mayRefuse = false)
+        : h(VIRN_LoadModule(b.data(), (uint32_t)b.size()))
     {
+        if (!h && !mayRefuse)
+            ADD_FAILURE() << "the module was refused";
     }
     ~LoadedFile()
     {
@@ -67,6 +106,15 @@ struct LoadedFile {
     uint32_t type() const
     {
         return h ? GetModType(h) : 0;
+    }
+    // Entries that hold a sample (what VIRN_GetNumberOfSamples counts with mode 1).
+    unsigned samples() const
+    {
+        return h ? VIRN_GetNumberOfSamples(h, 1) : 0;
+    }
+    std::string song() const
+    {
+        return h ? VIRN_GetSongName(h) : "";
     }
     EntryView entry(unsigned i) const
     {

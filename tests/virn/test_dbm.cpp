@@ -16,30 +16,16 @@ TEST(DbmLoader, InstrumentsAndSamplesMergeInEitherChunkOrder)
         song.samples = {{1, narrow}, {2, dbm_big_endian(wide)}};
         song.chunks = order;
         LoadedFile m(write_dbm(song));
-        ASSERT_TRUE(m.h);
         SCOPED_TRACE(order[0]);
         EXPECT_EQ(m.type(), (uint32_t)VIRN_TYPE_DBM);
-        EXPECT_STREQ(VIRN_GetSongName(m.h), "A DBM module name of exactly forty-four chrs");
+        EXPECT_EQ(m.song(), "A DBM module name of exactly forty-four chrs");
         ASSERT_EQ(m.count(), 2u);
-        EntryView e = m.entry(0);
-        EXPECT_EQ(e.length, 600u);
-        EXPECT_EQ(e.encoding, 0);
-        EXPECT_EQ(e.rate, 8363u);
-        EXPECT_EQ(e.info.loopStart, 100u);
-        EXPECT_EQ(e.info.loopEnd, 300u);
-        EXPECT_EQ(e.loopType, 1);
-        EXPECT_EQ(e.sustainType, VIRN_LOOP_NOT_IN_FORMAT);
+        EXPECT_TRUE(entry_is(m.entry(0),
+                             "length 600, encoding 0, rate 8363, loop 1:100-300, sustain 4:0-0"));
         EXPECT_EQ(m.pcm(0), wav8(narrow));
         // 16-bit: length, byte length and loop count bytes; the data is big-endian.
-        e = m.entry(1);
-        EXPECT_EQ(e.length, 2000u);
-        EXPECT_EQ(e.info.byteLength, 2000u);
-        EXPECT_EQ(e.encoding, 7);
-        EXPECT_EQ(e.bits, 16);
-        EXPECT_EQ(e.rate, 22050u);
-        EXPECT_EQ(e.info.loopStart, 20u);
-        EXPECT_EQ(e.info.loopEnd, 620u);
-        EXPECT_EQ(e.loopType, 2);
+        EXPECT_TRUE(entry_is(
+            m.entry(1), "length 2000, bytes 2000, encoding 7, bits 16, rate 22050, loop 2:20-620"));
         EXPECT_EQ(m.pcm(1), wide);
     }
 }
@@ -52,17 +38,14 @@ TEST(DbmLoader, SampleRecordsFollowEachOther)
     Bytes odd = noise(300, 2);
     song.samples = {{2, dbm_big_endian(sine16(1000, 10))}, {4, odd}, {1, ramp8(99, 4)}};
     LoadedFile m(write_dbm(song));
-    ASSERT_TRUE(m.h);
     ASSERT_EQ(m.count(), 3u);
-    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 2u);
-    EXPECT_EQ(m.entry(1).encoding, 255);
-    EXPECT_EQ(m.entry(1).info.byteLength, 300u);
+    EXPECT_EQ(m.samples(), 2u);
+    EXPECT_TRUE(entry_is(m.entry(1), "encoding 255, bytes 300"));
     EXPECT_EQ(m.stored(1), odd);
     EXPECT_EQ(m.stored(2), ramp8(99, 4));
     EXPECT_EQ(m.entry(2).data - m.entry(0).data, 2008u + 308u);
     // A sample no instrument names has no loop, and no rate: the lowest one.
-    EXPECT_EQ(m.entry(2).rate, VIRN_MIN_RATE);
-    EXPECT_EQ(m.entry(2).loopType, 0);
+    EXPECT_TRUE(entry_is(m.entry(2), "rate 1, loop 0:0-0"));
 }
 
 TEST(DbmLoader, InstrumentsThatNameNoUsableSample)
@@ -74,11 +57,8 @@ TEST(DbmLoader, InstrumentsThatNameNoUsableSample)
                         {"", 1, 4444, 5, 0, 1}}; // a loop of length 0 is none
     song.samples = {{1, noise(100, 5)}, {1, noise(100, 6)}};
     LoadedFile m(write_dbm(song));
-    ASSERT_TRUE(m.h);
     ASSERT_EQ(m.count(), 2u);
-    EXPECT_EQ(m.entry(0).rate, 4444u);
-    EXPECT_EQ(m.entry(0).loopType, 0);
-    EXPECT_EQ(m.entry(0).info.loopEnd, 0u);
+    EXPECT_TRUE(entry_is(m.entry(0), "rate 4444, loop 0:0-0"));
     EXPECT_EQ(m.entry(1).rate, VIRN_MIN_RATE);
 }
 
@@ -106,14 +86,12 @@ TEST(DbmLoader, DamagedCountsAndLengths)
     song.chunks = {"INST", "SMPL"};
     Bytes file = write_dbm(song);
     LoadedFile c(Bytes(file.begin(), file.end() - 100));
-    ASSERT_TRUE(c.h);
     EXPECT_EQ(c.entry(1).length, 300u); // whole values of what is left
     EXPECT_EQ(c.entry(1).info.byteLength, 300u);
     // An absurd sample count: every record past the file is an empty slot.
     file[70] = 0xFF;
     file[71] = 0xFF;
     LoadedFile m(file);
-    ASSERT_TRUE(m.h);
     EXPECT_EQ(m.count(), 4000u);
-    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 2u);
+    EXPECT_EQ(m.samples(), 2u);
 }

@@ -31,7 +31,7 @@ TEST(ModLoader, TagsGiveChannelCountsThatPlaceTheSampleData)
         desc.channels = c.channels;
         desc.orders = {0, 2, 1};
         desc.samples = {{"s", noise(200, 3)}};
-        LoadedFile m(write_mod(desc));
+        LoadedFile m(write_mod(desc), true);
         ASSERT_EQ(m.h != 0, c.loads) << c.tag;
         if (m.h) {
             EXPECT_EQ(m.type(), (uint32_t)VIRN_TYPE_MOD);
@@ -71,29 +71,23 @@ TEST(ModLoader, LoopRepair)
     struct {
         uint32_t bytes;
         uint16_t startWords, lengthWords;
-        uint32_t loopStart, loopEnd;
-        uint8_t loopType;
+        const char *loop; // a loop dropped leaves no values
     } cases[] = {
-        {10000, 1000, 2000, 2000, 6000, 1}, // plain
-        {10000, 4000, 2000, 4000, 8000, 1}, // start given in bytes: halved
-        {10000, 0, 1, 0, 0, 0},             // length word 1: no loop
-        {10000, 0, 0, 0, 0, 0},
-        {10000, 4000, 1000, 8000, 10000, 1}, // fits without halving
-        {10000, 9000, 1000, 9999, 10000, 0}, // start past the end: too short to be meant
-        {600, 200, 400, 400, 600, 1},        // end clipped to the sample
-        {100, 0, 4, 0, 8, 0},                // le <= 8: dropped
-        {100, 2, 3, 4, 10, 1},               // 6 bytes long: kept
-        {100, 3, 2, 6, 10, 0},               // 4 bytes long: dropped
+        {10000, 1000, 2000, "loop 1:2000-6000"},  // plain
+        {10000, 4000, 2000, "loop 1:4000-8000"},  // start given in bytes: halved
+        {10000, 0, 1, "loop 0:0-0"},              // length word 1: no loop
+        {10000, 0, 0, "loop 0:0-0"},              //
+        {10000, 4000, 1000, "loop 1:8000-10000"}, // fits without halving
+        {10000, 9000, 1000, "loop 0:0-0"},        // start past the end: too short to be meant
+        {600, 200, 400, "loop 1:400-600"},        // end clipped to the sample
+        {100, 0, 4, "loop 0:0-0"},                // le <= 8: dropped
+        {100, 2, 3, "loop 1:4-10"},               // 6 bytes long: kept
+        {100, 3, 2, "loop 0:0-0"},                // 4 bytes long: dropped
     };
     for (auto &c : cases) {
         LoadedFile m(mod_of({{"loop", ramp8(c.bytes), c.startWords, c.lengthWords}}));
-        ASSERT_TRUE(m.h);
-        EntryView e = m.entry(0);
-        SCOPED_TRACE(testing::Message() << c.bytes << " " << c.startWords << "+" << c.lengthWords);
-        EXPECT_EQ(e.loopType, c.loopType);
-        EXPECT_EQ(e.info.loopStart, c.loopType ? c.loopStart : 0);
-        EXPECT_EQ(e.info.loopEnd, c.loopType ? c.loopEnd : 0);
-        EXPECT_EQ(e.sustainType, VIRN_LOOP_NOT_IN_FORMAT);
+        EXPECT_TRUE(entry_is(m.entry(0), std::string(c.loop) + ", sustain 4:0-0"))
+            << c.bytes << " " << c.startWords << "+" << c.lengthWords;
     }
 }
 
@@ -120,17 +114,13 @@ TEST(ModLoader, CountsNamesAndTitle)
                     {"a name of 22 chars....", ramp8(50)},
                     {"two bytes", Bytes{1, 2}}};
     LoadedFile m(write_mod(desc));
-    ASSERT_TRUE(m.h);
-    EXPECT_STREQ(VIRN_GetSongName(m.h), "abcdefghijklmnopqrst");
-    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 0), 31);
-    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 2); // two-byte slots are empty
-    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, -1), 2);
+    EXPECT_EQ(m.song(), "abcdefghijklmnopqrst");
+    EXPECT_EQ(m.count(), 31u);
+    EXPECT_EQ(m.samples(), 2); // two-byte slots are empty
     EXPECT_STREQ(m.entry(1).name, "empty");
-    EXPECT_EQ(m.entry(1).length, 0u);
     EXPECT_STREQ(m.entry(2).name, "a name of 22 chars....");
-    EXPECT_EQ(m.entry(3).length, 0u);
-    EXPECT_EQ(m.entry(0).channels, 1);
-    EXPECT_EQ(m.entry(0).bits, 8);
+    EXPECT_TRUE(entry_is(m.entry(0), "length 100, channels 1, bits 8"));
+    EXPECT_TRUE(entry_is(m.entry(1), "length 0") && entry_is(m.entry(3), "length 0"));
 }
 
 TEST(ModLoader, SamplesAfterOddSlotsAreFound)
@@ -139,7 +129,6 @@ TEST(ModLoader, SamplesAfterOddSlotsAreFound)
     // empty slot.
     for (const Bytes &first : {noise(70000, 9), Bytes{7, 7}}) {
         LoadedFile m(mod_of({{"first", first}, {"next", noise(300, 77)}}));
-        ASSERT_TRUE(m.h) << first.size();
         EXPECT_EQ(m.entry(0).length, first.size() > 2 ? first.size() : 0u);
         EXPECT_EQ(m.stored(1), noise(300, 77)) << first.size();
     }
@@ -153,10 +142,7 @@ TEST(ModLoader, AdpcmSamplesAreMarkedInTheirDataAndSkippedByTheirPackedSize)
     ModSampleSpec packed = {"drums", marked};
     packed.lengthWords = 500; // 1000 decoded bytes
     LoadedFile m(mod_of({packed, {"ADPCM by name", ramp8(64, 5)}, {"next", ramp8(80, 7)}}));
-    ASSERT_TRUE(m.h);
-    EXPECT_EQ(m.entry(0).encoding, 3);
-    EXPECT_EQ(m.entry(0).length, 1000u);
-    EXPECT_EQ(m.entry(0).info.byteLength, 1000u);
+    EXPECT_TRUE(entry_is(m.entry(0), "encoding 3, length 1000, bytes 1000"));
     Bytes head = m.stored(0); // the data starts after the mark
     ASSERT_GE(head.size(), block.size());
     EXPECT_EQ(Bytes(head.begin(), head.begin() + (long)block.size()), block);
@@ -170,9 +156,8 @@ TEST(ModLoader, SlotsWhollyOutsideTheFileAreEmpty)
     Bytes file = mod_of({{"whole", ramp8(400)}, {"cut", ramp8(1000, 1)}, {"gone", ramp8(500, 2)}});
     file.resize(file.size() - 500 - 300); // "gone" is not there, "cut" lost 300 bytes
     LoadedFile m(file);
-    ASSERT_TRUE(m.h);
-    EXPECT_EQ(m.entry(0).length, 400u);
-    EXPECT_EQ(m.entry(1).length, 1000u); // a cut sample keeps its length
-    EXPECT_EQ(m.entry(2).length, 0u);
-    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 2);
+    EXPECT_TRUE(entry_is(m.entry(0), "length 400"));
+    EXPECT_TRUE(entry_is(m.entry(1), "length 1000")); // a cut sample keeps its length
+    EXPECT_TRUE(entry_is(m.entry(2), "length 0"));
+    EXPECT_EQ(m.samples(), 2);
 }

@@ -29,7 +29,6 @@ TEST(MtmLoader, DataFollowsTracksPatternsAndComment)
         size_t at = 66 + 74 + 128 + 192u * c.tracks + 64u * (c.lastPattern + 1u) + c.comment;
         ASSERT_EQ(Bytes(file.begin() + (long)at, file.begin() + (long)at + 300), noise(300, 1));
         LoadedFile m(file);
-        ASSERT_TRUE(m.h);
         SCOPED_TRACE(testing::Message() << c.tracks << " tracks, last pattern "
                                         << (int)c.lastPattern << ", comment " << c.comment);
         EXPECT_EQ(m.stored(0), noise(300, 1));
@@ -52,23 +51,13 @@ TEST(MtmLoader, EightAndSixteenBitSamples)
     Bytes narrow = ramp8(2000, 128, 1);
     song.samples = {{"8-bit", narrow, 0, 100, 1900}, wide, {"after", noise(100, 9)}};
     LoadedFile m(write_mtm(song));
-    ASSERT_TRUE(m.h);
     EXPECT_EQ(m.type(), (uint32_t)VIRN_TYPE_MTM);
-    EXPECT_STREQ(VIRN_GetSongName(m.h), "Name longer than twe");
+    EXPECT_EQ(m.song(), "Name longer than twe");
     ASSERT_EQ(m.count(), 3u);
-    EntryView e = m.entry(0);
-    EXPECT_EQ(e.length, 2000u);
-    EXPECT_EQ(e.encoding, 1);
-    EXPECT_EQ(e.loopType, 1);
-    EXPECT_EQ(e.rate, 8363u);
+    EXPECT_TRUE(entry_is(m.entry(0), "length 2000, encoding 1, loop 1:100-1900, rate 8363"));
     EXPECT_EQ(m.pcm(0), narrow); // unsigned: as WAV keeps it
-    e = m.entry(1);
-    EXPECT_EQ(e.length, 1500u);
-    EXPECT_EQ(e.encoding, 5);
-    EXPECT_EQ(e.bits, 16);
-    EXPECT_EQ(e.info.byteLength, 3000u);
-    EXPECT_EQ(e.info.loopStart, 200u);
-    EXPECT_EQ(e.info.loopEnd, 2800u);
+    EXPECT_TRUE(
+        entry_is(m.entry(1), "length 1500, encoding 5, bits 16, bytes 3000, loop 1:200-2800"));
     EXPECT_EQ(m.pcm(1), sine16(1500, 75));
     EXPECT_EQ(m.stored(2), noise(100, 9));
 }
@@ -79,30 +68,24 @@ TEST(MtmLoader, LoopChecks)
         uint32_t bytes;
         uint8_t attributes;
         uint32_t ls, le;
-        uint32_t loopStart, loopEnd; // bytes, after finishing
-        uint8_t loopType;
+        const char *entry; // byte offsets, after finishing
     } cases[] = {
-        {1000, 0, 0, 0, 0, 0, 0},     // loop end 0: no loop
-        {1000, 0, 100, 104, 0, 0, 0}, // shorter than 5 values: dropped
-        {1000, 0, 100, 105, 100, 105, 1},
-        {1000, 0, 100, 5000, 100, 1000, 1}, // cut to the sample
-        {1000, 0, 997, 5000, 0, 0, 0},      // cut, then too short
-        {1000, 1, 100, 108, 0, 0, 0},       // 16-bit: 4 frames are 8 bytes
-        {1000, 1, 100, 110, 100, 110, 1},
-        {1000, 1, 100, 4000, 100, 1000, 1},
-        {4, 0, 0, 4, 0, 0, 0}, // a sample of 4 bytes or less is empty, loop and all
+        {1000, 0, 0, 0, "length 1000, loop 0:0-0"},     // loop end 0: no loop
+        {1000, 0, 100, 104, "length 1000, loop 0:0-0"}, // shorter than 5 values: dropped
+        {1000, 0, 100, 105, "length 1000, loop 1:100-105"},
+        {1000, 0, 100, 5000, "length 1000, loop 1:100-1000"}, // cut to the sample
+        {1000, 0, 997, 5000, "length 1000, loop 0:0-0"},      // cut, then too short
+        {1000, 1, 100, 108, "length 500, loop 0:0-0"},        // 16-bit: 4 frames are 8 bytes
+        {1000, 1, 100, 110, "length 500, loop 1:100-110"},
+        {1000, 1, 100, 4000, "length 500, loop 1:100-1000"},
+        {4, 0, 0, 4, "length 0, loop 0:0-0"}, // a sample of 4 bytes or less is empty, loop and all
     };
     for (auto &c : cases) {
         LoadedFile m(mtm_of({{"s", noise(c.bytes, 3), c.attributes, c.ls, c.le},
                              {"keeps the module", noise(64, 4)}}));
-        ASSERT_TRUE(m.h);
         SCOPED_TRACE(testing::Message() << c.bytes << " bytes, attributes " << (int)c.attributes
                                         << ", loop " << c.ls << "-" << c.le);
-        const EntryView e = m.entry(0);
-        EXPECT_EQ(e.length, c.bytes > 4 ? c.bytes >> c.attributes : 0u);
-        EXPECT_EQ(e.info.loopStart, c.loopStart);
-        EXPECT_EQ(e.info.loopEnd, c.loopEnd);
-        EXPECT_EQ(e.loopType, c.loopType);
+        EXPECT_TRUE(entry_is(m.entry(0), c.entry));
     }
 }
 
@@ -114,10 +97,9 @@ TEST(MtmLoader, TinySamplesAreEmptyButTheirBytesAreSteppedOver)
                          {"one", Bytes{9}},
                          {"wide tiny", Bytes{5, 6, 7}, 1},
                          {"real", ramp8(50)}}));
-    ASSERT_TRUE(m.h);
     for (unsigned i = 0; i < 3; i++)
         EXPECT_EQ(m.entry(i).length, 0u) << i;
-    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 1u);
+    EXPECT_EQ(m.samples(), 1u);
     EXPECT_EQ(m.stored(3), ramp8(50));
 }
 
@@ -126,8 +108,6 @@ TEST(MtmLoader, AbsurdCountsAreClippedToTheFile)
     Bytes file = mtm_of({{"a", noise(500, 5)}});
     poke_le16(file, 24, 0xFFFF); // tracks: the data would lie far past the end
     LoadedFile m(file);
-    ASSERT_TRUE(m.h);
-    EXPECT_EQ(m.entry(0).length, 0u);
-    EXPECT_EQ(m.entry(0).info.byteLength, 0u);
-    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 0u);
+    EXPECT_TRUE(entry_is(m.entry(0), "length 0, bytes 0"));
+    EXPECT_EQ(m.samples(), 0u);
 }

@@ -22,16 +22,14 @@ TEST(S3mLoader, OnlyDigitisedInstrumentsTakeSlotsInOrder)
                         {"four", ramp8(64)},  {"not a sample", {}, 0, 0, 0, S3mInstrument::Adlib},
                         {"five", ramp8(64)}};
     LoadedFile m(write_s3m(song));
-    ASSERT_TRUE(m.h);
     EXPECT_EQ(m.type(), (uint32_t)VIRN_TYPE_S3M);
-    EXPECT_STREQ(VIRN_GetSongName(m.h), "A title of more than 28 char");
+    EXPECT_EQ(m.song(), "A title of more than 28 char");
     ASSERT_EQ(m.count(), 5u);
-    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 5u);
+    EXPECT_EQ(m.samples(), 5u);
     const char *names[] = {"one", "two", "three", "four", "five"};
     for (unsigned i = 0; i < 5; i++) {
         EXPECT_STREQ(m.entry(i).name, names[i]);
-        EXPECT_EQ(m.entry(i).sustainType, VIRN_LOOP_NOT_IN_FORMAT);
-        EXPECT_EQ(m.entry(i).rate, 8363u);
+        EXPECT_TRUE(entry_is(m.entry(i), "sustain 4:0-0, rate 8363"));
     }
 }
 
@@ -65,25 +63,29 @@ TEST(S3mLoader, ParapointersFollowTheOrderList)
 
 TEST(S3mLoader, EncodingFromTheSampleFormatWordAndFlags)
 {
+    // The byte length is frames x channels x bytes: all of the data.
     struct {
         uint8_t flags;
         uint16_t format;
-        uint8_t encoding, channels, bits;
+        const char *entry;
     } cases[] = {
-        {0, 1, 0, 1, 8},  {0, 2, 1, 1, 8},   {1, 1, 0, 1, 8},   {4, 1, 4, 1, 16},
-        {4, 2, 5, 1, 16}, {5, 1, 4, 1, 16},  {5, 2, 5, 1, 16},  {2, 1, 8, 2, 8},
-        {3, 2, 9, 2, 8},  {6, 1, 12, 2, 16}, {7, 2, 13, 2, 16}, {0, 0, 1, 1, 8},
+        {0, 1, "encoding 0, channels 1, bits 8, loop 0:0-80"},
+        {0, 2, "encoding 1, channels 1, bits 8, loop 0:0-80"},
+        {1, 1, "encoding 0, channels 1, bits 8, loop 1:0-80"},
+        {4, 1, "encoding 4, channels 1, bits 16, loop 0:0-160"},
+        {4, 2, "encoding 5, channels 1, bits 16, loop 0:0-160"},
+        {5, 1, "encoding 4, channels 1, bits 16, loop 1:0-160"},
+        {5, 2, "encoding 5, channels 1, bits 16, loop 1:0-160"},
+        {2, 1, "encoding 8, channels 2, bits 8, loop 0:0-160"},
+        {3, 2, "encoding 9, channels 2, bits 8, loop 1:0-160"},
+        {6, 1, "encoding 12, channels 2, bits 16, loop 0:0-320"},
+        {7, 2, "encoding 13, channels 2, bits 16, loop 1:0-320"},
+        {0, 0, "encoding 1, channels 1, bits 8, loop 0:0-80"},
     };
     for (auto &c : cases) {
         LoadedFile m(s3m_of({{"s", noise(400, 2), c.flags, 0, 80}}, c.format));
-        ASSERT_TRUE(m.h);
-        SCOPED_TRACE(testing::Message() << "flags " << (int)c.flags << " format " << c.format);
-        const EntryView e = m.entry(0);
-        EXPECT_EQ(e.encoding, c.encoding);
-        EXPECT_EQ(e.channels, c.channels);
-        EXPECT_EQ(e.bits, c.bits);
-        EXPECT_EQ(e.info.byteLength, 400u); // frames x channels x bytes: all of the data
-        EXPECT_EQ(e.loopType, c.flags & 1);
+        EXPECT_TRUE(entry_is(m.entry(0), std::string(c.entry) + ", bytes 400"))
+            << "flags " << (int)c.flags << " format " << c.format;
     }
 }
 
@@ -92,28 +94,22 @@ TEST(S3mLoader, LoopsAreCutToTheSample)
     struct {
         uint8_t flags;
         uint32_t frames, ls, le;
-        uint32_t loopStart, loopEnd; // bytes, after scaling
-        uint8_t loopType;
+        const char *loop; // bytes, after scaling
     } cases[] = {
-        {5, 1000, 100, 900, 200, 1800, 1}, // 16-bit: byte offsets
-        {1, 1000, 100, 900, 100, 900, 1},
-        {1, 1000, 100, 3, 100, 0, 1}, // an end below 4 is dropped, the flag kept
-        {1, 1000, 1000, 2000, 999, 1000, 1},
-        {0, 1000, 5000, 10, 999, 10, 0}, // no flag: cut all the same
-        {7, 100, 10, 90, 40, 360, 1},    // 16-bit stereo: 4 bytes a frame
-        {1, 0, 10, 90, 0, 0, 1},         // an empty sample keeps 0 and 0
+        {5, 1000, 100, 900, "loop 1:200-1800"}, // 16-bit: byte offsets
+        {1, 1000, 100, 900, "loop 1:100-900"},
+        {1, 1000, 100, 3, "loop 1:100-0"}, // an end below 4 is dropped, the flag kept
+        {1, 1000, 1000, 2000, "loop 1:999-1000"},
+        {0, 1000, 5000, 10, "loop 0:999-10"}, // no flag: cut all the same
+        {7, 100, 10, 90, "loop 1:40-360"},    // 16-bit stereo: 4 bytes a frame
+        {1, 0, 10, 90, "loop 1:0-0"},         // an empty sample keeps 0 and 0
     };
     for (auto &c : cases) {
         uint32_t frameBytes = ((c.flags & 4) ? 2 : 1) * ((c.flags & 2) ? 2 : 1);
         LoadedFile m(s3m_of({{"loop", noise(c.frames * frameBytes, 5), c.flags, c.ls, c.le}}));
-        ASSERT_TRUE(m.h);
-        SCOPED_TRACE(testing::Message() << c.frames << " frames, loop " << c.ls << "-" << c.le);
-        const EntryView e = m.entry(0);
-        EXPECT_EQ(e.length, c.frames);
-        EXPECT_EQ(e.info.byteLength, c.frames * frameBytes);
-        EXPECT_EQ(e.info.loopStart, c.loopStart);
-        EXPECT_EQ(e.info.loopEnd, c.loopEnd);
-        EXPECT_EQ(e.loopType, c.loopType);
+        EXPECT_TRUE(entry_is(m.entry(0), "length " + std::to_string(c.frames) + ", bytes " +
+                                             std::to_string(c.frames * frameBytes) + ", " + c.loop))
+            << c.frames << " frames, loop " << c.ls << "-" << c.le;
     }
 }
 
@@ -168,17 +164,14 @@ TEST(S3mLoader, TruncatedDataIsClipped)
 
     // Cut inside the left block: frames up to the cut.
     LoadedFile b(Bytes(file.begin(), file.begin() + (long)stereoStart + 600));
-    EXPECT_EQ(b.entry(1).length, 600u);
-    EXPECT_EQ(b.entry(1).info.byteLength, 1200u);
+    EXPECT_TRUE(entry_is(b.entry(1), "length 600, bytes 1200"));
 
     // The mono sample cut short has its loop cut with it; with no data at all the
     // stereo one is an empty slot.
     LoadedFile c(Bytes(file.begin(), file.begin() + (long)monoStart + 400));
-    ASSERT_TRUE(c.h);
-    EXPECT_EQ(c.entry(0).length, 400u);
-    EXPECT_EQ(c.entry(0).info.loopEnd, 400u);
-    EXPECT_EQ(c.entry(1).length, 0u);
-    EXPECT_EQ(VIRN_GetNumberOfSamples(c.h, 1), 1u);
+    EXPECT_TRUE(entry_is(c.entry(0), "length 400, loop 0:0-400"));
+    EXPECT_TRUE(entry_is(c.entry(1), "length 0"));
+    EXPECT_EQ(c.samples(), 1u);
 }
 
 TEST(S3mLoader, AbsurdInstrumentCountsStopAtTheFile)

@@ -24,7 +24,6 @@ TEST(UltLoader, PatternWalkFindsTheSampleDataForEveryVersionAndSize)
         song.patterns = c.patterns;
         song.samples = {{"a", noise(333, 1)}, {"b", noise(100, 2)}};
         LoadedFile m(write_ult(song));
-        ASSERT_TRUE(m.h);
         SCOPED_TRACE(testing::Message()
                      << "version " << c.version << ", " << c.lines << " lines, " << (int)c.channels
                      << " channels, " << (int)c.patterns << " patterns");
@@ -41,18 +40,12 @@ TEST(UltLoader, EachSampleHasItsOwnWidth)
     song.samples = {{"first", first}, {"wide", wide, 4, 0, 0, 100}, {"last", last}};
     song.samples[1].c2freq = 44100;
     LoadedFile m(write_ult(song));
-    ASSERT_TRUE(m.h);
     EXPECT_EQ(m.type(), (uint32_t)VIRN_TYPE_ULT);
-    EXPECT_STREQ(VIRN_GetSongName(m.h), "Widths of the ULT samples, too l");
+    EXPECT_EQ(m.song(), "Widths of the ULT samples, too l");
     ASSERT_EQ(m.count(), 3u);
-    const int encodings[] = {0, 4, 0};
-    const uint32_t lengths[] = {300, 1000, 120}, bytes[] = {300, 2000, 120};
-    for (unsigned i = 0; i < 3; i++) {
-        EXPECT_EQ(m.entry(i).encoding, encodings[i]) << i;
-        EXPECT_EQ(m.entry(i).length, lengths[i]) << i;
-        EXPECT_EQ(m.entry(i).info.byteLength, bytes[i]) << i;
-    }
-    EXPECT_EQ(m.entry(1).rate, 44100u);
+    EXPECT_TRUE(entry_is(m.entry(0), "encoding 0, length 300, bytes 300"));
+    EXPECT_TRUE(entry_is(m.entry(1), "encoding 4, length 1000, bytes 2000, rate 44100"));
+    EXPECT_TRUE(entry_is(m.entry(2), "encoding 0, length 120, bytes 120"));
     EXPECT_EQ(m.pcm(0), wav8(first));
     EXPECT_EQ(m.pcm(1), wide);
     EXPECT_EQ(m.pcm(2), wav8(last));
@@ -66,25 +59,22 @@ TEST(UltLoader, LoopKindsAndUnits)
     struct {
         uint8_t flags;
         uint32_t bytes, loopStart, loopEnd;
-        uint8_t loopType;
-    } cases[] = {{0, 800, 100, 300, 0},        {8, 800, 100, 300, 1},
-                 {16, 800, 100, 300, 2},       {8 | 16, 800, 100, 300, 2},
-                 {4 | 8, 800, 100, 300, 1},    {4 | 16, 800, 100, 300, 2},
-                 {0x1C, 36000, 9000, 36000, 2}};
+        char loopType;
+    } cases[] = {{0, 800, 100, 300, '0'},        {8, 800, 100, 300, '1'},
+                 {16, 800, 100, 300, '2'},       {8 | 16, 800, 100, 300, '2'},
+                 {4 | 8, 800, 100, 300, '1'},    {4 | 16, 800, 100, 300, '2'},
+                 {0x1C, 36000, 9000, 36000, '2'}};
     for (auto &c : cases) {
         UltSong song;
         song.version = '2';
         song.samples = {{"s", noise(c.bytes, 6), c.flags, c.loopStart, c.loopEnd}};
         LoadedFile m(write_ult(song));
-        ASSERT_TRUE(m.h);
-        const EntryView e = m.entry(0);
-        SCOPED_TRACE(testing::Message() << "flags " << (int)c.flags);
-        EXPECT_EQ(e.info.byteLength, c.bytes);
-        EXPECT_EQ(e.loopType, c.loopType);
-        EXPECT_EQ(e.info.loopStart, c.loopStart);
-        EXPECT_EQ(e.info.loopEnd, c.loopEnd);
-        EXPECT_EQ(e.sustainType, VIRN_LOOP_NOT_IN_FORMAT);
-        EXPECT_EQ(e.rate, 8363u); // before version '4' every sample plays at 8363 Hz
+        // Before version '4' every sample plays at 8363 Hz.
+        EXPECT_TRUE(entry_is(m.entry(0), "bytes " + std::to_string(c.bytes) + ", loop " +
+                                             c.loopType + ":" + std::to_string(c.loopStart) + "-" +
+                                             std::to_string(c.loopEnd) +
+                                             ", sustain 4:0-0, rate 8363"))
+            << "flags " << (int)c.flags;
     }
 }
 
@@ -94,7 +84,6 @@ TEST(UltLoader, CountsAboveAHundredAndTwentySevenAreUnsigned)
     for (int i = 0; i < 200; i++)
         song.samples.push_back({"s" + std::to_string(i), ramp8(8, (uint8_t)i)});
     LoadedFile m(write_ult(song));
-    ASSERT_TRUE(m.h);
     ASSERT_EQ(m.count(), 200u);
     EXPECT_STREQ(m.entry(199).name, "s199");
     EXPECT_EQ(m.stored(199), ramp8(8, 199));
@@ -106,11 +95,9 @@ TEST(UltLoader, DamagedSizesAndData)
     song.samples = {{"end before start", Bytes(), 0, 0, 0, 500, 100}, {"long", noise(600, 7)}};
     Bytes file = write_ult(song);
     LoadedFile m(file);
-    ASSERT_TRUE(m.h);
     EXPECT_EQ(m.entry(0).length, 0u); // not a sample of 4 G frames
     EXPECT_EQ(m.entry(1).length, 600u);
     file.resize(file.size() - 200);
     LoadedFile cut(file);
-    ASSERT_TRUE(cut.h);
     EXPECT_EQ(cut.entry(1).length, 400u);
 }

@@ -23,11 +23,10 @@ TEST(XmLoader, NamesCountsAndOrderAcrossInstruments)
                         {"", -1, {{"b1 with a name of 22+", xm_deltas8(ramp8(50))}}}};
     song.patterns = {Bytes(256, 0x80), Bytes(), Bytes(1000, 0x80)};
     LoadedFile m(write_xm(song));
-    ASSERT_TRUE(m.h);
     EXPECT_EQ(m.type(), (uint32_t)VIRN_TYPE_XM);
-    EXPECT_STREQ(VIRN_GetSongName(m.h), "twenty-one character");
+    EXPECT_EQ(m.song(), "twenty-one character");
     ASSERT_EQ(m.count(), 3u);
-    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 2u);
+    EXPECT_EQ(m.samples(), 2u);
     EXPECT_STREQ(m.entry(1).name, "a2 (empty)");
     EXPECT_EQ(m.entry(1).length, 0u);
     EXPECT_STREQ(m.entry(2).name, "b1 with a name of 22+");
@@ -40,33 +39,27 @@ TEST(XmLoader, LoopsInBytesBecomeFramesAndAreRepaired)
     struct {
         uint8_t type;
         uint32_t bytes, loopStart, loopLength;
-        uint32_t start, end; // byte offsets in the decoded PCM
-        uint8_t loopType;
+        const char *loop; // byte offsets in the decoded PCM
     } cases[] = {
-        {1, 5000, 1000, 2000, 1000, 3000, 1},
-        {2, 5000, 1000, 2000, 1000, 3000, 2},
-        {3, 5000, 1000, 2000, 1000, 3000, 2},
-        {1, 5000, 0, 0, 0, 0, 0},             // no length: the type goes
-        {1, 5000, 1000, 0, 0, 0, 1},          // start not below the end: values go, type stays
-        {2, 5000, 5000, 100, 0, 0, 0},        // start past the end
-        {1, 5000, 4000, 5000, 4000, 5000, 1}, // end cut to the sample
-        {0, 5000, 1000, 2000, 1000, 3000, 0}, // values kept without a loop type
+        {1, 5000, 1000, 2000, "loop 1:1000-3000"},
+        {2, 5000, 1000, 2000, "loop 2:1000-3000"},
+        {3, 5000, 1000, 2000, "loop 2:1000-3000"},
+        {1, 5000, 0, 0, "loop 0:0-0"},             // no length: the type goes
+        {1, 5000, 1000, 0, "loop 1:0-0"},          // start not below the end: values go, type stays
+        {2, 5000, 5000, 100, "loop 0:0-0"},        // start past the end
+        {1, 5000, 4000, 5000, "loop 1:4000-5000"}, // end cut to the sample
+        {0, 5000, 1000, 2000, "loop 0:1000-3000"}, // values kept without a loop type
         // 16-bit and two-channel samples: bytes to frames and back.
-        {0x11, 4000, 1000, 2000, 1000, 3000, 1},
-        {0x11, 4000, 1001, 2001, 1000, 3000, 1},
-        {0x31, 8000, 1000, 2000, 1000, 3000, 1},
-        {0x22, 4000, 2000, 4000, 2000, 4000, 2},
+        {0x11, 4000, 1000, 2000, "loop 1:1000-3000"},
+        {0x11, 4000, 1001, 2001, "loop 1:1000-3000"},
+        {0x31, 8000, 1000, 2000, "loop 1:1000-3000"},
+        {0x22, 4000, 2000, 4000, "loop 2:2000-4000"},
     };
     for (auto &c : cases) {
         LoadedFile m(xm_of({{"s", noise(c.bytes, 3), c.type, c.loopStart, c.loopLength}}));
-        ASSERT_TRUE(m.h);
         SCOPED_TRACE(testing::Message()
                      << "type " << (int)c.type << " loop " << c.loopStart << "+" << c.loopLength);
-        const EntryView e = m.entry(0);
-        EXPECT_EQ(e.info.byteLength, c.bytes);
-        EXPECT_EQ(e.info.loopStart, c.start);
-        EXPECT_EQ(e.info.loopEnd, c.end);
-        EXPECT_EQ(e.loopType, c.loopType);
+        EXPECT_TRUE(entry_is(m.entry(0), "bytes " + std::to_string(c.bytes) + ", " + c.loop));
     }
 }
 
@@ -80,20 +73,13 @@ TEST(XmLoader, SampleDataFollowsInOrderAndStereoDeltasRestartPerChannel)
                         {"8", xm_deltas8(next)},
                         {"8", split_channels(xm_deltas8(l8), xm_deltas8(r8)), 0x20},
                         {"16", split_channels(xm_deltas16(l16), xm_deltas16(r16)), 0x30}}));
-    ASSERT_TRUE(m.h);
-    EXPECT_EQ(m.entry(0).length, 2000u);
-    EXPECT_EQ(m.entry(0).info.byteLength, 4000u);
-    EXPECT_EQ(m.entry(0).encoding, 6);
-    EXPECT_EQ(m.entry(0).bits, 16);
+    EXPECT_TRUE(entry_is(m.entry(0), "length 2000, bytes 4000, encoding 6, bits 16"));
     EXPECT_EQ(m.entry(1).data, m.entry(0).data + 4000);
     EXPECT_EQ(m.pcm(0), pcm16);
     EXPECT_EQ(m.pcm(1), wav8(next));
-    EXPECT_EQ(m.entry(2).encoding, 10);
-    EXPECT_EQ(m.entry(2).length, 300u);
-    EXPECT_EQ(m.entry(2).channels, 2);
+    EXPECT_TRUE(entry_is(m.entry(2), "encoding 10, length 300, channels 2"));
     EXPECT_EQ(m.pcm(2), wav8(interleave(l8, r8, 1)));
-    EXPECT_EQ(m.entry(3).encoding, 14);
-    EXPECT_EQ(m.entry(3).length, 200u);
+    EXPECT_TRUE(entry_is(m.entry(3), "encoding 14, length 200"));
     EXPECT_EQ(m.pcm(3), interleave(l16, r16, 2));
 }
 
@@ -111,18 +97,12 @@ TEST(XmLoader, AdpcmSamplesKeepTheirPackedSizeAndDecodedLength)
     wide.packing = 0xAD;
     Bytes next = noise(64, 8);
     LoadedFile m(xm_of({packed, {"next", xm_deltas8(next)}, wide}));
-    ASSERT_TRUE(m.h);
-    const EntryView e = m.entry(0);
-    EXPECT_EQ(e.encoding, 3);
-    EXPECT_EQ(e.length, 517u); // 16 + 1002 / 2: the stored block, copied whole as-is
+    // The stored block (16 + 1002 / 2 bytes) is copied whole as-is; the decoded size and
+    // the loop count values, not packed bytes.
+    EXPECT_TRUE(entry_is(m.entry(0), "encoding 3, length 517, bytes 1001, loop 1:100-900"));
     EXPECT_EQ(m.stored(0), packed.data);
-    EXPECT_EQ(m.entry(1).data, e.data + 517);
+    EXPECT_EQ(m.entry(1).data, m.entry(0).data + 517);
     EXPECT_EQ(m.pcm(1), wav8(next));
-    // The decoded size and the loop count values, not packed bytes.
-    EXPECT_EQ(e.info.byteLength, 1001u);
-    EXPECT_EQ(e.info.loopStart, 100u);
-    EXPECT_EQ(e.info.loopEnd, 900u);
-    EXPECT_EQ(e.loopType, 1);
     Bytes expected;
     uint8_t v = 0;
     // An odd count takes its last value from the low nibble of the last byte.
@@ -131,8 +111,7 @@ TEST(XmLoader, AdpcmSamplesKeepTheirPackedSizeAndDecodedLength)
         expected.push_back(v ^ 0x80);
     }
     EXPECT_EQ(m.pcm(0), expected);
-    EXPECT_EQ(m.entry(2).encoding, 6);
-    EXPECT_EQ(m.entry(2).length, 100u);
+    EXPECT_TRUE(entry_is(m.entry(2), "encoding 6, length 100"));
 }
 
 TEST(XmLoader, RatesFromRelativeNoteAndFinetune)
@@ -175,7 +154,6 @@ TEST(XmLoader, HeaderSizesPlaceThePatternsAndSampleHeaders)
             "", c.instrumentHeader, {{"first", xm_deltas8(first)}, {"second", xm_deltas8(second)}}};
         song.instruments = {ins, ins};
         LoadedFile m(write_xm(song));
-        ASSERT_TRUE(m.h);
         SCOPED_TRACE(testing::Message() << c.moduleHeader << " " << c.instrumentHeader);
         ASSERT_EQ(m.count(), 4u);
         EXPECT_STREQ(m.entry(3).name, "second");
@@ -189,18 +167,15 @@ TEST(XmLoader, DamagedLengthsAreClipped)
     XmSample huge = {"huge", xm_deltas8(noise(1000, 7)), 1, 0, 0xFFFFFF00u, 0xFFFFFFF0};
     XmSample after = {"after", xm_deltas8(ramp8(10))};
     LoadedFile m(xm_of({huge, after}));
-    ASSERT_TRUE(m.h);
     // The first sample reaches to the end of the file; the second lies beyond it.
-    EXPECT_EQ(m.entry(0).length, 1010u);
-    EXPECT_EQ(m.entry(0).info.loopEnd, 1010u);
-    EXPECT_EQ(m.entry(1).length, 0u);
-    EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), 1u);
+    EXPECT_TRUE(entry_is(m.entry(0), "length 1010, loop 1:0-1010"));
+    EXPECT_TRUE(entry_is(m.entry(1), "length 0"));
+    EXPECT_EQ(m.samples(), 1u);
 
     // A sample count far beyond the file makes entries only of the headers present.
     Bytes file = xm_of({after});
     poke_le16(file, 336 + 9 + 256 + 27, 60000);
     LoadedFile many(file);
-    ASSERT_TRUE(many.h);
     EXPECT_LT(many.count(), 10u);
 }
 
