@@ -12,6 +12,7 @@
 #include "reference_cases.h"
 #include "song_writer.h"
 #include "win_helpers.h"
+#include "zip_writer.h"
 
 namespace
 {
@@ -34,23 +35,17 @@ Bytes opening(DWORD music, DWORD bytes)
     return b;
 }
 
-struct Loaded {
-    bool ok;
-    std::string name;
-    QWORD length;
-    Bytes sound;
-};
-
-Loaded describe(DWORD music)
+// What a load gave: refused, or the name, length and the CRC of the first second of
+// sound. The song is freed.
+std::string describe(DWORD music)
 {
-    Loaded l = {music != 0, "", 0, Bytes()};
-    if (music) {
-        l.name = BASS_MusicGetName(music);
-        l.length = BASS_MusicGetLength(music, TRUE);
-        l.sound = opening(music, 44100 * 4);
-        BASS_MusicFree(music);
-    }
-    return l;
+    if (!music)
+        return "refused";
+    std::string d = BASS_MusicGetName(music) + std::string("|") +
+                    std::to_string(BASS_MusicGetLength(music, TRUE)) + "|" +
+                    std::to_string(zip_crc32(opening(music, 44100 * 4)));
+    BASS_MusicFree(music);
+    return d;
 }
 
 // Which fixtures the reference renderer loads from their exact bytes (fixtures.txt of
@@ -85,17 +80,15 @@ TEST_F(Library, EveryFixtureLoadsWithoutItsLengthAsWithIt)
         ModuleExtent claimed = module_extent(padded.data(), padded.size());
         if (claimed.kind != KindOther && claimed.size > f.bytes.size())
             continue; // cut short
-        Loaded without = describe(load_song(f.bytes, DECODE));
+        std::string without = describe(load_song(f.bytes, DECODE));
         start_library(BASS_DEVICE_NONE, 44100, 0);
         Bytes copy = f.bytes;
-        Loaded with = describe(BASS_MusicLoad(TRUE, copy.data(), 0, (DWORD)copy.size(), DECODE));
+        EXPECT_EQ(without,
+                  describe(BASS_MusicLoad(TRUE, copy.data(), 0, (DWORD)copy.size(), DECODE)))
+            << f.name;
         ASSERT_EQ(native.count(f.name), 1u) << f.name;
-        EXPECT_EQ(without.ok, native[f.name]) << f.name;
-        EXPECT_EQ(without.ok, with.ok) << f.name;
-        EXPECT_EQ(without.name, with.name) << f.name;
-        EXPECT_EQ(without.length, with.length) << f.name;
-        EXPECT_TRUE(without.sound == with.sound) << f.name;
-        if (without.ok)
+        EXPECT_EQ(without != "refused", native[f.name]) << f.name;
+        if (without != "refused")
             loadedPerFormat[f.name.substr(0, f.name.find('_'))]++;
     }
     // The renderer refuses the fixtures of the other formats (PTM, PSM and DBM without
@@ -109,15 +102,12 @@ TEST_F(Library, EveryFixtureLoadsWithoutItsLengthAsWithIt)
 TEST_F(Library, DataBehindTheModuleIsLeftOut)
 {
     for (const Fixture &f : playable_songs()) {
-        Loaded alone = describe(load_song(f.bytes, DECODE));
-        ASSERT_TRUE(alone.ok) << f.name;
+        std::string alone = describe(load_song(f.bytes, DECODE));
+        ASSERT_NE(alone, "refused") << f.name;
         start_library(BASS_DEVICE_NONE, 44100, 0);
-        Bytes junk = f.bytes;
-        Bytes tail = noise(70000, 5);
+        Bytes junk = f.bytes, tail = noise(70000, 5);
         junk.insert(junk.end(), tail.begin(), tail.end());
-        Loaded behind = describe(BASS_MusicLoad(TRUE, junk.data(), 0, 0, DECODE));
-        EXPECT_EQ(behind.length, alone.length) << f.name;
-        EXPECT_TRUE(behind.sound == alone.sound) << f.name;
+        EXPECT_EQ(describe(BASS_MusicLoad(TRUE, junk.data(), 0, 0, DECODE)), alone) << f.name;
     }
 }
 

@@ -20,33 +20,23 @@ std::string capture_dir()
     return dir ? dir : "";
 }
 
-void clear_captures()
-{
-    WIN32_FIND_DATAA fd;
-    std::string dir = capture_dir();
-    HANDLE h = FindFirstFileA((dir + "\\cap_*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return;
-    do
-        DeleteFileA((dir + "\\" + fd.cFileName).c_str());
-    while (FindNextFileA(h, &fd));
-    FindClose(h);
-}
-
-// Every captured byte, all files joined (each open of the device writes one).
-Bytes captured()
+// Every captured byte, all files joined (each open of the device writes one); with
+// `clear` the files are deleted instead.
+Bytes captured(bool clear = false)
 {
     Bytes all;
     WIN32_FIND_DATAA fd;
     std::string dir = capture_dir();
     HANDLE h = FindFirstFileA((dir + "\\cap_*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return all;
-    do {
-        Bytes b = read_file(dir + "\\" + fd.cFileName);
+    for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &fd)) {
+        std::string path = dir + "\\" + fd.cFileName;
+        Bytes b = clear ? Bytes() : read_file(path);
         all.insert(all.end(), b.begin(), b.end());
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
+        if (clear)
+            DeleteFileA(path.c_str());
+    }
+    if (h != INVALID_HANDLE_VALUE)
+        FindClose(h);
     return all;
 }
 
@@ -66,7 +56,7 @@ struct OwnDevice : ::testing::Test {
     {
         ASSERT_FALSE(capture_dir().empty()) << "BASS_CAPTURE_DIR is not set";
         ASSERT_GT(waveOutGetNumDevs(), 0u) << "no waveOut device: is HOME/.asoundrc read?";
-        clear_captures();
+        captured(true);
         BASS_Free();
     }
     void TearDown() override

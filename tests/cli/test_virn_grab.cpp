@@ -3,11 +3,10 @@
 // the output folder whatever the member's name, and archives without modules failing.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -21,40 +20,22 @@
 namespace
 {
 
-// Every file below `root`, by its path relative to it, with its bytes.
-void list_tree(const std::string &root, const std::string &below,
-               std::map<std::string, Bytes> &files)
-{
-    DIR *d = opendir((root + below).c_str());
-    while (dirent *e = d ? readdir(d) : nullptr) {
-        std::string name = e->d_name;
-        if (name == "." || name == "..")
-            continue;
-        struct stat st;
-        std::string rel = below + "/" + name;
-        if (stat((root + rel).c_str(), &st) == 0 && (st.st_mode & S_IFDIR))
-            list_tree(root, rel, files);
-        else
-            files[rel] = read_file(root + rel);
-    }
-    if (d)
-        closedir(d);
-}
-
-// Files first, then the folders that held them, deepest first.
-void remove_tree(const std::string &path)
+// Every file below `root`, by its path relative to it ("/dir/name"), with its bytes.
+std::map<std::string, Bytes> tree(const std::string &root)
 {
     std::map<std::string, Bytes> files;
-    list_tree(path, "", files);
-    std::set<std::string> folders = {""};
-    for (const auto &f : files) {
-        remove((path + f.first).c_str());
-        for (size_t at = f.first.find('/', 1); at != std::string::npos;
-             at = f.first.find('/', at + 1))
-            folders.insert(f.first.substr(0, at));
-    }
-    for (auto f = folders.rbegin(); f != folders.rend(); ++f)
-        rmdir((path + *f).c_str());
+    std::error_code ec;
+    for (auto &e : std::filesystem::recursive_directory_iterator(root, ec))
+        if (e.is_regular_file())
+            files["/" + e.path().lexically_relative(root).generic_string()] =
+                read_file(e.path().string());
+    return files;
+}
+
+void remove_tree(const std::string &path)
+{
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
 }
 
 struct Result {
@@ -102,11 +83,7 @@ struct VirnGrab : ::testing::Test {
 
 ZipEntry deflated(const std::string &name, const Bytes &data)
 {
-    ZipEntry e;
-    e.name = name;
-    e.data = data;
-    e.method = 8;
-    return e;
+    return {name, data, 8};
 }
 
 std::string replaced(std::string text, const std::string &from, const std::string &to)
@@ -161,13 +138,11 @@ TEST_F(VirnGrab, EveryModuleMemberListedAndExtractedAsItsOwnModule)
         // Several module members: one subfolder each, holding what the member gives alone.
         Result x = run({"extract", "-o", path("x"), a});
         ASSERT_EQ(0, x.status) << x.err;
-        std::map<std::string, Bytes> got, expected;
-        list_tree(path("x"), "", got);
+        std::map<std::string, Bytes> got = tree(path("x")), expected;
         for (const Member &m : members) {
             std::string alone = path("alone");
             ASSERT_EQ(0, run({"extract", "-o", alone, path(m.mapped)}).status);
-            std::map<std::string, Bytes> files;
-            list_tree(alone, "", files);
+            std::map<std::string, Bytes> files = tree(alone);
             ASSERT_FALSE(files.empty());
             for (const auto &f : files)
                 expected["/" + archive + "_" + m.mapped + f.first] = f.second;
@@ -192,8 +167,7 @@ TEST_F(VirnGrab, HostileMemberNamesStayInsideTheOutputFolder)
     EXPECT_NE(std::string::npos, list.out.find("h.zip<a/../../evil.mod: "));
     Result x = run({"extract", "-o", path("deep/out"), path("h.zip")});
     EXPECT_EQ(0, x.status) << x.err;
-    std::map<std::string, Bytes> all;
-    list_tree(work, "", all);
+    std::map<std::string, Bytes> all = tree(work);
     std::set<std::string> folders;
     for (const auto &f : all) {
         if (f.first == "/h.zip")
