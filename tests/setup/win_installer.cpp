@@ -277,6 +277,8 @@ TEST(Installer, StepsFoldersToggles)
         EXPECT_EQ(has(written, 'G'), same_as_built(f.lib, BUILT_VIRN_DLL));
         EXPECT_EQ(has(written, 'S'), same_as_built(system_file("pexlin.dll"), BUILT_PEXLIN));
     }
+    // The prefix is shared: other tests must not find an archive library they did not bring.
+    DeleteFileA(system_file("pexlin.dll").c_str());
 }
 
 // For `make screenshots`: the dialog as the screen shows it, as a 24-bit BMP.
@@ -363,6 +365,7 @@ TEST(Installer, InstalledFilesWorkAndStepsRunOnce)
     EXPECT_TRUE(again.install().empty());
     EXPECT_TRUE(same_as_built(f.plugin, BUILT_PLUGIN));
     EXPECT_EQ(Defaults, file_text(f.cfg)); // the grabber was switched off
+    DeleteFileA(system_file("pexlin.dll").c_str());
 }
 
 } // namespace
