@@ -5,13 +5,14 @@ NATIVE ?= build/native
 SANITIZE ?= build/sanitize
 WIN32 ?= build/win32
 WIN64 ?= build/win64
+DIST_BUILD ?= build/dist
 FUZZ_SECONDS ?= 20
 # The native test run writes the references that Windows-side tests compare with.
 REFERENCE = $(abspath $(NATIVE))/tests/virn/virn_reference.txt
 
 .PHONY: all demo check bootstrap native sanitize win32 win64 test-native \
         test-sanitize test-windows test-windows-win32 test-windows-win64 test-windows-none \
-        test-win32 test-win64 fuzz-smoke bench screenshots format clean
+        test-win32 test-win64 fuzz-smoke bench screenshots dist format clean
 
 all: native win32
 
@@ -94,6 +95,12 @@ test-windows-none: win32
 # Pictures of the programs' windows for the README (under Wine on a virtual display).
 screenshots: win32
 	grabber/tools/screenshots $(WIN32) docs/screenshots
+	setup/tools/screenshots $(WIN32) docs/screenshots
+
+# The Windows package: dist/ with the deliverables, the stand-in, the host and virn-grab.exe,
+# a README.txt and one zip of it all, the same bytes from the same commit.
+dist: bootstrap
+	setup/make-dist $(DIST_BUILD) dist
 
 fuzz-smoke: sanitize
 	scripts/fuzz-smoke $(SANITIZE) $(FUZZ_SECONDS)
@@ -111,4 +118,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build out
+	rm -rf build out dist
