@@ -337,8 +337,9 @@ TEST_F(Playback, SeekAndPause)
     EXPECT_EQ("1", r.values["end messages"]);
 }
 
-// Volume and pan reach the output module; Stop without Play, a second Stop and Quit after
-// a failed Play change nothing; a file that is no module says so, a missing one does not.
+// The record as the host finds it; volume and pan reach the output module; Stop without
+// Play, a second Stop and Quit after a failed Play change nothing; a file that is no
+// module says so, a missing one does not.
 TEST_F(Playback, EntryPointsAroundASong)
 {
     std::string module = save("song.xm", playable_song("xm_flow"));
@@ -346,6 +347,20 @@ TEST_F(Playback, EntryPointsAroundASong)
     {
         Session s(dir);
         ASSERT_NE(nullptr, s.m);
+        EXPECT_EQ(0x100, s.m->version);
+        EXPECT_STREQ("Quorvel v0.9.8", s.m->description);
+        EXPECT_EQ(1, s.m->is_seekable);
+        EXPECT_EQ(1, s.m->UsesOutputPlug);
+        EXPECT_EQ(0, s.m->IsOurFile((char *)module.c_str()));
+        std::string extensions;
+        for (const char *e = s.m->FileExtensions; *e; e += strlen(e) + 1)
+            extensions += std::string(e) + "|";
+        EXPECT_EQ("MO3|Modules with mp3/ogg compressed samples (*.MO3)|IT|Impulse Tracker modules "
+                  "(*.IT)|XM|Fast Tracker 2 modules (*.XM)|S3M|Scream Tracker 3 modules "
+                  "(*.S3M)|MTM|Multi Tracker modules (*.MTM)|MOD|Pro Tracker modules ( "
+                  "*.MOD)|UMX|Unreal\\Unreal Tournament music (*.UMX)|MDZ;S3Z;XMZ;ITZ;ZIP|Packed "
+                  "modules(*.MDZ;*.S3Z;*.XMZ;*.ITZ;*.ZIP)|",
+                  extensions);
         s.m->Stop();
         EXPECT_EQ(-1, s.m->Play((char *)(dir + "\\missing.xm").c_str()));
         expect_dialog([](HWND box) {
