@@ -21,24 +21,15 @@ uint32_t frames(const SongSample &s)
     return (uint32_t)(s.wide ? s.pcm.size() / 2 : s.pcm.size());
 }
 
-// MOD and XM effects: numbers and E-subcommands.
-void protracker_fx(const SongNote &n, uint8_t *fx, uint8_t *param)
+// Effects in a format's own codes: MOD and XM use numbers and E-subcommands, S3M and IT
+// letters counted from A = 1 and S-subcommands (the loop and waveform ones).
+void format_fx(const SongNote &n, bool scream, uint8_t *fx, uint8_t *param)
 {
     static const uint8_t number[] = {0, 0xF, 0xF, 0xB, 0xD, 0xE, 0x4, 0xE};
-    *fx = number[n.fx];
-    *param = n.fx == FxLoop          ? (uint8_t)(0x60 | (n.param & 15))
-             : n.fx == FxVibratoWave ? (uint8_t)(0x40 | (n.param & 3))
-             : n.fx == FxBreak       ? 0
-                                     : n.param;
-}
-
-// S3M and IT effects: letters counted from A = 1, S-subcommands.
-void scream_fx(const SongNote &n, uint8_t *fx, uint8_t *param)
-{
     static const uint8_t letter[] = {0, 'A', 'T', 'B', 'C', 'S', 'H', 'S'};
-    *fx = n.fx == FxNone ? 0 : (uint8_t)(letter[n.fx] - 'A' + 1);
-    *param = n.fx == FxLoop          ? (uint8_t)(0xB0 | (n.param & 15))
-             : n.fx == FxVibratoWave ? (uint8_t)(0x30 | (n.param & 3))
+    *fx = !scream ? number[n.fx] : n.fx == FxNone ? 0 : (uint8_t)(letter[n.fx] - 'A' + 1);
+    *param = n.fx == FxLoop          ? (uint8_t)((scream ? 0xB0 : 0x60) | (n.param & 15))
+             : n.fx == FxVibratoWave ? (uint8_t)((scream ? 0x30 : 0x40) | (n.param & 3))
              : n.fx == FxBreak       ? 0
                                      : n.param;
 }
@@ -76,7 +67,7 @@ Bytes write_song_mod(const SongSpec &song)
                 if (n) {
                     uint32_t period = n->note ? mod_periods[(n->note - 1) % 36] : 0;
                     uint8_t fx, param;
-                    protracker_fx(*n, &fx, &param);
+                    format_fx(*n, false, &fx, &param);
                     e[0] = (uint8_t)((n->instrument & 0xF0) | (period >> 8));
                     e[1] = (uint8_t)(period & 0xFF);
                     e[2] = (uint8_t)(((n->instrument & 15) << 4) | fx);
@@ -103,7 +94,7 @@ Bytes write_song_xm(const SongSpec &song)
                     continue;
                 }
                 uint8_t fx, param;
-                protracker_fx(*n, &fx, &param);
+                format_fx(*n, false, &fx, &param);
                 // Every field present: note (1 + 36 is C-3), instrument, effect.
                 pack_le(
                     p, "BBBBB",
@@ -154,7 +145,7 @@ Bytes write_song_s3m(const SongSpec &song)
                 if (!n)
                     continue;
                 uint8_t fx, param;
-                scream_fx(*n, &fx, &param);
+                format_fx(*n, true, &fx, &param);
                 uint32_t semis = n->note ? n->note - 1u : 0;
                 pack_le(rows, "BBB",
                         {c | 0x20 | (fx ? 0x80 : 0),
@@ -220,7 +211,7 @@ Bytes write_song_it(const SongSpec &song)
                 if (!n)
                     continue;
                 uint8_t fx, param;
-                scream_fx(*n, &fx, &param);
+                format_fx(*n, true, &fx, &param);
                 pack_le(rows, "BB",
                         {(c + 1) | 0x80,
                          (uint32_t)((n->note ? 1 : 0) | (n->instrument ? 2 : 0) | (fx ? 8 : 0))});

@@ -1,6 +1,7 @@
 #include "summary.h"
 
 #include "fixtures.h"
+#include "zip_writer.h"
 
 #include <gtest/gtest.h>
 #include <stdio.h>
@@ -8,13 +9,7 @@
 
 static uint32_t crc32(const uint8_t *p, size_t n)
 {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < n; i++) {
-        crc ^= p[i];
-        for (int k = 0; k < 8; k++)
-            crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-    }
-    return ~crc;
+    return zip_crc32(Bytes(p, p + n));
 }
 
 VirnApi linked_api()
