@@ -59,7 +59,7 @@ TEST(DbmLoader, InstrumentsThatNameNoUsableSample)
     LoadedFile m(write_dbm(song));
     ASSERT_EQ(m.count(), 2u);
     EXPECT_TRUE(entry_is(m.entry(0), "rate 4444, loop 0:0-0"));
-    EXPECT_EQ(m.entry(1).rate, VIRN_MIN_RATE);
+    EXPECT_TRUE(entry_is(m.entry(1), "rate " + std::to_string(VIRN_MIN_RATE)));
 }
 
 TEST(DbmLoader, SignatureFields)
@@ -86,8 +86,8 @@ TEST(DbmLoader, DamagedCountsAndLengths)
     song.chunks = {"INST", "SMPL"};
     Bytes file = write_dbm(song);
     LoadedFile c(Bytes(file.begin(), file.end() - 100));
-    EXPECT_EQ(c.entry(1).length, 300u); // whole values of what is left
-    EXPECT_EQ(c.entry(1).info.byteLength, 300u);
+    EXPECT_TRUE(entry_is(c.entry(1), "length 300")); // whole values of what is left
+    EXPECT_TRUE(entry_is(c.entry(1), "bytes 300"));
     // An absurd sample count: every record past the file is an empty slot.
     file[70] = 0xFF;
     file[71] = 0xFF;

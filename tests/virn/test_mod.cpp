@@ -101,8 +101,8 @@ TEST(ModLoader, FinetuneRates)
     samples.push_back({"", ramp8(8), 0, 1, 0xF9}); // junk high nibble
     LoadedFile m(mod_of(samples));
     for (int i = 0; i < 16; i++)
-        EXPECT_EQ(m.entry(i).rate, rates[i]) << i;
-    EXPECT_EQ(m.entry(16).rate, rates[9]);
+        EXPECT_TRUE(entry_is(m.entry(i), "rate " + std::to_string(rates[i]))) << i;
+    EXPECT_TRUE(entry_is(m.entry(16), "rate " + std::to_string(rates[9])));
 }
 
 TEST(ModLoader, CountsNamesAndTitle)
@@ -129,7 +129,8 @@ TEST(ModLoader, SamplesAfterOddSlotsAreFound)
     // empty slot.
     for (const Bytes &first : {noise(70000, 9), Bytes{7, 7}}) {
         LoadedFile m(mod_of({{"first", first}, {"next", noise(300, 77)}}));
-        EXPECT_EQ(m.entry(0).length, first.size() > 2 ? first.size() : 0u);
+        EXPECT_TRUE(
+            entry_is(m.entry(0), "length " + std::to_string(first.size() > 2 ? first.size() : 0u)));
         EXPECT_EQ(m.stored(1), noise(300, 77)) << first.size();
     }
 }
@@ -146,7 +147,7 @@ TEST(ModLoader, AdpcmSamplesAreMarkedInTheirDataAndSkippedByTheirPackedSize)
     Bytes head = m.stored(0); // the data starts after the mark
     ASSERT_GE(head.size(), block.size());
     EXPECT_EQ(Bytes(head.begin(), head.begin() + (long)block.size()), block);
-    EXPECT_EQ(m.entry(1).encoding, 0);
+    EXPECT_TRUE(entry_is(m.entry(1), "encoding 0"));
     EXPECT_EQ(m.stored(1), ramp8(64, 5));
     EXPECT_EQ(m.stored(2), ramp8(80, 7));
 }

@@ -1,46 +1,8 @@
-// The loader toolkit: entry finishing and bounding, the catalog table, the linear
+// The loader toolkit: byte values that saturate, the limits of every entry, the linear
 // frequency rule beyond its table (its values are the XM loader tests').
 #include "module.h"
 
 #include <gtest/gtest.h>
-
-struct FinishCase {
-    uint8_t encoding;
-    int shift;
-    uint32_t byteLength, loopStart, loopEnd;
-    uint8_t channels, bits;
-};
-
-TEST(FinishEntry, ScalesByEncodingBitsAndShift)
-{
-    const FinishCase cases[] = {
-        {0, 1, 1000, 100, 900, 1, 8},    // 8-bit mono: bytes are frames
-        {4, 1, 2000, 200, 1800, 1, 16},  // 16-bit
-        {8, 1, 2000, 200, 1800, 2, 8},   // two channels
-        {12, 1, 4000, 400, 3600, 2, 16}, // both
-        {12, 0, 1000, 100, 900, 2, 16},  // byte counts already (shift 0)
-        {37, 1, 2000, 200, 1800, 1, 16}, // any code: only bits 2 and 3 count
-    };
-    for (const FinishCase &c : cases) {
-        CatalogEntry e = {};
-        e.length = 1000;
-        e.encoding = c.encoding;
-        e.info.loopStart = 100;
-        e.info.loopEnd = 900;
-        e.info.sustainStart = 100;
-        e.info.sustainEnd = 900;
-        finish_entry(&e, c.shift);
-        SCOPED_TRACE(testing::Message() << "encoding " << int(c.encoding) << " shift " << c.shift);
-        EXPECT_EQ(e.length, 1000u);
-        EXPECT_EQ(e.info.byteLength, c.byteLength);
-        EXPECT_EQ(e.info.loopStart, c.loopStart);
-        EXPECT_EQ(e.info.loopEnd, c.loopEnd);
-        EXPECT_EQ(e.info.sustainStart, c.loopStart);
-        EXPECT_EQ(e.info.sustainEnd, c.loopEnd);
-        EXPECT_EQ(e.channels, c.channels);
-        EXPECT_EQ(e.bits, c.bits);
-    }
-}
 
 TEST(FinishEntry, ByteValuesSaturateInsteadOfWrapping)
 {
@@ -120,17 +82,4 @@ TEST(NoteRate, OutsideTheEightOctavesStaysSane)
         EXPECT_GE(r, last) << note;
         last = r;
     }
-}
-
-TEST(StoreEntry, DropsSlotsBeyondTheTable)
-{
-    static CatalogEntry table[CATALOG_CAPACITY + 1];
-    LoadedModule m = {};
-    m.catalog = table;
-    CatalogEntry e = {};
-    e.length = 77;
-    store_entry(&m, &e, 0x10000 + 5); // only the low 16 bits count
-    EXPECT_EQ(table[5].length, 77u);
-    store_entry(&m, &e, CATALOG_CAPACITY);
-    EXPECT_EQ(table[CATALOG_CAPACITY].length, 0u);
 }

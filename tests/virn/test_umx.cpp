@@ -26,7 +26,7 @@ static void expect_same_catalog(const Bytes &bare, const Bytes &packaged, bool s
     }
     ASSERT_EQ(b.count(), a.count());
     for (unsigned i = 0; i < a.count(); i++) {
-        EntryView x = a.entry(i), y = b.entry(i);
+        CatalogEntry x = a.entry(i), y = b.entry(i);
         x.data = y.data = 0; // where the data lies differs; nothing else may
         EXPECT_EQ(memcmp(&x, &y, sizeof x), 0) << i;
         EXPECT_EQ(b.stored(i), a.stored(i));
