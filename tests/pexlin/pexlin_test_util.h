@@ -51,38 +51,43 @@ inline Bytes record_bytes(const ExtractedMember *r)
     return r->data ? Bytes(r->data, r->data + r->size) : Bytes();
 }
 
-// One member decoded from a raw compressed stream, through the engine as the archive walk
-// would run it: the stream is the whole "archive", and the member a module.
-struct MemberRun {
-    int status = -1;
-    Bytes out;
-    uint32_t crc = 0;
-    UnzipState *state = nullptr;
-};
-
-// The member's stream at `offset` in `image`, `compressed` bytes long.
-inline MemberRun run_member_at(const Bytes &image, size_t offset, int64_t compressed, int method,
-                               uint32_t declared, uint16_t flags = 0, int64_t expected_crc = -1)
+// A state for one member's stream at `offset` in `image`, as the archive walk sets it up
+// for a module member; state_destroy releases it.
+inline UnzipState *member_state(const Bytes &image, size_t offset, int64_t compressed,
+                                uint32_t declared)
 {
-    MemberRun run;
     UnzipState *s = state_create(image.data(), (uint32_t)image.size());
     s->extension_list = EXTENSION_LIST;
     strcpy(s->name, "member.mod");
     seek_archive(s, (int64_t)offset);
+    s->compressed_left = compressed;
+    s->uncompressed_size = s->local.uncompressed_size = declared;
+    return s;
+}
+
+// One member decoded through the engine as the archive walk would run it: its status and
+// the bytes it gave.
+struct MemberRun {
+    int status = -1;
+    Bytes out;
+};
+
+inline MemberRun run_member_at(const Bytes &image, size_t offset, int64_t compressed, int method,
+                               uint32_t declared, uint16_t flags = 0, int64_t expected_crc = -1)
+{
+    MemberRun run;
+    UnzipState *s = member_state(image, offset, compressed, declared);
     s->local.method = (uint16_t)method;
     s->local.general_flags = flags;
-    s->compressed_left = compressed;
-    s->uncompressed_size = declared;
-    s->local.uncompressed_size = declared;
     s->local.crc32 = (uint32_t)expected_crc;
     run.status = extract_member(s);
     if (s->output)
         run.out.assign(s->output + s->member_start, s->output + s->output_length);
-    run.crc = s->crc ^ 0xFFFFFFFFu;
     state_destroy(s);
     return run;
 }
 
+// A whole raw stream as one member.
 inline MemberRun run_member(const Bytes &stream, int method, uint32_t declared, uint16_t flags = 0,
                             int64_t expected_crc = -1)
 {
@@ -92,12 +97,7 @@ inline MemberRun run_member(const Bytes &stream, int method, uint32_t declared, 
 // Deflate's decoder result on a raw stream (0 ok, 1 invalid, 2 bad block, 3 memory).
 inline int inflate_result(const Bytes &stream, uint32_t declared, Bytes *out = nullptr)
 {
-    UnzipState *s = state_create(stream.data(), (uint32_t)stream.size());
-    s->extension_list = EXTENSION_LIST;
-    strcpy(s->name, "member.mod");
-    seek_archive(s, 0);
-    s->compressed_left = (int64_t)stream.size();
-    s->uncompressed_size = declared;
+    UnzipState *s = member_state(stream, 0, (int64_t)stream.size(), declared);
     s->crc = 0xFFFFFFFFu;
     open_output(s);
     int r = inflate_member(s);
@@ -123,9 +123,6 @@ inline Bytes zlib_deflate(const Bytes &data, int level, int strategy = Z_DEFAULT
     deflateEnd(&z);
     return out;
 }
-
-// Hand-made deflate, shrink, reduce and implode streams: fields lowest bit first.
-typedef BitWriter Bits;
 
 // A folder of its own under the test temporary folder, removed with what it holds, so
 // that runs side by side (and runs from the source tree) leave nothing behind and do

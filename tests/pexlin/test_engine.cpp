@@ -1,4 +1,5 @@
-// The unzip engine: CRC-32, byte and bit readers, the output window, names.
+// The unzip engine: CRC-32 both ways, stored and unknown members, names. Its byte and bit
+// readers are the member and archive tests'.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -50,70 +51,6 @@ TEST(Engine, Crc32AtEveryAlignmentAndLengthAndInPieces)
     }
 }
 
-TEST(Engine, ReadByteStopsAtTheCompressedSizeAndTheImageEnd)
-{
-    Bytes image = ramp8(1500);
-    UnzipState *s = state_create(image.data(), (uint32_t)image.size());
-    ASSERT_TRUE(seek_archive(s, 1000));
-    s->compressed_left = 3;
-    uint8_t b = 0;
-    for (int i = 0; i < 3; i++) {
-        ASSERT_EQ(8, read_byte(s, &b));
-        EXPECT_EQ((uint8_t)(1000 + i), b);
-    }
-    EXPECT_EQ(0, read_byte(s, &b)); // more data follows, but not for this member
-    EXPECT_EQ(0, read_byte(s, &b));
-    // A compressed size that runs past the image delivers the bytes that are there.
-    ASSERT_TRUE(seek_archive(s, 1490));
-    s->compressed_left = 1000000;
-    int delivered = 0;
-    while (read_byte(s, &b))
-        delivered++;
-    EXPECT_EQ(10, delivered);
-    state_destroy(s);
-}
-
-TEST(Engine, SeekStaysInsideTheImage)
-{
-    Bytes image = ramp8(1030);
-    UnzipState *s = state_create(image.data(), (uint32_t)image.size());
-    uint8_t b[4];
-    EXPECT_FALSE(seek_archive(s, -1));
-    EXPECT_FALSE(seek_archive(s, 1031));
-    EXPECT_FALSE(seek_archive(s, 0xFFFFFFFFll));
-    ASSERT_TRUE(seek_archive(s, 1030)); // the very end: nothing to read
-    EXPECT_EQ(0u, read_bytes(s, b, 4));
-    ASSERT_TRUE(seek_archive(s, 510)); // across a block boundary
-    ASSERT_EQ(4u, read_bytes(s, b, 4));
-    EXPECT_EQ(Bytes({254, 255, 0, 1}), Bytes(b, b + 4));
-    ASSERT_TRUE(seek_archive(s, 600)); // within the block already read
-    EXPECT_EQ(600, archive_position(s));
-    EXPECT_EQ(StatusOk, skip_field(s, 400));
-    EXPECT_EQ(1000, archive_position(s));
-    EXPECT_EQ(StatusEndOfArchive, skip_field(s, 31));
-    state_destroy(s);
-}
-
-TEST(Engine, FillBitsAddsWholeBytesUpTo32Bits)
-{
-    Bytes image(16, 0xFF);
-    UnzipState *s = state_create(image.data(), (uint32_t)image.size());
-    seek_archive(s, 0);
-    s->compressed_left = 16;
-    s->bit_count = 24;
-    fill_bits(s);
-    EXPECT_EQ(32, s->bit_count);
-    s->bit_count = 25;
-    fill_bits(s);
-    EXPECT_EQ(25, s->bit_count);
-    EXPECT_EQ(1, s->input_exhausted); // not a single byte was added
-    s->compressed_left = 0;
-    s->bit_count = 0;
-    fill_bits(s);
-    EXPECT_EQ(1, s->input_exhausted);
-    state_destroy(s);
-}
-
 TEST(Engine, StoredMembers)
 {
     // Exactly one window: flushed once by put_byte, the final flush finds it empty.
@@ -136,20 +73,6 @@ TEST(Engine, UnknownMethodOpensTheOutputAndWarns)
     MemberRun run = run_member(ramp8(10), 9, 10);
     EXPECT_EQ(StatusWarning, run.status);
     EXPECT_TRUE(run.out.empty());
-}
-
-TEST(Engine, ReadNameCutsLongNames)
-{
-    Bytes image(600, 'n');
-    UnzipState *s = state_create(image.data(), (uint32_t)image.size());
-    seek_archive(s, 0);
-    EXPECT_EQ(StatusWarning, read_name(s, 300));
-    EXPECT_EQ(259u, strlen(s->name));
-    EXPECT_EQ(300, archive_position(s));
-    EXPECT_EQ(StatusOk, read_name(s, 10));
-    EXPECT_STREQ("nnnnnnnnnn", s->name);
-    EXPECT_EQ(StatusEndOfArchive, read_name(s, 295));
-    state_destroy(s);
 }
 
 TEST(Names, Mapping)

@@ -15,7 +15,7 @@ namespace
 
 // A fixed-code stream written symbol by symbol, with the output it must decode to.
 struct FixedStream {
-    Bits bits;
+    BitWriter bits;
     Bytes expect;
 
     FixedStream &block(bool last)
@@ -87,13 +87,13 @@ Bytes mixed_data()
 }
 
 // A dynamic block header whose code-length code gives lengths `cl` (by symbol).
-Bits dynamic_header(const std::vector<std::pair<int, int>> &cl, int hclen = 16)
+BitWriter dynamic_header(const std::vector<std::pair<int, int>> &cl, int hclen = 16)
 {
     static const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
     int lengths[19] = {0};
     for (auto &p : cl)
         lengths[p.first] = p.second;
-    Bits b;
+    BitWriter b;
     b.put(1, 1).put(2, 2).put(0, 5).put(0, 5).put(hclen - 4, 4);
     for (int i = 0; i < hclen; i++)
         b.put(lengths[order[i]], 3);
@@ -106,7 +106,7 @@ Bits dynamic_header(const std::vector<std::pair<int, int>> &cl, int hclen = 16)
 // "110", 2 -> "111".
 Bytes two_symbol_block(int second_symbol, int dist_len, const std::vector<int> &data_bits)
 {
-    Bits b = dynamic_header({{18, 1}, {0, 2}, {1, 3}, {2, 3}}, 18);
+    BitWriter b = dynamic_header({{18, 1}, {0, 2}, {1, 3}, {2, 3}}, 18);
     auto length_code = [&](int len) {
         if (len == 0)
             b.code(2, 2);
@@ -182,7 +182,7 @@ TEST(Inflate, InvalidCodesAndDistancesAtTheInputsEndAndInsideTheFastPath)
             f.literal((uint8_t)(i + 'a'));
         struct {
             const char *what;
-            Bits bits;
+            BitWriter bits;
             int result;
         } cases[] = {
             {"distance code 30", f.bits, 1},

@@ -12,7 +12,7 @@ namespace
 // A shrink stream: (code, bits) pairs.
 Bytes shrink_stream(const std::vector<std::pair<int, int>> &codes)
 {
-    Bits b;
+    BitWriter b;
     for (auto &c : codes)
         b.put(c.first, c.second);
     return b.done();
@@ -21,7 +21,7 @@ Bytes shrink_stream(const std::vector<std::pair<int, int>> &codes)
 // A reduce stream with empty follower sets, then plain bytes.
 Bytes reduce_stream(const Bytes &bytes)
 {
-    Bits b;
+    BitWriter b;
     for (int i = 0; i < 256; i++)
         b.put(0, 6);
     for (uint8_t x : bytes)
@@ -45,7 +45,7 @@ Bytes joined(Bytes a, const Bytes &b)
 
 // Implode trees in which every symbol has the same bit length: symbol s then has the code
 // (count - 1 - s), first bit most significant.
-void uniform_tree(Bits &b, int symbols, int bits)
+void uniform_tree(BitWriter &b, int symbols, int bits)
 {
     b.put(symbols / 16 - 1, 8);
     for (int i = 0; i < symbols / 16; i++)
@@ -53,7 +53,7 @@ void uniform_tree(Bits &b, int symbols, int bits)
 }
 
 struct Implode {
-    Bits b;
+    BitWriter b;
     bool literal_tree;
     int low_bits;
     explicit Implode(uint16_t flags) : literal_tree(flags & 4), low_bits(flags & 2 ? 7 : 6)
@@ -146,7 +146,7 @@ TEST(Reduce, EscapesCopiesAndFollowerSets)
     Bytes lead = ramp8(20, 1), many = ramp8(900, 0, 1);
     for (uint8_t &b : many)
         b = b == 144 ? 145 : b;
-    Bits followers;
+    BitWriter followers;
     followers.put(1, 6).put('A', 8); // byte 255 has one follower, 'A'
     for (int i = 0; i < 255; i++)
         followers.put(0, 6);
@@ -183,12 +183,12 @@ TEST(Implode, MatchesDictionariesAndTrees)
     c.match(8192, 0);
     Implode d(2);
     d.match(300, 1).literal('z');
-    Bits over; // 5 x 16 lengths for a 64-symbol tree
+    BitWriter over; // 5 x 16 lengths for a 64-symbol tree
     over.put(4, 8);
     for (int i = 0; i < 5; i++)
         over.put(5, 4).put(15, 4);
     over.put(0, 32);
-    Bits under; // 16 of 64 symbols
+    BitWriter under; // 16 of 64 symbols
     under.put(0, 8).put(5, 4).put(15, 4).put(0, 32);
     const Case cases[] = {
         {"shortest match 2", a.b.done(), 6, 0, 8, Bytes(8, 0x41)},
