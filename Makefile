@@ -96,6 +96,7 @@ test-windows-none: win32
 screenshots: win32
 	grabber/tools/screenshots $(WIN32) docs/screenshots
 	setup/tools/screenshots $(WIN32) docs/screenshots
+	plugin/tools/screenshots $(WIN32) docs/screenshots
 
 # The Windows package: dist/ with the deliverables, the stand-in, the host and virn-grab.exe,
 # a README.txt and one zip of it all, the same bytes from the same commit.
