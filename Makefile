@@ -106,8 +106,10 @@ dist: bootstrap
 fuzz-smoke: sanitize
 	scripts/fuzz-smoke $(SANITIZE) $(FUZZ_SECONDS)
 
-bench: native
+# Google Benchmark figures natively, then the plug-in's rendering speed under Wine.
+bench: native win32
 	scripts/run-benchmarks $(NATIVE)
+	tests/plugin/bench-plugin $(WIN32)
 
 check: bootstrap
 	$(MAKE) test-native
