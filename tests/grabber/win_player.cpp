@@ -276,8 +276,8 @@ TEST_F(Player, DirectSoundPlaysOnceAndLooped)
         size_t jumpAt = c.intro;
         if (c.intro > c.loop && stream_write(&plan, plan.refills + 2).setPosition)
             jumpAt = stream_write(&plan, plan.refills + 1).source;
-        // In values of the capture (two a frame); the sound comes after up to half a
-        // second of silence.
+        // In values of the capture (two a frame); the sound comes after up to a quarter
+        // of a second of silence.
         const size_t at = jumpAt / c.frame * 2, gapMost = 4800 * 2, after = c.loop / c.frame * 4;
         play_looped(c.row, (uint32_t)(48000 + at + gapMost + after) * 4);
         played = sound();
