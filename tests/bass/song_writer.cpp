@@ -34,6 +34,27 @@ void format_fx(const SongNote &n, bool scream, uint8_t *fx, uint8_t *param)
                                      : n.param;
 }
 
+// A pattern's rows in a format's packing: `event` writes each channel's cell (the note
+// there, or none), and formats with packed rows end every row with a 0.
+template <typename Event>
+Bytes packed_rows(const std::vector<SongNote> &pattern, uint32_t channels, bool rowEnds,
+                  Event event)
+{
+    Bytes rows;
+    for (uint32_t row = 0; row < 64; row++) {
+        for (uint32_t c = 0; c < channels; c++) {
+            const SongNote *n = note_at(pattern, row, c);
+            uint8_t fx = 0, param = 0;
+            if (n)
+                format_fx(*n, rowEnds, &fx, &param); // the packed formats use letters
+            event(rows, c, n, fx, param);
+        }
+        if (rowEnds)
+            put_u8(rows, 0);
+    }
+    return rows;
+}
+
 const uint16_t mod_periods[36] = {856, 808, 762, 720, 678, 640, 604, 570, 538, 508, 480, 453,
                                   428, 404, 381, 360, 339, 320, 302, 285, 269, 254, 240, 226,
                                   214, 202, 190, 180, 170, 160, 151, 143, 135, 127, 120, 113};
@@ -57,25 +78,21 @@ Bytes write_song_mod(const SongSpec &song)
         desc.samples.push_back(m);
     }
     Bytes b = write_mod(desc);
-    // The writer's placeholder patterns are replaced by the song's.
+    // The writer's placeholder patterns are replaced by the song's: four bytes a cell,
+    // the instrument's high nibble, the period, its low nibble and the effect.
     size_t at = 1084;
-    for (const std::vector<SongNote> &pattern : song.patterns)
-        for (uint32_t row = 0; row < 64; row++)
-            for (uint32_t c = 0; c < song.channels; c++, at += 4) {
-                const SongNote *n = note_at(pattern, row, c);
-                uint8_t e[4] = {0, 0, 0, 0};
-                if (n) {
-                    uint32_t period = n->note ? mod_periods[(n->note - 1) % 36] : 0;
-                    uint8_t fx, param;
-                    format_fx(*n, false, &fx, &param);
-                    e[0] = (uint8_t)((n->instrument & 0xF0) | (period >> 8));
-                    e[1] = (uint8_t)(period & 0xFF);
-                    e[2] = (uint8_t)(((n->instrument & 15) << 4) | fx);
-                    e[3] = param;
-                }
-                for (int i = 0; i < 4; i++)
-                    b[at + i] = e[i];
-            }
+    for (const std::vector<SongNote> &pattern : song.patterns) {
+        Bytes rows = packed_rows(
+            pattern, song.channels, false,
+            [](Bytes &r, uint32_t, const SongNote *n, uint8_t fx, uint8_t param) {
+                uint32_t ins = n ? n->instrument : 0;
+                uint32_t period = n && n->note ? mod_periods[(n->note - 1) % 36] : 0;
+                pack_be(r, "HH",
+                        {((ins & 0xF0) << 8) | period, ((ins & 15) << 4 | fx) << 8 | param});
+            });
+        std::copy(rows.begin(), rows.end(), b.begin() + (long)at);
+        at += rows.size();
+    }
     return b;
 }
 
@@ -84,24 +101,19 @@ Bytes write_song_xm(const SongSpec &song)
     XmSong xm;
     xm.name = song.title;
     xm.patterns.clear();
-    for (const std::vector<SongNote> &pattern : song.patterns) {
-        Bytes p;
-        for (uint32_t row = 0; row < 64; row++)
-            for (uint32_t c = 0; c < 4; c++) {
-                const SongNote *n = note_at(pattern, row, c);
-                if (!n) {
-                    put_u8(p, 0x80);
-                    continue;
-                }
-                uint8_t fx, param;
-                format_fx(*n, false, &fx, &param);
-                // Every field present: note (1 + 36 is C-3), instrument, effect.
-                pack_le(
-                    p, "BBBBB",
-                    {0x80 | 1 | 2 | 8 | 16, n->note ? n->note + 36u : 0, n->instrument, fx, param});
-            }
-        xm.patterns.push_back(p);
-    }
+    // An empty cell is one byte; a note has every field: note (1 + 36 is C-3), instrument,
+    // effect.
+    for (const std::vector<SongNote> &pattern : song.patterns)
+        xm.patterns.push_back(
+            packed_rows(pattern, 4, false,
+                        [](Bytes &r, uint32_t, const SongNote *n, uint8_t fx, uint8_t param) {
+                            if (!n)
+                                put_u8(r, 0x80);
+                            else
+                                pack_le(r, "BBBBB",
+                                        {0x80 | 1 | 2 | 8 | 16, n->note ? n->note + 36u : 0,
+                                         n->instrument, fx, param});
+                        }));
     for (const SongSample &s : song.samples) {
         XmInstrument ins;
         ins.name = s.name;
@@ -137,26 +149,20 @@ Bytes write_song_s3m(const SongSpec &song)
     for (uint32_t c = 0; c < song.channels; c++)
         s3m.channels.push_back((uint8_t)(c % 2 ? 8 + c / 2 : c / 2)); // L R L R ...
     s3m.patterns.clear();
-    for (const std::vector<SongNote> &pattern : song.patterns) {
-        Bytes rows;
-        for (uint32_t row = 0; row < 64; row++) {
-            for (uint32_t c = 0; c < song.channels; c++) {
-                const SongNote *n = note_at(pattern, row, c);
-                if (!n)
-                    continue;
-                uint8_t fx, param;
-                format_fx(*n, true, &fx, &param);
-                uint32_t semis = n->note ? n->note - 1u : 0;
-                pack_le(rows, "BBB",
-                        {c | 0x20 | (fx ? 0x80 : 0),
-                         n->note ? ((4 + semis / 12) << 4) | (semis % 12) : 255, n->instrument});
-                if (fx)
-                    pack_le(rows, "BB", {fx, param});
-            }
-            put_u8(rows, 0);
-        }
-        s3m.patterns.push_back(rows);
-    }
+    // A cell: channel and what follows, note (octave and semitone) and instrument, effect.
+    for (const std::vector<SongNote> &pattern : song.patterns)
+        s3m.patterns.push_back(
+            packed_rows(pattern, song.channels, true,
+                        [](Bytes &r, uint32_t c, const SongNote *n, uint8_t fx, uint8_t param) {
+                            uint32_t semis = n && n->note ? n->note - 1u : 0;
+                            if (n)
+                                pack_le(r, "BBB",
+                                        {c | 0x20 | (fx ? 0x80 : 0),
+                                         n->note ? ((4 + semis / 12) << 4) | (semis % 12) : 255,
+                                         n->instrument});
+                            if (fx)
+                                pack_le(r, "BB", {fx, param});
+                        }));
     for (const SongSample &s : song.samples)
         s3m.instruments.push_back({s.name, s.pcm,
                                    (uint8_t)((s.loopLength ? 1 : 0) | (s.wide ? 4 : 0)),
@@ -203,29 +209,23 @@ Bytes write_song_it(const SongSpec &song)
         it.samples.push_back(
             {s.name, stored, flags, 1, frames(s), s.loopStart, s.loopStart + s.loopLength});
     }
-    for (const std::vector<SongNote> &pattern : song.patterns) {
-        Bytes rows;
-        for (uint32_t row = 0; row < 64; row++) {
-            for (uint32_t c = 0; c < song.channels; c++) {
-                const SongNote *n = note_at(pattern, row, c);
+    // A cell: channel, the mask of what follows, note (48 is C-4), instrument, effect.
+    for (const std::vector<SongNote> &pattern : song.patterns)
+        it.patterns.push_back(packed_rows(
+            pattern, song.channels, true,
+            [](Bytes &r, uint32_t c, const SongNote *n, uint8_t fx, uint8_t param) {
                 if (!n)
-                    continue;
-                uint8_t fx, param;
-                format_fx(*n, true, &fx, &param);
-                pack_le(rows, "BB",
+                    return;
+                pack_le(r, "BB",
                         {(c + 1) | 0x80,
                          (uint32_t)((n->note ? 1 : 0) | (n->instrument ? 2 : 0) | (fx ? 8 : 0))});
                 if (n->note)
-                    put_u8(rows, n->note - 1u + 48); // 48 is C-4
+                    put_u8(r, n->note - 1u + 48);
                 if (n->instrument)
-                    put_u8(rows, n->instrument);
+                    put_u8(r, n->instrument);
                 if (fx)
-                    pack_le(rows, "BB", {fx, param});
-            }
-            put_u8(rows, 0);
-        }
-        it.patterns.push_back(rows);
-    }
+                    pack_le(r, "BB", {fx, param});
+            }));
     return write_it(it);
 }
 
