@@ -16,19 +16,3 @@ TEST(PrivateRand, SameSequenceAsTheReferenceCLibrary)
             ASSERT_EQ(rand_next(&s), rand()) << "seed " << seed << ", draw " << i;
     }
 }
-
-TEST(PrivateRand, SelectedStateIsTheOnlyOneDrawnFrom)
-{
-    RandState a, b, copy;
-    rand_seed(&a, 1);
-    rand_seed(&b, 1);
-    rand_select(&a);
-    int first = bass_private_rand();
-    bass_private_rand();
-    rand_select(&b);
-    EXPECT_EQ(bass_private_rand(), first); // b has not moved while a was drawn from
-    copy = a;
-    rand_select(nullptr);
-    bass_private_rand();
-    EXPECT_EQ(rand_next(&a), rand_next(&copy));
-}

@@ -107,6 +107,15 @@ inline int inflate_result(const Bytes &stream, uint32_t declared, Bytes *out = n
     return r;
 }
 
+// The parts one after another.
+inline Bytes joined(std::initializer_list<Bytes> parts)
+{
+    Bytes all;
+    for (const Bytes &p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
 // A raw deflate stream (no zlib header) of `data` by zlib's compressor.
 inline Bytes zlib_deflate(const Bytes &data, int level, int strategy = Z_DEFAULT_STRATEGY)
 {

@@ -37,12 +37,6 @@ Bytes with_copy(Bytes lead, size_t distance, size_t count)
     return lead;
 }
 
-Bytes joined(Bytes a, const Bytes &b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 // Implode trees in which every symbol has the same bit length: symbol s then has the code
 // (count - 1 - s), first bit most significant.
 void uniform_tree(BitWriter &b, int symbols, int bits)
@@ -154,13 +148,14 @@ TEST(Reduce, EscapesCopiesAndFollowerSets)
     followers.put(0, 1).put(0, 1); // follower index 0 of byte 255's set
     const Case cases[] = {
         {"escaped escape byte", reduce_stream({144, 0}), 2, 0, 1, Bytes(1, 144)},
-        {"copy", reduce_stream(joined(lead, {144, 0x05, 0x10})), 2, 0, 28, with_copy(lead, 17, 8)},
+        {"copy", reduce_stream(joined({lead, {144, 0x05, 0x10}})), 2, 0, 28,
+         with_copy(lead, 17, 8)},
         // Method 5: 15 + 2 + 3 = 20 bytes from 801 back.
-        {"long copy", reduce_stream(joined(many, {144, 0x3F, 0x02, 0x20})), 5, 0, 920,
+        {"long copy", reduce_stream(joined({many, {144, 0x3F, 0x02, 0x20}})), 5, 0, 920,
          with_copy(many, 801, 20)},
         {"self-repeating copy", reduce_stream({'x', 144, 0x07, 0x00}), 2, 0, 11, Bytes(11, 'x')},
         {"copy before the start reads zeros", reduce_stream({144, 0x02, 0x04, 'a'}), 2, 0, 6,
-         joined(Bytes(5, 0), {'a'})},
+         joined({Bytes(5, 0), {'a'}})},
         {"follower sets read from 255 down", followers.done(), 3, 0, 2, Bytes({0xFF, 'A'})},
     };
     for (const Case &c : cases)
@@ -194,7 +189,8 @@ TEST(Implode, MatchesDictionariesAndTrees)
         {"shortest match 2", a.b.done(), 6, 0, 8, Bytes(8, 0x41)},
         {"length symbol 63 and more", b.b.done(), 6, 6, 78, with_copy(text_of("qr"), 2, 76)},
         {"largest distance", c.b.done(), 6, 6, 8195, with_copy(lead, 8192, 3)},
-        {"distance before the start reads zeros", d.b.done(), 6, 2, 4, joined(Bytes(3, 0), {'z'})},
+        {"distance before the start reads zeros", d.b.done(), 6, 2, 4,
+         joined({Bytes(3, 0), {'z'}})},
         {"over-subscribed tree", over.done(), 6, 0, 10, {}},
         {"incomplete tree", under.done(), 6, 0, 10, {}},
     };

@@ -139,8 +139,8 @@ TEST(ItLoader, CompressedSamplesDecodeAcrossBlocksAndToTheFilesEnd)
             {it_compressed_sample("packed", pcm, c.wide, c.secondOrder), {"after", ramp8(40)}},
             0x215));
         SCOPED_TRACE(testing::Message() << "wide " << c.wide << " 2.15 " << c.secondOrder);
-        EXPECT_TRUE(entry_is(m.entry(0), "length " + std::to_string(c.values)));
-        EXPECT_TRUE(entry_is(m.entry(0), "bytes " + std::to_string(pcm.size())));
+        EXPECT_TRUE(entry_is(m.entry(0), "length " + std::to_string(c.values) + ", bytes " +
+                                             std::to_string(pcm.size())));
         EXPECT_EQ(m.pcm(0), c.wide ? pcm : wav8(pcm));
         EXPECT_EQ(m.pcm(1), wav8(ramp8(40)));
     }

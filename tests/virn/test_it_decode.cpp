@@ -122,54 +122,42 @@ TEST(ItDecode, WidthChangesBitByBit)
         EXPECT_EQ(decode(c.wide, c.stream, c.count, c.secondOrder), c.out) << c.what;
 }
 
-TEST(ItDecode8, EveryBlockRestartsWidthAndIntegrators)
+// Two blocks: a value at width 9, a change to `width` and 32767 `fill` values at it; then
+// a block of the value 2 at width 9.
+static Bytes two_blocks(uint32_t first, uint32_t change, uint32_t width, uint32_t fill)
 {
-    // Block 1: the value 1, then width 1 and 32767 zeros. Block 2: 2 at width 9.
-    BitWriter first;
-    first.put(1, 9);
-    first.put(256, 9);
+    BitWriter a, b;
+    a.put(first, 9).put(change, 9);
     for (int i = 0; i < 32767; i++)
-        first.put(0, 1);
-    BitWriter second;
-    second.put(2, 9);
+        a.put(fill, (int)width);
     Bytes stream;
-    it_append_block(stream, first);
-    it_append_block(stream, second);
-
-    Bytes single = decode8(stream, 32769, false);
-    EXPECT_EQ(single[32767], 1);
-    EXPECT_EQ(single[32768], 2);
-    Bytes twice = decode8(stream, 32769, true);
-    EXPECT_EQ(twice[32767], (uint8_t)32768);
-    EXPECT_EQ(twice[32768], 2);
-
-    // A sample that ends inside its first block reads nothing after it: the
-    // exact-size copy of the block alone is enough.
-    Bytes firstOnly;
-    it_append_block(firstOnly, first);
-    EXPECT_EQ(decode8(firstOnly, 32768, false), Bytes(32768, 1));
-    EXPECT_EQ(decode8(firstOnly, 5, false), Bytes(5, 1));
+    it_append_block(stream, a);
+    it_append_block(stream, b.put(2, 9));
+    return stream;
 }
 
-TEST(ItDecode8, WidthsAboveTheTopSkipPositionsUntilTheBlockEnds)
+TEST(ItDecode8, EveryBlockRestartsWidthAndIntegrators)
 {
-    // 256 + 20 asks for width 21: positions are skipped (left as they were) while
-    // their 21 bits are consumed; the next block decodes normally.
-    BitWriter first;
-    first.put(5, 9);
-    first.put(256 + 20, 9);
-    for (int i = 0; i < 32767; i++)
-        first.put(0x1FFFFF, 21);
-    BitWriter second;
-    second.put(9, 9);
-    Bytes stream;
-    it_append_block(stream, first);
-    it_append_block(stream, second);
-    Bytes out = decode8(stream, 32769, false);
+    // Block 1: the value 1, then width 1 and 32767 zeros.
+    Bytes stream = two_blocks(1, 256, 1, 0);
+    Bytes single = decode8(stream, 32769, false), twice = decode8(stream, 32769, true);
+    EXPECT_EQ(single[32767], 1);
+    EXPECT_EQ(single[32768], 2);
+    EXPECT_EQ(twice[32767], (uint8_t)32768);
+    EXPECT_EQ(twice[32768], 2);
+    // A sample that ends inside its first block reads nothing after it: the exact-size
+    // copy of the block alone is enough.
+    uint32_t firstBlock = stream[0] | stream[1] << 8;
+    Bytes firstOnly(stream.begin(), stream.begin() + 2 + firstBlock);
+    EXPECT_EQ(decode8(firstOnly, 32768, false), Bytes(32768, 1));
+    EXPECT_EQ(decode8(firstOnly, 5, false), Bytes(5, 1));
+    // 256 + 20 asks for width 21: positions are skipped (left as they were) while their
+    // 21 bits are consumed; the next block decodes normally.
+    Bytes out = decode8(two_blocks(5, 256 + 20, 21, 0x1FFFFF), 32769, false);
     EXPECT_EQ(out[0], 5);
     EXPECT_EQ(out[1], 0xEE);
     EXPECT_EQ(out[32767], 0xEE);
-    EXPECT_EQ(out[32768], 9);
+    EXPECT_EQ(out[32768], 2);
 }
 
 // Test signals of n signed values (8-bit values, or 16-bit ones little-endian): silence,
