@@ -212,24 +212,22 @@ TEST(Zip64, MembersTakenWhenTheirValuesFit)
     const int64_t ABOVE_32_BITS = 0x100000000ll;
     struct {
         const char *what;
-        bool local, central, offset, descriptor, end_record;
-        int64_t size, offset_value; // forged values in the blocks (-1: the true ones)
-        unsigned cut, overstate;
-        bool taken;
+        Zip64Fields zip64; // local, central, offset, forged size and offset, cut, overstated
+        bool descriptor, endRecord, taken;
     } cases[] = {
-        {"sizes only in the central block", 0, 1, 0, 0, 0, -1, -1, 0, 0, true},
-        {"sizes only in the local block", 1, 0, 0, 0, 0, -1, -1, 0, 0, true},
-        {"sizes in both blocks", 1, 1, 0, 0, 0, -1, -1, 0, 0, true},
-        {"local header offset in the central block", 0, 1, 1, 0, 0, -1, -1, 0, 0, true},
-        {"streamed with a 64-bit data descriptor", 1, 0, 0, 1, 0, -1, -1, 0, 0, true},
-        {"local block behind a ZIP64 end record", 1, 0, 0, 0, 1, -1, -1, 0, 0, true},
-        {"central size beyond 32 bits", 0, 1, 0, 0, 0, ABOVE_32_BITS, -1, 0, 0, false},
-        {"local size beyond 32 bits", 1, 0, 0, 0, 0, ABOVE_32_BITS + 600, -1, 0, 0, false},
-        {"local header offset beyond 32 bits", 0, 1, 1, 0, 0, -1, ABOVE_32_BITS, 0, 0, false},
-        {"central block without the compressed size", 0, 1, 0, 0, 0, -1, -1, 8, 0, false},
-        {"local block with one size only", 1, 0, 0, 0, 0, -1, -1, 8, 0, false},
-        {"local block overrunning the extra field", 1, 0, 0, 0, 0, -1, -1, 0, 4, false},
-        {"central block overrunning the extra field", 0, 1, 0, 0, 0, -1, -1, 0, 1, false},
+        {"sizes only in the central block", {0, 1}, 0, 0, true},
+        {"sizes only in the local block", {1, 0}, 0, 0, true},
+        {"sizes in both blocks", {1, 1}, 0, 0, true},
+        {"local header offset in the central block", {0, 1, 1}, 0, 0, true},
+        {"streamed with a 64-bit data descriptor", {1, 0}, 1, 0, true},
+        {"local block behind a ZIP64 end record", {1, 0}, 0, 1, true},
+        {"central size beyond 32 bits", {0, 1, 0, ABOVE_32_BITS}, 0, 0, false},
+        {"local size beyond 32 bits", {1, 0, 0, ABOVE_32_BITS + 600}, 0, 0, false},
+        {"local header offset beyond 32 bits", {0, 1, 1, -1, ABOVE_32_BITS}, 0, 0, false},
+        {"central block without the compressed size", {0, 1, 0, -1, -1, 8}, 0, 0, false},
+        {"local block with one size only", {1, 0, 0, -1, -1, 8}, 0, 0, false},
+        {"local block overrunning the extra field", {1, 0, 0, -1, -1, 0, 4}, 0, 0, false},
+        {"central block overrunning the extra field", {0, 1, 0, -1, -1, 0, 1}, 0, 0, false},
     };
     Bytes song = noise(3000, 41), tune = ramp8(700, 9);
     for (auto &k : cases) {
@@ -238,16 +236,10 @@ TEST(Zip64, MembersTakenWhenTheirValuesFit)
             ZipEntry e = {"wide.mod", song, method};
             // A time stamp block in front of the ZIP64 block, as Info-ZIP writes them.
             e.extra = {0x55, 0x54, 5, 0, 3, 1, 2, 3, 4};
-            e.zip64_local = k.local;
-            e.zip64_central = k.central;
-            e.zip64_offset = k.offset;
+            e.zip64 = k.zip64;
             e.data_descriptor = k.descriptor;
-            e.zip64_uncompressed = k.size;
-            e.zip64_offset_value = k.offset_value;
-            e.zip64_cut = k.cut;
-            e.zip64_overstate = k.overstate;
             ZipOptions o;
-            o.zip64_end = k.end_record;
+            o.zip64_end = k.endRecord;
             // A plain member behind it: a refused member never ends the walk.
             Chain c(call(zip_write({e, {"plain.xm", tune, 8}}, o)));
             auto r = c.records();
