@@ -7,124 +7,12 @@
 
 #include <commctrl.h>
 #include <algorithm>
-#include <deque>
 #include <stdio.h>
-
-static std::deque<DialogHandler> g_handlers;
-static HWND g_answerWindow;
-static HHOOK g_hook;
-
-enum { WM_ANSWER = WM_APP + 1 };
 
 std::function<BOOL(OPENFILENAMEA *)> g_openAnswer;
 std::function<BOOL(OPENFILENAMEA *)> g_saveAnswer;
 std::function<bool(char *)> g_folderAnswer;
 std::function<BOOL(HANDLE, LPCVOID, DWORD, LPDWORD)> g_writeAnswer;
-
-std::string window_text(HWND hwnd)
-{
-    char text[1024] = "";
-    GetWindowTextA(hwnd, text, sizeof text);
-    return text;
-}
-
-std::string dialog_item_text(HWND dialog, int id)
-{
-    char text[1024] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
-void click(HWND dialog, int id)
-{
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
-}
-
-static void close_unexpected(HWND dialog)
-{
-    ADD_FAILURE() << "unexpected dialog \"" << window_text(dialog)
-                  << "\": " << dialog_item_text(dialog, 0xFFFF);
-    click(dialog, IDOK);
-    if (IsWindow(dialog) && IsWindowVisible(dialog))
-        click(dialog, IDCANCEL);
-}
-
-static LRESULT CALLBACK answer_proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message != WM_ANSWER)
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    HWND dialog = (HWND)lParam;
-    if (!IsWindow(dialog))
-        return 0;
-    if (g_handlers.empty()) {
-        close_unexpected(dialog);
-        return 0;
-    }
-    DialogHandler handler = g_handlers.front();
-    g_handlers.pop_front();
-    handler(dialog);
-    return 0;
-}
-
-// Runs after a window procedure: the first showing of a top-level dialog is handed to the
-// answer window, whose message the dialog's own modal loop then delivers.
-static LRESULT CALLBACK hook_proc(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPRETSTRUCT *c = (const CWPRETSTRUCT *)lParam;
-    if (code == HC_ACTION && c->message == WM_SHOWWINDOW && c->wParam) {
-        char cls[32] = "";
-        GetClassNameA(c->hwnd, cls, sizeof cls);
-        if (strcmp(cls, "#32770") == 0 && !(GetWindowLongA(c->hwnd, GWL_STYLE) & WS_CHILD))
-            PostMessageA(g_answerWindow, WM_ANSWER, 0, (LPARAM)c->hwnd);
-    }
-    return CallNextHookEx(g_hook, code, wParam, lParam);
-}
-
-static void install_answering()
-{
-    if (g_answerWindow)
-        return;
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = answer_proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "GrabberTestAnswers";
-    RegisterClassA(&wc);
-    g_answerWindow = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                     wc.hInstance, nullptr);
-    g_hook = SetWindowsHookExA(WH_CALLWNDPROCRET, hook_proc, nullptr, GetCurrentThreadId());
-}
-
-void expect_dialog(DialogHandler handler)
-{
-    g_handlers.push_back(handler);
-}
-
-size_t unanswered_dialogs()
-{
-    size_t n = g_handlers.size();
-    g_handlers.clear();
-    return n;
-}
-
-DialogHandler message_box(const std::string &caption, const std::string &text, int button)
-{
-    return [=](HWND dialog) {
-        EXPECT_EQ(caption, window_text(dialog));
-        EXPECT_EQ(text, dialog_item_text(dialog, 0xFFFF));
-        click(dialog, button);
-    };
-}
-
-void pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT)
-            continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
 
 HWND list_of(HWND moduleWindow)
 {
@@ -168,43 +56,6 @@ void focus_row(HWND list, int row)
     SendMessageA(list, LVM_SETITEMSTATE, row, (LPARAM)&item);
 }
 
-static void remove_tree(const std::string &folder)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                remove_tree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(h, &found));
-        FindClose(h);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-std::string work_folder(const std::string &name)
-{
-    char current[MAX_PATH];
-    GetCurrentDirectoryA(sizeof current, current);
-    std::string root = std::string(current) + "\\grabber-work";
-    CreateDirectoryA(root.c_str(), nullptr);
-    std::string folder = root + "\\" + name;
-    remove_tree(folder);
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-}
-
-bool file_exists(const std::string &path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 void save(const std::string &path, const Bytes &bytes)
 {
     ASSERT_TRUE(write_file(path, bytes)) << path;
@@ -213,22 +64,6 @@ void save(const std::string &path, const Bytes &bytes)
 Bytes load(const std::string &path)
 {
     return read_file(path);
-}
-
-std::vector<std::string> files_in(const std::string &folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 Bytes numbered_it(const std::string &song, int count, int emptyEvery)
@@ -248,24 +83,6 @@ Bytes numbered_it(const std::string &song, int count, int emptyEvery)
         s.samples.push_back(sample);
     }
     return write_it(s);
-}
-
-int run_program(const std::string &commandLine, const std::string &currentFolder)
-{
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back(0);
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        currentFolder.empty() ? nullptr : currentFolder.c_str(), &si, &pi))
-        return -1;
-    WaitForSingleObject(pi.hProcess, 120000);
-    DWORD code = (DWORD)-1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return (int)code;
 }
 
 // The shell hooks call whatever the running test put in the answers above.
@@ -308,7 +125,7 @@ void GrabberTest::SetUp()
 {
     static bool ready = app_init(GetModuleHandleA(nullptr));
     ASSERT_TRUE(ready);
-    install_answering();
+    expect_dialog(nullptr); // every dialog is watched from the start
     g_shell.getOpenFileName = open_thunk;
     g_shell.getSaveFileName = save_thunk;
     g_shell.browseForFolder = folder_thunk;

@@ -13,24 +13,9 @@
 #include <vector>
 
 #include "fixtures.h"
-
-typedef std::function<void(HWND dialog)> DialogHandler;
-
-// The next top-level dialog that shows is handed to `handler`, which must close it.
-// A dialog that shows while no handler waits fails the test and is closed.
-void expect_dialog(DialogHandler handler);
-// Handlers still waiting (their dialogs never showed); clears them.
-size_t unanswered_dialogs();
-
-// A message box with this caption and text, answered with `button` (IDOK, IDYES, IDNO).
-DialogHandler message_box(const std::string &caption, const std::string &text, int button);
-
-std::string window_text(HWND hwnd);
-std::string dialog_item_text(HWND dialog, int id);
-void click(HWND dialog, int id);
-
-// Handles every message waiting for this thread.
-void pump();
+#include "win_dialogs.h"
+#include "win_files.h"
+#include "win_process.h"
 
 // Replaces for one test what the program asks the shell for.
 extern std::function<BOOL(OPENFILENAMEA *)> g_openAnswer;
@@ -46,20 +31,13 @@ bool checked(HWND list, int row);
 void set_checked(HWND list, int row, bool on);
 void focus_row(HWND list, int row);
 
-// Files
-std::string work_folder(const std::string &name); // fresh, empty, under the current folder
-bool file_exists(const std::string &path);
 void save(const std::string &path, const Bytes &bytes);
 Bytes load(const std::string &path);
-std::vector<std::string> files_in(const std::string &folder); // sorted names
 
 // `count` 8-bit samples named "s<row>" (1-based), each with its own length (100 + row
 // bytes), content and rate (8000 + row), so every row is told apart by what it writes.
 // Every `emptyEvery`-th row (when not 0) is an empty, unnamed slot. IT, by our writer.
 Bytes numbered_it(const std::string &song, int count, int emptyEvery = 0);
-
-// Runs a program to its end; its exit code, or -1 when it could not start.
-int run_program(const std::string &commandLine, const std::string &currentFolder);
 
 // A frame made for one test, torn down (and its WM_QUIT drained) afterwards.
 class GrabberTest : public testing::Test

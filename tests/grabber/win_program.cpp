@@ -8,33 +8,6 @@
 namespace
 {
 
-struct Found {
-    DWORD process;
-    const char *cls;
-    HWND window;
-};
-
-BOOL CALLBACK find_window(HWND w, LPARAM context)
-{
-    Found *f = (Found *)context;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    char cls[64] = "";
-    GetClassNameA(w, cls, sizeof cls);
-    if (pid == f->process && strcmp(cls, f->cls) == 0 && IsWindowVisible(w)) {
-        f->window = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND top_window(DWORD process, const char *cls)
-{
-    Found f = {process, cls, nullptr};
-    EnumWindows(find_window, (LPARAM)&f);
-    return f.window;
-}
-
 std::vector<std::string> visible_module_titles(HWND frame)
 {
     std::vector<std::string> t;
@@ -48,10 +21,7 @@ std::vector<std::string> visible_module_titles(HWND frame)
 
 TEST(VirnExe, OpensItsCommandLineAndKeepsSettingsBesideItself)
 {
-    std::string exe = VIRN_EXE;
-    for (char &c : exe)
-        if (c == '/')
-            c = '\\';
+    std::string exe = win_path(VIRN_EXE);
     std::string besideExe = exe.substr(0, exe.rfind('\\') + 1) + "curset.set";
     DeleteFileA(besideExe.c_str());
 
@@ -63,13 +33,8 @@ TEST(VirnExe, OpensItsCommandLineAndKeepsSettingsBesideItself)
     save(dir + "\\curset.set", settings); // left there by an earlier version
 
     std::string line = "\"" + exe + "\" \"" + dir + "\\My Music\\a.it\" \"" + dir + "\\b.it\"";
-    std::vector<char> text(line.begin(), line.end());
-    text.push_back(0);
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               dir.c_str(), &si, &pi));
+    PROCESS_INFORMATION pi;
+    ASSERT_TRUE(start_program(line, dir, &pi));
     HWND frame = nullptr;
     std::vector<std::string> titles;
     std::vector<std::string> expected = {"alpha [a.it]", "beta [b.it]"};
@@ -89,14 +54,7 @@ TEST(VirnExe, OpensItsCommandLineAndKeepsSettingsBesideItself)
     }
     if (frame)
         PostMessageA(frame, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
-    EXPECT_EQ((DWORD)WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 30000));
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    EXPECT_EQ(0u, code);
-    if (code == STILL_ACTIVE)
-        TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    EXPECT_EQ(0u, finish_program(&pi, 30000));
 
     EXPECT_TRUE(load(besideExe) == settings);
     EXPECT_TRUE(load(dir + "\\curset.set") == settings);

@@ -2,6 +2,7 @@
 // (grabber/tools/screenshots), which runs this disabled test with GRABBER_SCREENSHOTS
 // set to a folder. Each window is copied from the screen into a 24-bit BMP there.
 #include "win_harness.h"
+#include "win_picture.h"
 
 #include "it_writer.h"
 
@@ -18,43 +19,7 @@ std::string g_folder;
 
 void capture(HWND window, const std::string &name)
 {
-    RedrawWindow(window, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    pump();
-    Sleep(100);
-    RECT r;
-    GetWindowRect(window, &r);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    void *bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-
-    uint32_t row = ((uint32_t)w * 3 + 3) & ~3u;
-    Bytes file;
-    file.push_back('B');
-    file.push_back('M');
-    put_le32(file, 54 + row * (uint32_t)h);
-    put_le32(file, 0);
-    put_le32(file, 54);
-    const uint8_t *header = (const uint8_t *)&bi.bmiHeader;
-    file.insert(file.end(), header, header + 40);
-    const uint8_t *pixels = (const uint8_t *)bits;
-    file.insert(file.end(), pixels, pixels + row * (uint32_t)h);
-    DeleteObject(bitmap);
-    save(g_folder + "\\" + name + ".bmp", file);
+    EXPECT_TRUE(save_window_picture(window, g_folder + "\\" + name + ".bmp")) << name;
 }
 
 TEST_F(GrabberTest, DISABLED_Screenshots)

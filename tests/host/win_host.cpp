@@ -7,12 +7,12 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
 #include "fixtures.h"
-#include "host_session.h"
+#include "host_report.h"
+#include "win_files.h"
 
 namespace
 {
@@ -20,62 +20,11 @@ namespace
 const char Plugin[] = "in_tone.dll";
 typedef int(__cdecl *ToneSample)(int);
 
-struct HostRun {
-    int status;
-    std::map<std::string, std::string> values; // "key: value" lines (the last of each key)
-    std::string text;
-};
-
-std::string folder_of_test()
-{
-    char path[MAX_PATH];
-    GetCurrentDirectoryA(sizeof path, path);
-    return path;
-}
-
-HostRun parse_output(int status, const std::string &text)
-{
-    HostRun r{status, {}, text};
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        size_t colon = line.find(": ");
-        if (colon != std::string::npos)
-            r.values[line.substr(0, colon)] = line.substr(colon + 2);
-        at = end + 1;
-    }
-    return r;
-}
-
-HostRun host(std::vector<std::string> args)
-{
-    std::string outPath = folder_of_test() + "\\host-output.txt";
-    FILE *out = fopen(outPath.c_str(), "w+b");
-    EXPECT_NE(nullptr, out);
-    std::vector<char *> argv;
-    for (std::string &a : args)
-        argv.push_back(&a[0]);
-    int status = host_run((int)argv.size(), argv.data(), out);
-    fclose(out);
-    Bytes b = read_file(outPath);
-    return parse_output(status, std::string(b.begin(), b.end()));
-}
-
 std::string song(const std::string &name, const std::string &text)
 {
-    std::string path = folder_of_test() + "\\" + name;
+    std::string path = program_folder() + "\\" + name;
     EXPECT_TRUE(write_file(path, Bytes(text.begin(), text.end())));
     return path;
-}
-
-uint32_t le32(const Bytes &b, size_t at)
-{
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | (uint32_t)b[at + 3] << 24;
 }
 
 // The tone's frames [first, first + count) as the WAV data holds them, each `repeat` times.
@@ -96,29 +45,16 @@ Bytes tone(int first, int count, int repeat = 1)
     return b;
 }
 
-// The WAV file's data, after checking its header says 44100 Hz, stereo, 16-bit.
 Bytes wav_data(const std::string &path)
 {
-    Bytes b = read_file(path);
-    EXPECT_GE(b.size(), 44u) << path;
-    if (b.size() < 44)
-        return Bytes();
-    EXPECT_EQ(0, memcmp(b.data(), "RIFF", 4));
-    EXPECT_EQ(b.size() - 8, le32(b, 4));
-    EXPECT_EQ(0, memcmp(b.data() + 8, "WAVEfmt ", 8));
-    EXPECT_EQ(0x00020001u, le32(b, 20));
-    EXPECT_EQ(44100u, le32(b, 24));
-    EXPECT_EQ(176400u, le32(b, 28));
-    EXPECT_EQ(0x00100004u, le32(b, 32));
-    EXPECT_EQ(b.size() - 44, le32(b, 40));
-    return Bytes(b.begin() + 44, b.end());
+    return ::wav_data(path, 44100, 2, 16);
 }
 
 } // namespace
 
 TEST(Host, PlaysTheWholeSongIntoAWavFile)
 {
-    std::string wav = folder_of_test() + "\\whole.wav";
+    std::string wav = program_folder() + "\\whole.wav";
     HostRun r = host({Plugin, "play", song("one.tone", "1000"), "-o", wav});
     ASSERT_EQ(0, r.status) << r.text;
     EXPECT_EQ("Tone test plug-in", r.values["plug-in"]);
@@ -155,7 +91,7 @@ TEST(Host, OptionsShapeWhatIsHeard)
         {"a pause changes nothing that is heard", {"--pause-at", "300"}, 0, 44100, 1, "1"},
     };
     for (const Case &c : cases) {
-        std::string wav = folder_of_test() + "\\options.wav";
+        std::string wav = program_folder() + "\\options.wav";
         std::vector<std::string> args = {
             Plugin, "play", song("opt.tone", c.endMessages[0] == '0' ? "3000" : "1000"), "-o", wav};
         args.insert(args.end(), c.options.begin(), c.options.end());
@@ -197,7 +133,7 @@ TEST(Host, InfoListsTitleLengthAndEnqueuedEntries)
 
 TEST(Host, ConfigAboutAndInfoBoxReachThePlugin)
 {
-    std::string log = folder_of_test() + "\\tone.log";
+    std::string log = program_folder() + "\\tone.log";
     DeleteFileA(log.c_str());
     SetEnvironmentVariableA("TONE_LOG", log.c_str());
     EXPECT_EQ(0, host({Plugin, "config"}).status);
@@ -224,7 +160,7 @@ TEST(Host, Failures)
         {{Plugin, "config", "extra"}, 2},
         {{"no-such-plugin.dll", "config"}, 1},
         {{"kernel32.dll", "config"}, 1}, // a DLL, but no input plug-in
-        {{Plugin, "play", folder_of_test() + "\\missing.tone"}, 1},
+        {{Plugin, "play", program_folder() + "\\missing.tone"}, 1},
     };
     for (const Case &c : cases) {
         HostRun r = host(c.args);
@@ -237,30 +173,10 @@ TEST(Host, Failures)
 
 TEST(Host, TheProgramRendersAsTheLibraryDoes)
 {
-    std::string folder = folder_of_test();
-    std::string wav = folder + "\\program.wav", out = folder + "\\program.txt";
+    std::string wav = program_folder() + "\\program.wav";
     std::string command = "\"" QUORVEL_HOST_EXE "\" " + std::string(Plugin) + " play \"" +
                           song("prog.tone", "700") + "\" -o \"" + wav + "\" --seek 200";
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE file = CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = file;
-    PROCESS_INFORMATION pi = {};
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back(0);
-    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                               folder.c_str(), &si, &pi));
-    CloseHandle(file);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 120000));
-    DWORD code = 99;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    Bytes text = read_file(out);
-    EXPECT_EQ(0u, code) << std::string(text.begin(), text.end());
+    HostRun r = host_program(command, program_folder());
+    EXPECT_EQ(0, r.status) << r.text;
     EXPECT_TRUE(wav_data(wav) == tone(8820, 22050)); // 0.2 s to 0.7 s
 }

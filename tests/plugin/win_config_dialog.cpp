@@ -76,9 +76,9 @@ TEST_F(ConfigDialogTest, OpensWithTheSettingsAndCancelKeepsThem)
         for (int id : off)
             EXPECT_FALSE(is_checked(d, id)) << id;
         EXPECT_TRUE(surround_enabled(d, true));
-        EXPECT_EQ("C:\\Virn.exe %mod", item_text(d, IDC_COMMAND_LINE));
+        EXPECT_EQ("C:\\Virn.exe %mod", dialog_item_text(d, IDC_COMMAND_LINE));
         EXPECT_EQ("Specify program command line (%mod - module file name):",
-                  item_text(d, IDC_COMMAND_LABEL));
+                  dialog_item_text(d, IDC_COMMAND_LABEL));
         // Unticking greys the surround group at once and is pending at once ...
         SendDlgItemMessageA(d, IDC_LIBRARY_OUTPUT, BM_CLICK, 0, 0);
         EXPECT_FALSE(is_checked(d, IDC_LIBRARY_OUTPUT));
@@ -158,7 +158,7 @@ TEST_F(ConfigDialogTest, BrowsePutsTheProgramBeforePercentMod)
     expect_dialog([&](HWND d) {
         dialog = d;
         click(d, IDC_BROWSE);
-        EXPECT_EQ("C:\\Tools\\Virn.exe %mod", item_text(d, IDC_COMMAND_LINE));
+        EXPECT_EQ("C:\\Tools\\Virn.exe %mod", dialog_item_text(d, IDC_COMMAND_LINE));
         click(d, IDOK);
     });
     config_dialog(g_fakeHost.window);

@@ -1,6 +1,6 @@
 // The plug-in's Windows side in the test process: a stand-in for the player's main window
 // (playlist entries and the settings folder), modal dialogs and message boxes answered
-// from inside their own modal loops, and small file helpers.
+// from inside their own modal loops (win_common), and file helpers.
 #ifndef TESTS_PLUGIN_WIN_HARNESS_H
 #define TESTS_PLUGIN_WIN_HARNESS_H
 
@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "fixtures.h"
+#include "win_dialogs.h"
+#include "win_files.h"
 
 // The main window the plug-in talks to (g_hostWindow is set to it).
 struct FakeHost {
@@ -22,21 +24,5 @@ struct FakeHost {
 };
 extern FakeHost g_fakeHost;
 void fake_host_start(const std::string &settingsDir);
-
-typedef std::function<void(HWND dialog)> DialogHandler;
-// The next top-level dialog that shows goes to `handler`, which must close it. A dialog
-// that shows while no handler waits fails the test and is closed.
-void expect_dialog(DialogHandler handler);
-size_t unanswered_dialogs(); // and forgets them
-
-std::string window_text(HWND hwnd);
-std::string item_text(HWND dialog, int id);
-void click(HWND dialog, int id);
-bool is_checked(HWND dialog, int id);
-
-// A fresh, empty folder under the test program's folder.
-std::string work_folder(const std::string &name);
-bool file_exists(const std::string &path);
-std::vector<std::string> files_in(const std::string &folder); // sorted names
 
 #endif

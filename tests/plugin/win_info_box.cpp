@@ -89,7 +89,7 @@ class InfoBox : public testing::Test
     {
         expect_dialog([command](HWND box) {
             EXPECT_EQ("!", window_text(box));
-            EXPECT_EQ(command, item_text(box, 0xFFFF));
+            EXPECT_EQ(command, dialog_item_text(box, 0xFFFF));
             click(box, IDOK);
         });
     }

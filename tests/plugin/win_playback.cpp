@@ -5,6 +5,8 @@
 // for the same settings when this program pulls it directly.
 #include "win_harness.h"
 
+#include "host_report.h"
+
 #include "host_session.h"
 #include "host_state.h"
 #include "reference_cases.h"
@@ -15,8 +17,6 @@
 
 #include <stdlib.h>
 #include <string.h>
-
-#include <map>
 
 namespace
 {
@@ -31,14 +31,6 @@ struct Config {
         return (mono ? 1 : 2) * (eightBit ? 1 : 2);
     }
 };
-
-std::string program_folder()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string p = path;
-    return p.substr(0, p.rfind('\\'));
-}
 
 // Quorvel.cfg beside this program, where the plug-in reads it at Init.
 void write_settings(const Config &c)
@@ -101,91 +93,9 @@ Bytes song(const char *name)
     return name == std::string("long") ? long_song() : playable_song(name);
 }
 
-struct HostRun {
-    int status;
-    std::map<std::string, std::string> values; // "key: value" lines (the last of each key)
-    std::string text;
-};
-
-HostRun parse_output(int status, const Bytes &b)
-{
-    HostRun r{status, {}, std::string(b.begin(), b.end())};
-    size_t at = 0;
-    while (at < r.text.size()) {
-        size_t end = r.text.find('\n', at);
-        if (end == std::string::npos)
-            end = r.text.size();
-        std::string line = r.text.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        size_t colon = line.find(": ");
-        if (colon != std::string::npos)
-            r.values[line.substr(0, colon)] = line.substr(colon + 2);
-        at = end + 1;
-    }
-    return r;
-}
-
-// quorvel-host's commands, run in this process.
-HostRun host(std::vector<std::string> args)
-{
-    std::string outPath = program_folder() + "\\host-output.txt";
-    FILE *out = fopen(outPath.c_str(), "w+b");
-    EXPECT_NE(nullptr, out);
-    std::vector<char *> argv;
-    for (std::string &a : args)
-        argv.push_back(&a[0]);
-    int status = host_run((int)argv.size(), argv.data(), out);
-    fclose(out);
-    return parse_output(status, read_file(outPath));
-}
-
-// quorvel-host.exe as a program of its own, started in this program's folder.
-HostRun host_program(const std::string &arguments)
-{
-    std::string folder = program_folder(), out = folder + "\\host-program.txt";
-    std::string command = "\"" + folder + "\\quorvel-host.exe\" " + arguments;
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE file = CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_NE(INVALID_HANDLE_VALUE, file);
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = file;
-    PROCESS_INFORMATION pi = {};
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back(0);
-    DWORD code = 99;
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
-                       &si, &pi)) {
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 120000));
-        GetExitCodeProcess(pi.hProcess, &code);
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    }
-    CloseHandle(file);
-    return parse_output((int)code, read_file(out));
-}
-
-uint32_t le32(const Bytes &b, size_t at)
-{
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | (uint32_t)b[at + 3] << 24;
-}
-
-// The WAV file's data, after checking its header names the format.
 Bytes wav_data(const std::string &path, const Config &c)
 {
-    Bytes b = read_file(path);
-    EXPECT_GE(b.size(), 44u) << path;
-    if (b.size() < 44)
-        return Bytes();
-    int channels = c.mono ? 1 : 2, bits = c.eightBit ? 8 : 16;
-    EXPECT_EQ(1u | (uint32_t)channels << 16, le32(b, 20));
-    EXPECT_EQ(c.rate, le32(b, 24));
-    EXPECT_EQ((uint32_t)c.frameBytes() | (uint32_t)bits << 16, le32(b, 32));
-    EXPECT_EQ(b.size() - 44, le32(b, 40));
-    return Bytes(b.begin() + 44, b.end());
+    return ::wav_data(path, c.rate, c.mono ? 1 : 2, c.eightBit ? 8 : 16);
 }
 
 // The plug-in loaded and driven through its record, as the host does it, for the tests
@@ -365,7 +275,7 @@ TEST_F(Playback, EntryPointsAroundASong)
         EXPECT_EQ(-1, s.m->Play((char *)(dir + "\\missing.xm").c_str()));
         expect_dialog([](HWND box) {
             EXPECT_EQ("Quorvel", window_text(box));
-            EXPECT_EQ("Unable to load song", item_text(box, 0xFFFF));
+            EXPECT_EQ("Unable to load song", dialog_item_text(box, 0xFFFF));
             click(box, IDOK);
         });
         EXPECT_EQ(-1, s.m->Play((char *)text.c_str()));
@@ -520,7 +430,9 @@ TEST_F(Playback, PackedModulesEndToEnd)
     }
     ASSERT_TRUE(zip_by_program(archive, {dir + "\\SONG.MOD", dir + "\\B.XM"}));
     write_settings(Config());
-    HostRun r = host_program(std::string(Plugin) + " play \"" + entry + "\" -o \"" + wav + "\"");
+    HostRun r = host_program("\"" + program_folder() + "\\quorvel-host.exe\" " + Plugin +
+                                 " play \"" + entry + "\" -o \"" + wav + "\"",
+                             program_folder());
     EXPECT_EQ(0, r.status) << r.text;
     EXPECT_EQ("1", r.values["end messages"]) << r.text;
     EXPECT_TRUE(wav_data(wav, Config()) == expected);

@@ -13,23 +13,13 @@
 #include "fixtures.h"
 #include "reference_cases.h"
 #include "resource.h"
+#include "win_dialogs.h"
+#include "win_files.h"
+#include "win_picture.h"
+#include "win_process.h"
 
 namespace
 {
-
-std::string win_path(std::string p)
-{
-    for (char &c : p)
-        c = c == '/' ? '\\' : c;
-    return p;
-}
-
-std::string text_of_window(HWND w)
-{
-    char text[2048] = "";
-    GetWindowTextA(w, text, sizeof text);
-    return text;
-}
 
 std::string replaced(std::string s, const std::string &key, const std::string &value)
 {
@@ -38,20 +28,15 @@ std::string replaced(std::string s, const std::string &key, const std::string &v
     return s;
 }
 
-bool exists(const std::string &path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::string file_text(const std::string &path)
 {
-    Bytes b = exists(path) ? read_file(path) : text_of("(absent)");
+    Bytes b = file_exists(path) ? read_file(path) : text_of("(absent)");
     return std::string(b.begin(), b.end());
 }
 
 bool same_as_built(const std::string &installed, const char *built)
 {
-    return exists(installed) && read_file(installed) == read_file(win_path(built));
+    return file_exists(installed) && read_file(installed) == read_file(win_path(built));
 }
 
 std::string system_file(const char *name)
@@ -61,54 +46,11 @@ std::string system_file(const char *name)
     return std::string(dir) + "\\" + name;
 }
 
-struct Found {
-    DWORD process;
-    const char *cls;
-    HWND except, window;
-};
-
-BOOL CALLBACK find_top(HWND w, LPARAM context)
-{
-    Found *f = (Found *)context;
-    DWORD pid = 0;
-    char cls[64] = "";
-    GetWindowThreadProcessId(w, &pid);
-    GetClassNameA(w, cls, sizeof cls);
-    if (pid == f->process && w != f->except && !strcmp(cls, f->cls) && IsWindowVisible(w))
-        f->window = w;
-    return f->window == nullptr;
-}
-
-// A visible top-level window of `process` of class `cls`, other than `except`.
-HWND top_window(DWORD process, const char *cls, HWND except = nullptr)
-{
-    Found f = {process, cls, except, nullptr};
-    EnumWindows(find_top, (LPARAM)&f);
-    return f.window;
-}
-
 PROCESS_INFORMATION start(const std::string &line, const std::string &folder)
 {
-    std::vector<char> text(line.begin(), line.end());
-    text.push_back(0);
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    EXPECT_TRUE(CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               folder.empty() ? nullptr : folder.c_str(), &si, &pi));
+    PROCESS_INFORMATION pi;
+    EXPECT_TRUE(start_program(line, folder, &pi)) << line;
     return pi;
-}
-
-// Waits for the end of a program; its exit code.
-DWORD finish(PROCESS_INFORMATION &pi)
-{
-    DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(pi.hProcess, 60000) != WAIT_OBJECT_0)
-        TerminateProcess(pi.hProcess, 1);
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
 }
 
 DWORD WINAPI click_install(LPVOID dialog)
@@ -130,7 +72,7 @@ struct Installer {
     ~Installer()
     {
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-        EXPECT_EQ(0u, finish(pi));
+        EXPECT_EQ(0u, finish_program(&pi, 60000));
     }
     void type(int id, const std::string &s)
     {
@@ -151,7 +93,7 @@ struct Installer {
                 continue;
             char text[2048] = "";
             GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-            boxes.push_back(text_of_window(box) + "|" + text);
+            boxes.push_back(window_text(box) + "|" + text);
             PostMessageA(box, WM_COMMAND, IDOK, 0);
             for (int i = 0; i < 200 && IsWindowVisible(box); i++)
                 Sleep(10);
@@ -174,7 +116,7 @@ struct Installer {
         COLORREF c = GetPixel(dc, centre.x, centre.y);
         ReleaseDC(nullptr, dc);
         EXPECT_NE(CLR_INVALID, c);
-        return text_of_window(GetDlgItem(dialog, line)) +
+        return window_text(GetDlgItem(dialog, line)) +
                (GetGValue(c) > GetRValue(c) ? ", installed" : "");
     }
 };
@@ -250,7 +192,7 @@ TEST(Installer, StepsFoldersToggles)
 
         Installer setup;
         ASSERT_TRUE(setup.dialog != nullptr);
-        EXPECT_EQ("Quorvel package installer", text_of_window(setup.dialog));
+        EXPECT_EQ("Quorvel package installer", window_text(setup.dialog));
         setup.type(IDC_PLUGIN_FOLDER, f.winamp);
         setup.type(IDC_GRABBER_FOLDER, f.dest);
         for (char k : before)
@@ -281,33 +223,6 @@ TEST(Installer, StepsFoldersToggles)
     DeleteFileA(system_file("pexlin.dll").c_str());
 }
 
-// For `make screenshots`: the dialog as the screen shows it, as a 24-bit BMP.
-void capture(HWND dialog, const std::string &path)
-{
-    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Sleep(300);
-    RECT r;
-    GetWindowRect(dialog, &r);
-    int w = r.right - r.left, h = r.bottom - r.top, size = ((w * 3 + 3) & ~3) * h;
-    BITMAPINFOHEADER bi = {sizeof bi, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    BITMAPFILEHEADER fh = {0x4D42, (DWORD)(sizeof fh + sizeof bi + size), 0, 0,
-                           sizeof fh + sizeof bi};
-    void *bits = nullptr;
-    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, (BITMAPINFO *)&bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    Bytes file((uint8_t *)&fh, (uint8_t *)&fh + sizeof fh);
-    file.insert(file.end(), (uint8_t *)&bi, (uint8_t *)&bi + sizeof bi);
-    file.insert(file.end(), (uint8_t *)bits, (uint8_t *)bits + size);
-    EXPECT_TRUE(write_file(path, file));
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-    ReleaseDC(nullptr, screen);
-}
-
 // What was installed works: the player (the test host in the Winamp folder) plays a module
 // through the plug-in and the playback library beside it, the grabber opens one. And a step
 // runs once: switched off and on again, it runs at the next Install.
@@ -321,8 +236,9 @@ TEST(Installer, InstalledFilesWorkAndStepsRunOnce)
         setup.type(IDC_PLUGIN_FOLDER, f.winamp);
         setup.type(IDC_GRABBER_FOLDER, f.dest);
         EXPECT_TRUE(setup.install().empty());
-        if (const char *shots = getenv("SETUP_SCREENSHOTS"))
-            capture(setup.dialog, std::string(shots) + "\\installer.bmp");
+        const char *shots = getenv("SETUP_SCREENSHOTS"); // for `make screenshots`
+        EXPECT_TRUE(!shots ||
+                    save_window_picture(setup.dialog, std::string(shots) + "\\installer.bmp"));
     }
     std::string player = f.winamp + "\\quorvel-host.exe", song = f.root + "\\song.mod";
     std::string wav = f.root + "\\song.wav";
@@ -331,8 +247,8 @@ TEST(Installer, InstalledFilesWorkAndStepsRunOnce)
     PROCESS_INFORMATION pi = start("\"" + player + "\" \"" + f.plugin + "\" play \"" + song +
                                        "\" -o \"" + wav + "\" --seconds 1",
                                    f.root);
-    EXPECT_EQ(0u, finish(pi));
-    Bytes sound = exists(wav) ? read_file(wav) : Bytes();
+    EXPECT_EQ(0u, finish_program(&pi, 60000));
+    Bytes sound = file_exists(wav) ? read_file(wav) : Bytes();
     ASSERT_GT(sound.size(), 44u + 4000u);
     EXPECT_NE(sound.end(),
               std::find_if(sound.begin() + 44, sound.end(), [](uint8_t b) { return b; }));
@@ -347,11 +263,11 @@ TEST(Installer, InstalledFilesWorkAndStepsRunOnce)
         frame = top_window(pi.dwProcessId, "Virn");
         HWND client = frame ? FindWindowExA(frame, nullptr, "MDICLIENT", nullptr) : nullptr;
         HWND child = client ? GetWindow(client, GW_CHILD) : nullptr;
-        title = child ? text_of_window(child) : "";
+        title = child ? window_text(child) : "";
     }
     EXPECT_NE(std::string::npos, title.find("[song.mod]")) << title;
     PostMessageA(frame, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, finish(pi));
+    EXPECT_EQ(0u, finish_program(&pi, 60000));
 
     Installer again;
     again.type(IDC_PLUGIN_FOLDER, f.winamp);
@@ -359,7 +275,7 @@ TEST(Installer, InstalledFilesWorkAndStepsRunOnce)
     EXPECT_TRUE(again.install().empty());
     DeleteFileA(f.plugin.c_str());
     EXPECT_TRUE(again.install().empty());
-    EXPECT_FALSE(exists(f.plugin));
+    EXPECT_FALSE(file_exists(f.plugin));
     again.toggle(IDC_PLUGIN_TOGGLE);
     again.toggle(IDC_PLUGIN_TOGGLE);
     EXPECT_TRUE(again.install().empty());

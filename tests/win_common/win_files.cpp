@@ -1,0 +1,62 @@
+#include "win_files.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+std::string program_folder()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string p = path;
+    return p.substr(0, p.rfind('\\'));
+}
+
+std::string win_path(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+void remove_tree(const std::string &folder)
+{
+    for (const std::string &name : files_in(folder)) {
+        std::string path = folder + "\\" + name;
+        if (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+            remove_tree(path);
+        else
+            DeleteFileA(path.c_str());
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+std::string work_folder(const std::string &name)
+{
+    std::string root = program_folder() + "\\work", folder = root + "\\" + name;
+    CreateDirectoryA(root.c_str(), nullptr);
+    remove_tree(folder);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+bool file_exists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> files_in(const std::string &folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}

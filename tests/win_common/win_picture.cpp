@@ -1,0 +1,33 @@
+#include "win_picture.h"
+
+#include "fixtures.h"
+#include "win_dialogs.h"
+
+bool save_window_picture(HWND window, const std::string &path)
+{
+    RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    pump();
+    Sleep(300); // another process's window draws in its own time
+    RECT r;
+    GetWindowRect(window, &r);
+    int w = r.right - r.left, h = r.bottom - r.top, size = ((w * 3 + 3) & ~3) * h;
+    BITMAPINFOHEADER bi = {sizeof bi, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPFILEHEADER fh = {0x4D42, (DWORD)(sizeof fh + sizeof bi + size), 0, 0,
+                           sizeof fh + sizeof bi};
+    void *bits = nullptr;
+    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, (BITMAPINFO *)&bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    Bytes file((uint8_t *)&fh, (uint8_t *)&fh + sizeof fh);
+    file.insert(file.end(), (uint8_t *)&bi, (uint8_t *)&bi + sizeof bi);
+    if (bits)
+        file.insert(file.end(), (uint8_t *)bits, (uint8_t *)bits + size);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    ReleaseDC(nullptr, screen);
+    return bits && write_file(path, file);
+}
