@@ -41,14 +41,6 @@ std::vector<std::string> program_record(const std::string &path)
     return lines;
 }
 
-std::string this_folder()
-{
-    char program[MAX_PATH];
-    GetModuleFileNameA(nullptr, program, sizeof program);
-    std::string p = program;
-    return p.substr(0, p.rfind('\\'));
-}
-
 class InfoBox : public testing::Test
 {
   protected:
@@ -61,19 +53,19 @@ class InfoBox : public testing::Test
         fake_host_start(settings);
         record = dir + "\\args.txt";
         SetEnvironmentVariableA("RECORD_ARGS_OUT", record.c_str());
-        SetEnvironmentVariableA("TONE_LOG", (dir + "\\plugin.log").c_str());
+        SetEnvironmentVariableA("PROBE_LOG", (dir + "\\plugin.log").c_str());
     }
     void TearDown() override
     {
         EXPECT_EQ(0u, unanswered_dialogs()) << "an expected message box never showed";
         release_list();
         SetEnvironmentVariableA("RECORD_ARGS_OUT", nullptr);
-        SetEnvironmentVariableA("TONE_LOG", nullptr);
+        SetEnvironmentVariableA("PROBE_LOG", nullptr);
     }
     void use_program()
     {
         snprintf(g_settings.commandLine, sizeof g_settings.commandLine, "%s\\record_args.exe %%mod",
-                 this_folder().c_str());
+                 program_folder().c_str());
     }
     std::string archive(const std::string &memberName)
     {
@@ -104,7 +96,7 @@ TEST_F(InfoBox, StartsTheProgramInTheModulesFolder)
     CreateDirectoryA(folder.c_str(), nullptr);
     std::string module = folder + "\\song.xm";
     ASSERT_TRUE(write_file(module, Bytes{'x', 'm'}));
-    std::string command = this_folder() + "\\record_args.exe \"" + module + "\"";
+    std::string command = program_folder() + "\\record_args.exe \"" + module + "\"";
     expect_command(command);
     EXPECT_EQ(0, info_box(module.c_str(), g_fakeHost.window));
     std::vector<std::string> got = program_record(record);
@@ -135,7 +127,7 @@ TEST_F(InfoBox, HostileMemberNamesStayInTheSettingsFolder)
         std::string entry = g_fakeHost.enqueued.back();
         g_fakeHost.enqueued.clear();
         std::string copy = settings + "\\" + c.copy;
-        expect_command(this_folder() + "\\record_args.exe " + copy);
+        expect_command(program_folder() + "\\record_args.exe " + copy);
         DeleteFileA(record.c_str());
         EXPECT_EQ(0, info_box(entry.c_str(), g_fakeHost.window));
         std::vector<std::string> got = program_record(record);
@@ -155,9 +147,9 @@ TEST_F(InfoBox, AnotherPluginShowsTheModule)
 {
     std::string plugins = settings + "\\Plugins";
     CreateDirectoryA(plugins.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileA((this_folder() + "\\in_probe.dll").c_str(),
+    ASSERT_TRUE(CopyFileA((program_folder() + "\\in_probe.dll").c_str(),
                           (plugins + "\\in_probe.dll").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA((this_folder() + "\\pexlin.dll").c_str(),
+    ASSERT_TRUE(CopyFileA((program_folder() + "\\pexlin.dll").c_str(),
                           (plugins + "\\in_none.dll").c_str(), FALSE));
     strcpy(g_settings.commandLine, "plgin_probe.dll");
     std::string pack = archive("SONG.MOD");

@@ -1,0 +1,96 @@
+// in_probe.dll: a tiny input plug-in of our own that shows what a host or the information
+// command asks of another plug-in. A "song" is a text file holding its length in
+// milliseconds; one that begins with "list" makes GetFileInfo enqueue two entries. It
+// plays nothing (the host's playback is proven with In_Quorvel.dll itself). Every call
+// that shows nothing (Init, Quit, Config, About, InfoBox) is appended to the file named
+// by the environment variable PROBE_LOG, when it is set.
+#include "winamp_records.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace
+{
+
+In_Module g_module;
+
+void log_line(const char *text)
+{
+    char path[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("PROBE_LOG", path, sizeof path);
+    FILE *f = n && n < sizeof path ? fopen(path, "ab") : nullptr;
+    if (f) {
+        fprintf(f, "%s\n", text);
+        fclose(f);
+    }
+}
+
+void __cdecl config(HWND)
+{
+    log_line("config");
+}
+void __cdecl about(HWND)
+{
+    log_line("about");
+}
+void __cdecl init()
+{
+    log_line("init");
+}
+void __cdecl quit()
+{
+    log_line("quit");
+}
+
+void __cdecl get_file_info(char *file, char *title, int *length)
+{
+    char text[64] = "";
+    FILE *f = file ? fopen(file, "rb") : nullptr;
+    if (f) {
+        text[fread(text, 1, sizeof text - 1, f)] = 0;
+        fclose(f);
+    }
+    *length = f ? atoi(text) : -1;
+    const char *slash = file ? strrchr(file, '\\') : nullptr;
+    snprintf(title, 2048, "probe %s", slash ? slash + 1 : "");
+    static const char *const Members[] = {"<one", "<two"};
+    for (const char *member : Members) {
+        if (strncmp(text, "list", 4) != 0)
+            break;
+        char entry[MAX_PATH];
+        snprintf(entry, sizeof entry, "%s%s", file, member);
+        EnqueueFile e = {entry, nullptr, 0};
+        SendMessageA(g_module.hMainWindow, WM_USER, (WPARAM)&e, IPC_PLAYFILE);
+    }
+}
+
+int __cdecl info_box(char *file, HWND parent)
+{
+    char line[MAX_PATH + 32];
+    snprintf(line, sizeof line, "infobox %s %s", file, parent ? "owned" : "unowned");
+    log_line(line);
+    return 0;
+}
+
+int __cdecl play(char *)
+{
+    return -1;
+}
+
+} // namespace
+
+extern "C" __declspec(dllexport) In_Module *__cdecl winampGetInModule2()
+{
+    g_module.version = IN_MODULE_VERSION;
+    g_module.description = (char *)"Probe test plug-in";
+    g_module.FileExtensions = (char *)"PROBE\0Probe songs (*.PROBE)\0";
+    g_module.Config = config;
+    g_module.About = about;
+    g_module.Init = init;
+    g_module.Quit = quit;
+    g_module.GetFileInfo = get_file_info;
+    g_module.InfoBox = info_box;
+    g_module.Play = play;
+    return &g_module;
+}
