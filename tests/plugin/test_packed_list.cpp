@@ -219,31 +219,3 @@ TEST_F(PackedListTest, SharedArchivesListTheirMappedNames)
         EXPECT_STREQ(names[i], r->name);
     }
 }
-
-TEST_F(PackedListTest, InfoZipArchiveMadeNow)
-{
-    if (system("command -v zip >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "Info-ZIP zip is not installed";
-    std::string pattern = ::testing::TempDir() + "plugin_zip_XXXXXX";
-    std::vector<char> dir(pattern.begin(), pattern.end());
-    dir.push_back(0);
-    ASSERT_NE(nullptr, mkdtemp(dir.data()));
-    std::string work = dir.data();
-    std::vector<Fixture> modules = mod_fixtures();
-    ASSERT_GE(modules.size(), 2u);
-    ASSERT_TRUE(write_file(work + "/b.mod", modules[0].bytes));
-    ASSERT_TRUE(write_file(work + "/a.mod", modules[1].bytes));
-    ASSERT_TRUE(write_file(work + "/notes.txt", Bytes{'h', 'i'}));
-    std::string cmd = "cd '" + work + "' && zip -q -X -9 pack.mdz b.mod notes.txt a.mod";
-    ASSERT_EQ(0, system(cmd.c_str()));
-    world.files["E:\\pack.mdz"] = read_file(work + "/pack.mdz");
-    system(("rm -rf '" + work + "'").c_str());
-
-    ASSERT_TRUE(expand_archive(&list, &Access, "E:\\pack.mdz"));
-    EXPECT_EQ((std::vector<std::string>{"E:\\pack.mdz<b.mod", "E:\\pack.mdz<notes.txt",
-                                        "E:\\pack.mdz<a.mod"}),
-              world.enqueued);
-    ModuleImage image;
-    ASSERT_TRUE(load_image(&list, &Access, "E:\\pack.mdz<a.mod", &image));
-    EXPECT_EQ(modules[1].bytes, Bytes(image.bytes, image.bytes + image.size));
-}
