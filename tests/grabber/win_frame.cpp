@@ -41,21 +41,6 @@ std::vector<std::string> titles(const std::vector<HWND> &windows)
     return t;
 }
 
-TEST_F(GrabberTest, CommandLineOpensEachFileInOrder)
-{
-    CreateDirectoryA((dir + "\\My Music").c_str(), nullptr);
-    save(dir + "\\My Music\\a.it", numbered_it("first", 3));
-    save(dir + "\\b.it", numbered_it("second", 2));
-    // What the shell passes: the quoted program path, then the files, a quoted one with
-    // spaces among them.
-    std::string line =
-        "\"C:\\Program Files\\Virn\\Virn.exe\" \"" + dir + "\\My Music\\a.it\" " + dir + "\\b.it";
-    open_frame(command_line_arguments(line.c_str()));
-    std::vector<std::string> expected = {"first [a.it]", "second [b.it]"};
-    EXPECT_EQ(expected, titles(module_windows()));
-    EXPECT_EQ("second - Virn", window_text(frame));
-}
-
 TEST_F(GrabberTest, FilesThatCannotBeOpenedLeaveNoWindowAndNoMessage)
 {
     // A name that kept its quotes, and one that does not exist.

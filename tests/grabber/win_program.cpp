@@ -1,6 +1,6 @@
-// Virn.exe itself: started from another folder with two modules on its command line, it
-// opens both, reads the settings left in that folder without a warning, and on Exit
-// writes them beside itself.
+// Virn.exe itself: started from another folder with two modules on its command line (one
+// quoted, with a blank in its path), it opens both in order, reads the settings left in that folder
+// without a warning, and on Exit writes them beside itself.
 #include "win_harness.h"
 
 #include "resource.h"
@@ -32,7 +32,9 @@ TEST(VirnExe, OpensItsCommandLineAndKeepsSettingsBesideItself)
     Bytes settings = {0x01, 0x00, 0xFF, 0xFF, 0x30, 0x75, 0x00, 0x00};
     save(dir + "\\curset.set", settings); // left there by an earlier version
 
-    std::string line = "\"" + exe + "\" \"" + dir + "\\My Music\\a.it\" \"" + dir + "\\b.it\"";
+    // What the shell passes: the quoted program path, then the files, a quoted one with
+    // spaces among them.
+    std::string line = "\"" + exe + "\" \"" + dir + "\\My Music\\a.it\" " + dir + "\\b.it";
     PROCESS_INFORMATION pi;
     ASSERT_TRUE(start_program(line, dir, &pi));
     HWND frame = nullptr;
@@ -45,6 +47,7 @@ TEST(VirnExe, OpensItsCommandLineAndKeepsSettingsBesideItself)
             titles = visible_module_titles(frame);
     }
     EXPECT_EQ(expected, titles);
+    EXPECT_EQ("beta - Virn", window_text(frame)); // the last one opened is active
     // The settings were found: no warning box.
     Sleep(300);
     HWND box = top_window(pi.dwProcessId, "#32770");
