@@ -9,17 +9,12 @@
 namespace
 {
 
-TEST(WindowTitles, SongAndFileName)
+// Titles of ordinary names are read from the windows (win_frame.cpp, win_program.cpp).
+TEST(WindowTitles, EmptyNames)
 {
     char out[260];
-    module_window_title(out, sizeof out, "song", file_name_part("C:\\m\\a.xm"));
-    EXPECT_STREQ("song [a.xm]", out);
-    module_window_title(out, sizeof out, "song", file_name_part("a.xm"));
-    EXPECT_STREQ("song [a.xm]", out);
     module_window_title(out, sizeof out, "", file_name_part("C:\\m\\"));
     EXPECT_STREQ(" []", out);
-    frame_title(out, sizeof out, "song");
-    EXPECT_STREQ("song - Virn", out);
 }
 
 TEST(WindowTitles, LongNamesAreCutInsideTheBuffer)

@@ -17,17 +17,10 @@
 #include "fixtures.h"
 #include "host_session.h"
 #include "song_writer.h"
+#include "win_files.h"
 
 namespace
 {
-
-std::string folder()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string p = path;
-    return p.substr(0, p.rfind('\\'));
-}
 
 double now()
 {
@@ -124,7 +117,7 @@ uint64_t render_direct(const Bytes &module, const std::string &wav)
 int main(int argc, char **argv)
 {
     int runs = argc > 1 ? atoi(argv[1]) : 7;
-    std::string dir = folder(), song = dir + "\\bench.xm", wav = dir + "\\bench.wav";
+    std::string dir = program_folder(), song = dir + "\\bench.xm", wav = dir + "\\bench.wav";
     std::string log = dir + "\\bench-host.txt";
     Bytes module = bench_song();
     if (!write_file(song, module) || !write_file(dir + "\\Quorvel.cfg", Bytes())) {

@@ -33,11 +33,6 @@ TEST(SettingsFile, DefaultsWriteTheDocumentedBytes)
     EXPECT_EQ(block({0x00, 0x20, 0x20, 0x00, 0x44, 0xAC, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00, 0x00,
                      0x02, 0x00}),
               file_bytes(s));
-    strcpy(s.commandLine, "C:\\Virn.exe %mod");
-    EXPECT_EQ(block({0x00, 0x20, 0x20, 0x00, 0x44, 0xAC, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00, 0x00,
-                     0x02, 0x00},
-                    "C:\\Virn.exe %mod"),
-              file_bytes(s));
 }
 
 TEST(SettingsFile, ReadsEveryFieldAtItsOffset)
@@ -57,33 +52,19 @@ TEST(SettingsFile, ReadsEveryFieldAtItsOffset)
     EXPECT_EQ(b, file_bytes(s)); // and back, byte for byte
 }
 
+// Short files, and a command line cut to 259 characters, are read through the Windows
+// file calls in win_packed.cpp; here what only the bytes show.
 TEST(SettingsFile, ShortAndLongFiles)
 {
-    Settings defaults;
-    settings_defaults(&defaults);
     Bytes full = block({1, 0, 0, 0, 0x11, 0x2B, 0, 0, 8, 1, 0, 0, 0, 1, 1});
-    struct Case {
-        size_t size;
-        bool isDefault;
-    } cases[] = {{0, true}, {1, true}, {14, true}, {15, false}};
-    for (const Case &c : cases) {
-        Settings s;
-        memset(&s, 0x5A, sizeof s);
-        settings_from_bytes(full.data(), c.size, &s);
-        EXPECT_EQ(c.isDefault, s.musicFlags == defaults.musicFlags) << c.size;
-        EXPECT_EQ(c.isDefault ? 44100u : 11025u, s.frequency) << c.size;
-        EXPECT_STREQ("", s.commandLine) << c.size; // 15 bytes: an empty command line
-    }
-
-    // A command line longer than the buffer is cut to 259 characters when read, and a
-    // byte 2 in the library-output field still means "on" and is written back as 1.
-    Bytes longer = full;
-    longer[14] = 2;
-    std::string text(400, 'x');
-    longer.insert(longer.end(), text.begin(), text.end());
     Settings s;
-    settings_from_bytes(longer.data(), longer.size(), &s);
-    EXPECT_EQ(std::string(COMMAND_LINE_MAX, 'x'), s.commandLine);
+    memset(&s, 0x5A, sizeof s);
+    settings_from_bytes(full.data(), 15, &s);
+    EXPECT_STREQ("", s.commandLine); // 15 bytes: an empty command line
+    // A byte 2 in the library-output field still means "on" and is written back as 1.
+    full[14] = 2;
+    full.insert(full.end(), 400, 'x');
+    settings_from_bytes(full.data(), full.size(), &s);
     Bytes written = file_bytes(s);
     EXPECT_EQ(SETTINGS_FILE_MAX, (int)written.size());
     EXPECT_EQ(1, written[14]);
