@@ -109,7 +109,7 @@ fuzz-smoke: sanitize
 # Google Benchmark figures natively, then the plug-in's rendering speed under Wine.
 bench: native win32
 	scripts/run-benchmarks $(NATIVE)
-	tests/plugin/bench-plugin $(WIN32)
+	tests/bench/bench-plugin $(WIN32)
 
 check: bootstrap
 	$(MAKE) test-native
