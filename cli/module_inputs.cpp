@@ -15,16 +15,12 @@ InputFile::~InputFile()
             VIRN_FreeModule(m.handle);
 }
 
-// A folder name made of untrusted text. Windows drops dots and spaces at the end of a
-// name, which would let "a.." and "a" meet: those become '_' as well, on every system.
+// A folder name made of untrusted text, the same on every system.
 static std::string safe_folder(const std::string &text)
 {
     char safe[256];
-    safe_file_part(text.c_str(), safe, sizeof safe);
-    std::string name = safe[0] ? safe : "_";
-    for (size_t n = name.size(); n > 0 && (name[n - 1] == '.' || name[n - 1] == ' '); n--)
-        name[n - 1] = '_';
-    return name;
+    safe_file_name(text.c_str(), safe, sizeof safe);
+    return safe;
 }
 
 static bool load_module(const uint8_t *bytes, size_t size, InputModule &m)

@@ -1,5 +1,6 @@
 #include "settings_file.h"
 #include "app_state.h"
+#include "file_names.h"
 #include "settings_format.h"
 
 #include <string.h>
@@ -15,7 +16,7 @@ const char *settings_file_path()
         DWORD n = GetModuleFileNameA(nullptr, program, sizeof program);
         // A path cut at MAX_PATH names some other folder: then the bare name it is.
         if (n == 0 || n >= sizeof program ||
-            !settings_path_beside(program, g_settingsPath, sizeof g_settingsPath))
+            !path_beside(program, SettingsFileName, g_settingsPath, sizeof g_settingsPath))
             strcpy(g_settingsPath, SettingsFileName);
     }
     return g_settingsPath;

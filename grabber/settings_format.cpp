@@ -64,19 +64,3 @@ int position_from_volume(uint32_t device, uint32_t volume)
         return VOLUME_POSITION_MAX;
     return -attenuation / 100;
 }
-
-bool settings_path_beside(const char *programPath, char *out, size_t outSize)
-{
-    if (outSize == 0)
-        return false;
-    out[0] = 0;
-    size_t folder = 0;
-    for (size_t i = 0; programPath[i]; i++)
-        if (programPath[i] == '\\' || programPath[i] == '/')
-            folder = i + 1;
-    if (folder + sizeof SettingsFileName > outSize)
-        return false;
-    memcpy(out, programPath, folder);
-    memcpy(out + folder, SettingsFileName, sizeof SettingsFileName);
-    return true;
-}

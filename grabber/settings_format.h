@@ -41,9 +41,4 @@ bool device_is_waveout(uint32_t device);
 uint32_t volume_from_position(uint32_t device, int position);
 int position_from_volume(uint32_t device, uint32_t volume);
 
-// "<folder of programPath>curset.set": the settings live beside the program, whatever
-// folder it was started from. Either separator ends the folder. False (out empty) when
-// the result does not fit in outSize bytes.
-bool settings_path_beside(const char *programPath, char *out, size_t outSize);
-
 #endif

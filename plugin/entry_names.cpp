@@ -1,4 +1,5 @@
 #include "entry_names.h"
+#include "file_names.h"
 
 #include <ctype.h>
 #include <stdio.h>
@@ -35,55 +36,13 @@ bool split_entry(const char *entry, char *archive, char *member)
     return true;
 }
 
-static bool forbidden(unsigned char c)
-{
-    return c < 0x20 || c == 0x7F || strchr("\\/:*?\"<>|", c) != nullptr;
-}
-
-// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices whatever extension follows.
-static bool device_name(const char *name)
-{
-    static const char *const Devices[] = {"CON", "PRN", "AUX", "NUL"};
-    size_t stem = strcspn(name, ".");
-    char upper[5] = "";
-    if (stem < 3 || stem > 4)
-        return false;
-    for (size_t i = 0; i < stem; i++)
-        upper[i] = (char)toupper((unsigned char)name[i]);
-    upper[stem] = 0;
-    if (stem == 3) {
-        for (const char *d : Devices)
-            if (strcmp(upper, d) == 0)
-                return true;
-        return false;
-    }
-    return (strncmp(upper, "COM", 3) == 0 || strncmp(upper, "LPT", 3) == 0) && upper[3] >= '1' &&
-           upper[3] <= '9';
-}
-
 void member_file_name(const char *member, char *out, size_t outSize)
 {
-    if (outSize < 3) {
-        if (outSize)
-            out[0] = 0;
-        return;
-    }
     const char *last = member;
     for (const char *p = member; *p; p++)
         if (*p == '\\' || *p == '/' || *p == ':')
             last = p + 1;
-    size_t n = 0;
-    if (device_name(last))
-        out[n++] = '_';
-    for (; *last && n + 1 < outSize; last++)
-        out[n++] = forbidden((unsigned char)*last) ? '_' : *last;
-    // Windows drops trailing dots and blanks, so "..", "..." or "x. " would name another
-    // file (or the parent folder).
-    for (size_t i = n; i > 0 && (out[i - 1] == '.' || out[i - 1] == ' '); i--)
-        out[i - 1] = '_';
-    if (n == 0)
-        out[n++] = '_';
-    out[n] = 0;
+    safe_file_name(last, out, outSize);
 }
 
 bool join_path(char *out, const char *folder, const char *name)

@@ -1,4 +1,5 @@
 #include "settings_file.h"
+#include "file_names.h"
 #include "plugin_state.h"
 
 #include <string.h>
@@ -17,7 +18,7 @@ const char *settings_file_path()
         DWORD n = GetModuleFileNameA(nullptr, program, sizeof program);
         // A path cut at MAX_PATH names some other folder: then the bare name it is.
         if (n == 0 || n >= sizeof program ||
-            !settings_path_beside(program, g_settingsPath, sizeof g_settingsPath))
+            !path_beside(program, SettingsFileName, g_settingsPath, sizeof g_settingsPath))
             lstrcpynA(g_settingsPath, SettingsFileName, sizeof g_settingsPath);
     }
     return g_settingsPath;

@@ -59,23 +59,6 @@ size_t settings_to_bytes(const Settings *s, uint8_t *out)
     return SETTINGS_BLOCK_SIZE + n;
 }
 
-bool settings_path_beside(const char *programPath, char *out, size_t outSize)
-{
-    size_t folder = 0;
-    for (size_t i = 0; programPath[i]; i++)
-        if (programPath[i] == '\\' || programPath[i] == '/')
-            folder = i + 1;
-    if (outSize == 0)
-        return false;
-    if (folder + sizeof SettingsFileName > outSize) {
-        out[0] = 0;
-        return false;
-    }
-    memcpy(out, programPath, folder);
-    memcpy(out + folder, SettingsFileName, sizeof SettingsFileName);
-    return true;
-}
-
 int frequency_choice(uint32_t frequency)
 {
     for (int i = 0; i < 4; i++)

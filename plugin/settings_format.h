@@ -69,10 +69,6 @@ void settings_from_bytes(const uint8_t *bytes, size_t count, Settings *s);
 // The file's bytes (out holds SETTINGS_FILE_MAX); returns how many.
 size_t settings_to_bytes(const Settings *s, uint8_t *out);
 
-// "<folder of programPath>Quorvel.cfg"; either separator ends the folder. False (out
-// empty) when it does not fit in outSize bytes.
-bool settings_path_beside(const char *programPath, char *out, size_t outSize);
-
 // The configuration dialog's choices, one value per group of radio buttons (the index of
 // the checked one, top to bottom, -1 when none is checked) and the check boxes.
 enum { FREQ_11025, FREQ_22050, FREQ_44100, FREQ_48000 };

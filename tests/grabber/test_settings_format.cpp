@@ -1,4 +1,5 @@
 // curset.set: its layout, the volume scale of the preferences dialog and its place.
+#include "file_names.h"
 #include "settings_format.h"
 
 #include <gtest/gtest.h>
@@ -80,7 +81,7 @@ TEST(SettingsFormat, VolumesOffTheScaleLandAtAnEnd)
     EXPECT_EQ(60000u, volume_from_position(WAVE_MAPPER_DEVICE, -3));
 }
 
-TEST(SettingsFormat, FileLivesBesideTheProgram)
+TEST(FileNames, SettingsLiveBesideTheProgram)
 {
     struct {
         const char *program;
@@ -93,13 +94,13 @@ TEST(SettingsFormat, FileLivesBesideTheProgram)
     };
     for (const auto &c : cases) {
         char out[260];
-        ASSERT_TRUE(settings_path_beside(c.program, out, sizeof out));
+        ASSERT_TRUE(path_beside(c.program, "curset.set", out, sizeof out));
         EXPECT_STREQ(c.expected, out);
     }
     char small[20];
-    EXPECT_FALSE(settings_path_beside("C:\\a\\b\\c\\d\\Virn.exe", small, sizeof small));
+    EXPECT_FALSE(path_beside("C:\\a\\b\\c\\d\\Virn.exe", "curset.set", small, sizeof small));
     EXPECT_STREQ("", small);
-    EXPECT_TRUE(settings_path_beside("C:\\a\\Virn.exe", small, 16)); // "C:\a\curset.set"
+    EXPECT_TRUE(path_beside("C:\\a\\Virn.exe", "curset.set", small, 16)); // "C:\a\curset.set"
 }
 
 } // namespace

@@ -70,31 +70,6 @@ TEST(SettingsFile, ShortAndLongFiles)
     EXPECT_EQ(1, written[14]);
 }
 
-TEST(SettingsFile, LivesBesideTheProgram)
-{
-    char out[64];
-    struct Case {
-        const char *program;
-        const char *path;
-    } cases[] = {
-        {"C:\\Program Files\\Player\\player.exe", nullptr},
-        {"C:\\P\\player.exe", "C:\\P\\Quorvel.cfg"},
-        {"/opt/p/player", "/opt/p/Quorvel.cfg"},
-        {"player.exe", "Quorvel.cfg"},
-    };
-    for (const Case &c : cases) {
-        bool fits = settings_path_beside(c.program, out, sizeof out);
-        if (c.path) {
-            EXPECT_TRUE(fits) << c.program;
-            EXPECT_STREQ(c.path, out);
-        }
-    }
-    char small[20];
-    EXPECT_FALSE(
-        settings_path_beside("C:\\Program Files\\Player\\player.exe", small, sizeof small));
-    EXPECT_STREQ("", small);
-}
-
 // Every choice of the dialog as the list of what is checked, and what closing makes of it.
 struct Composition {
     const char *what;
