@@ -1,0 +1,42 @@
+// The Windows benchmark (win_bench.exe, run under Wine by tests/bench/bench-windows): the
+// deliverable DLLs timed through their public exports, in one process, best of RUNS runs.
+#ifndef TESTS_BENCH_WIN_BENCH_H
+#define TESTS_BENCH_WIN_BENCH_H
+
+#include <windows.h>
+
+// Seconds on the performance counter.
+inline double now_seconds()
+{
+    LARGE_INTEGER t, f;
+    QueryPerformanceCounter(&t);
+    QueryPerformanceFrequency(&f);
+    return (double)t.QuadPart / (double)f.QuadPart;
+}
+
+// The shortest of the runs timed between start() and stop(): the run least disturbed by
+// whatever else the machine was doing.
+struct BestTime {
+    double best = 1e30, started = 0;
+    void start()
+    {
+        // A fresh time slice first: on a busy machine fewer runs are cut short by others.
+        Sleep(1);
+        started = now_seconds();
+    }
+    void stop()
+    {
+        double s = now_seconds() - started;
+        best = s < best ? s : best;
+    }
+    double mb_per_s(size_t bytes) const
+    {
+        return (double)bytes / best / 1e6;
+    }
+};
+
+// Each returns 0, or 1 after printing what went wrong.
+int bench_pexlin_vs_zlib(int runs);
+int bench_it_decode(int runs);
+
+#endif
