@@ -1,8 +1,10 @@
 // Recognition of a ZIP image, the central directory walk and member selection.
 #include "archive.h"
 
+#include <stdlib.h>
 #include <string.h>
 
+#include "member.h"
 #include "names.h"
 #include "pages.h"
 
@@ -13,12 +15,72 @@ static const uint8_t ZIP64_END_SIGNATURE[4] = {'P', 'K', 6, 6};
 static const uint8_t ZIP64_LOCATOR_SIGNATURE[4] = {'P', 'K', 6, 7};
 
 enum {
+    NAME_BUFFER = 260, // 259 characters and a terminator
+    GROUP_SIZE = 64,   // central entries collected before their members are processed
     END_RECORD_SIZE = 22,
     END_SEARCH_SPAN = 22 + 65535, // the record and the longest archive comment
     ZIP64_LOCATOR_SIZE = 20,
     ZIP64_END_SIZE = 56, // the ZIP64 end record without its extensible data
     ZIP64_TAG = 0x0001,  // extra-field tag of the ZIP64 extended information
     ZIP64_VERSION = 45,  // version needed by members that may use ZIP64 fields
+};
+
+// The fields of the headers that the walk uses (the others are skipped where they are read).
+struct LocalHeader {
+    uint16_t general_flags;
+    uint16_t method;
+    uint32_t crc32;
+    uint32_t compressed_size;
+    uint32_t uncompressed_size;
+    uint16_t name_length;
+    uint16_t extra_length;
+};
+
+struct CentralHeader {
+    uint16_t version_needed;
+    uint16_t general_flags;
+    uint16_t method;
+    uint32_t crc32;
+    uint32_t compressed_size;
+    uint32_t uncompressed_size;
+    uint16_t name_length;
+    uint16_t extra_length;
+    uint16_t comment_length;
+    uint32_t local_offset;
+};
+
+struct EndRecord {
+    uint16_t this_disk;
+    uint16_t total_entries;
+    uint32_t directory_size;
+    uint32_t directory_offset;
+};
+
+// An accepted central entry, waiting in the member table for its group to be processed.
+// The central CRC and sizes are kept for members whose local header leaves them out.
+struct MemberSlot {
+    uint32_t local_offset;
+    uint32_t crc32;
+    uint32_t compressed_size;
+    uint32_t uncompressed_size;
+    uint8_t kind; // EntryKind
+    char central_name[NAME_BUFFER];
+};
+
+// The state of one call.
+struct ArchiveWalk {
+    Engine engine;
+    LocalHeader local;
+    CentralHeader central;
+    EndRecord end;
+    char name[NAME_BUFFER];
+    uint8_t *extra; // the last extra field read
+    uint32_t extra_length;
+    const char *wanted_name;
+    ExtractedMember *first_record;
+    ExtractedMember *chain_end;
+    MemberSlot members[GROUP_SIZE];
+    uint32_t member_count;
 };
 
 // A 32-bit header field holding this value has its real value in the ZIP64 extra field.
@@ -41,14 +103,14 @@ static uint64_t le64(const uint8_t *p)
 
 // A byte of the current search block; the comparison at its last positions runs on into
 // the hold bytes, the first bytes of the block that follows it in the image.
-static uint8_t search_byte(const UnzipState *s, int i)
+static uint8_t search_byte(const ArchiveWalk *w, int i)
 {
-    return i < INPUT_BLOCK ? s->input_buffer[i] : s->hold[i - INPUT_BLOCK];
+    return i < INPUT_BLOCK ? w->engine.in.block[i] : w->engine.in.hold[i - INPUT_BLOCK];
 }
 
 // Scans the block positions [first, last] backwards for the signature; `base` is the
 // block's archive offset. Positions outside [lowest, highest] are never matches.
-static int64_t scan_block(const UnzipState *s, int64_t base, int first, int last, int64_t lowest,
+static int64_t scan_block(const ArchiveWalk *w, int64_t base, int first, int last, int64_t lowest,
                           int64_t highest)
 {
     for (int i = last; i >= first; i--) {
@@ -57,73 +119,70 @@ static int64_t scan_block(const UnzipState *s, int64_t base, int first, int last
             continue;
         if (at < lowest)
             break;
-        if (search_byte(s, i) == 'P' && search_byte(s, i + 1) == 'K' &&
-            search_byte(s, i + 2) == 5 && search_byte(s, i + 3) == 6)
+        if (search_byte(w, i) == 'P' && search_byte(w, i + 1) == 'K' &&
+            search_byte(w, i + 2) == 5 && search_byte(w, i + 3) == 6)
             return at;
     }
     return -1;
 }
 
-static void keep_hold(UnzipState *s)
+static void keep_hold(ArchiveWalk *w)
 {
-    memcpy(s->hold, s->input_buffer, 3);
+    memcpy(w->engine.in.hold, w->engine.in.block, 3);
 }
 
-int64_t find_end_record(UnzipState *s)
+// The offset of the end record nearest the image's end within its last 65,557 bytes, or -1.
+static int64_t find_end_record(ArchiveWalk *w)
 {
-    int64_t size = s->search_length;
-    if (!s->archive || size < END_RECORD_SIZE)
+    int64_t size = w->engine.in.archive_size;
+    if (!w->engine.in.archive || size < END_RECORD_SIZE)
         return -1;
     // The search only stops where the whole record fits, and reaches no further back than
     // the longest comment allows.
     int64_t highest = size - END_RECORD_SIZE;
     int64_t lowest = size > END_SEARCH_SPAN ? size - END_SEARCH_SPAN : 0;
-    memset(s->hold, 0, sizeof s->hold);
+    memset(w->engine.in.hold, 0, sizeof w->engine.in.hold);
 
     if (size <= INPUT_BLOCK) {
-        s->read_position = 0;
-        uint32_t got = read_block(s, s->input_buffer, (uint32_t)size);
-        return scan_block(s, 0, 0, (int)got - 1, lowest, highest);
+        w->engine.in.read_position = 0;
+        uint32_t got = read_block(&w->engine.in, w->engine.in.block, (uint32_t)size);
+        return scan_block(w, 0, 0, (int)got - 1, lowest, highest);
     }
 
     // The partial block at the end first, then whole blocks aligned on 512 from the start.
     int64_t tail = size % INPUT_BLOCK;
     int64_t base = size - tail;
     if (tail > 0) {
-        s->read_position = (uint32_t)base;
-        read_block(s, s->input_buffer, (uint32_t)tail);
-        int64_t at = scan_block(s, base, 0, (int)tail - 1, lowest, highest);
+        w->engine.in.read_position = (uint32_t)base;
+        read_block(&w->engine.in, w->engine.in.block, (uint32_t)tail);
+        int64_t at = scan_block(w, base, 0, (int)tail - 1, lowest, highest);
         if (at >= 0)
             return at;
-        keep_hold(s);
+        keep_hold(w);
     }
     while (base > 0 && base + INPUT_BLOCK > lowest) {
         base -= INPUT_BLOCK;
-        s->read_position = (uint32_t)base;
-        if (read_block(s, s->input_buffer, INPUT_BLOCK) < INPUT_BLOCK)
+        w->engine.in.read_position = (uint32_t)base;
+        if (read_block(&w->engine.in, w->engine.in.block, INPUT_BLOCK) < INPUT_BLOCK)
             return -1;
-        int64_t at = scan_block(s, base, 0, INPUT_BLOCK - 1, lowest, highest);
+        int64_t at = scan_block(w, base, 0, INPUT_BLOCK - 1, lowest, highest);
         if (at >= 0)
             return at;
-        keep_hold(s);
+        keep_hold(w);
     }
     return -1;
 }
 
-bool read_end_record(UnzipState *s, int64_t offset)
+static bool read_end_record(ArchiveWalk *w, int64_t offset)
 {
     uint8_t r[END_RECORD_SIZE];
-    if (!seek_archive(s, offset) || read_bytes(s, r, sizeof r) != sizeof r)
+    if (!seek_archive(&w->engine.in, offset) || read_bytes(&w->engine.in, r, sizeof r) != sizeof r)
         return false;
     if (memcmp(r, END_SIGNATURE, 4) != 0)
         return false;
-    s->end.this_disk = le16(r + 4);
-    s->end.directory_disk = le16(r + 6);
-    s->end.entries_here = le16(r + 8);
-    s->end.total_entries = le16(r + 10);
-    s->end.directory_size = le32(r + 12);
-    s->end.directory_offset = le32(r + 16);
-    s->end.comment_length = le16(r + 20);
+    // Disk numbers (this one, the directory's), entries (here, in all), directory size and
+    // offset, comment length.
+    w->end = {le16(r + 4), le16(r + 10), le32(r + 12), le32(r + 16)};
     return true;
 }
 
@@ -133,12 +192,12 @@ bool read_end_record(UnzipState *s, int64_t offset)
 // (directory, ZIP64 end record, locator, end record, nothing in between), name disk 0 only,
 // and their values fit the end record's fields; their values then replace the end record's.
 // Anything else leaves the gap unexplained, and the image is no archive.
-static bool read_zip64_end(UnzipState *s, int64_t end_at)
+static bool read_zip64_end(ArchiveWalk *w, int64_t end_at)
 {
     uint8_t loc[ZIP64_LOCATOR_SIZE];
     int64_t locator_at = end_at - ZIP64_LOCATOR_SIZE;
-    if (locator_at < ZIP64_END_SIZE || !seek_archive(s, locator_at) ||
-        read_bytes(s, loc, sizeof loc) != sizeof loc ||
+    if (locator_at < ZIP64_END_SIZE || !seek_archive(&w->engine.in, locator_at) ||
+        read_bytes(&w->engine.in, loc, sizeof loc) != sizeof loc ||
         memcmp(loc, ZIP64_LOCATOR_SIGNATURE, 4) != 0)
         return false;
     uint64_t record_at = le64(loc + 8);
@@ -146,7 +205,8 @@ static bool read_zip64_end(UnzipState *s, int64_t end_at)
         record_at > (uint64_t)(locator_at - ZIP64_END_SIZE))
         return false;
     uint8_t r[ZIP64_END_SIZE];
-    if (!seek_archive(s, (int64_t)record_at) || read_bytes(s, r, sizeof r) != sizeof r ||
+    if (!seek_archive(&w->engine.in, (int64_t)record_at) ||
+        read_bytes(&w->engine.in, r, sizeof r) != sizeof r ||
         memcmp(r, ZIP64_END_SIGNATURE, 4) != 0)
         return false;
     // The record's size counts the bytes behind its size field: 44 fixed ones and any
@@ -160,10 +220,9 @@ static bool read_zip64_end(UnzipState *s, int64_t end_at)
     if (this_disk != 0 || directory_disk != 0 || entries_here > 0xFFFF || total_entries > 0xFFFF ||
         directory_size > record_at || directory_offset != record_at - directory_size)
         return false;
-    s->end.entries_here = (uint16_t)entries_here;
-    s->end.total_entries = (uint16_t)total_entries;
-    s->end.directory_size = (uint32_t)directory_size;
-    s->end.directory_offset = (uint32_t)directory_offset;
+    w->end.total_entries = (uint16_t)total_entries;
+    w->end.directory_size = (uint32_t)directory_size;
+    w->end.directory_offset = (uint32_t)directory_offset;
     return true;
 }
 
@@ -171,64 +230,31 @@ static bool read_zip64_end(UnzipState *s, int64_t end_at)
 // front of it (or in front of a ZIP64 end record and locator that fit the end record).
 // Anything else (a split archive, bytes in front of the archive, a truncated one) is not an
 // archive.
-static bool recognise(UnzipState *s, int64_t *end_offset)
+static bool recognise(ArchiveWalk *w)
 {
-    int64_t at = find_end_record(s);
-    if (at < 0 || !read_end_record(s, at))
+    int64_t at = find_end_record(w);
+    if (at < 0 || !read_end_record(w, at))
         return false;
-    if (s->end.this_disk != 0)
+    if (w->end.this_disk != 0)
         return false;
-    int64_t leading = at - ((int64_t)s->end.directory_offset + (int64_t)s->end.directory_size);
-    if (leading != 0 && !read_zip64_end(s, at))
-        return false;
-    *end_offset = at;
-    return true;
+    int64_t leading = at - ((int64_t)w->end.directory_offset + (int64_t)w->end.directory_size);
+    return leading == 0 || read_zip64_end(w, at);
 }
 
-uint64_t largest_output(int method, uint64_t compressed)
+static void link_record(ArchiveWalk *w, ExtractedMember *rec)
 {
-    switch (method) {
-    case 1:
-        // Shrink: a code has at least 9 bits, and no string is longer than the 8192-byte
-        // stack the decoder assembles it in.
-        return (compressed * 8 / 9 + 1) * 8192;
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-        // Reduce: with one-entry follower sets a byte costs 2 bits, and a copy of at most
-        // 127 + 255 + 3 = 385 bytes costs 4 bytes (144, length, extra length, distance):
-        // 385 bytes from 8 bits. A copy under way may finish past the limit.
-        return compressed * 385 + 385;
-    case 6:
-        // Implode: the longest match (63 + 255 + 3 = 321 bytes) costs at least 1 + 6 + 1 +
-        // 1 + 8 = 17 bits, about 151 bytes of output per input byte.
-        return compressed * 152 + 321;
-    case 8:
-        // Deflate: a 258-byte match costs at least 2 bits, hence 1032 bytes per byte.
-        return compressed * 1032 + 258;
-    default:
-        // Stored, and methods we cannot decode (their record holds no more than the input).
-        return compressed;
-    }
-}
-
-static void link_record(UnzipState *s, ExtractedMember *rec)
-{
-    if (s->first_pending) {
-        s->first_record = rec;
-        s->first_pending = 0;
-    }
-    if (s->chain_end)
-        s->chain_end->next = rec;
-    s->chain_end = rec;
+    if (!w->first_record)
+        w->first_record = rec;
+    if (w->chain_end)
+        w->chain_end->next = rec;
+    w->chain_end = rec;
 }
 
 // One record per extraction attempt: the member's own bytes when it was extracted (as far
 // as they came out), zeros elsewhere. Never copies beyond the filled part of a buffer.
-static void make_record(UnzipState *s, const char *mapped)
+static void make_record(ArchiveWalk *w, const char *mapped)
 {
-    uint32_t size = s->local.uncompressed_size;
+    uint32_t size = w->local.uncompressed_size;
     ExtractedMember *rec = (ExtractedMember *)pages_alloc(sizeof(ExtractedMember));
     if (!rec)
         return;
@@ -238,21 +264,14 @@ static void make_record(UnzipState *s, const char *mapped)
             pages_free(rec);
             return;
         }
-    }
-    if (s->member_opened) {
-        const uint8_t *from = s->text_mode ? s->text : s->output;
-        uint32_t filled = s->text_mode ? s->text_length : s->output_length;
-        uint32_t n = s->emitted_count;
-        if (n > size)
-            n = size;
-        if (n > filled - s->member_start)
-            n = filled - s->member_start;
+        uint32_t n;
+        const uint8_t *from = member_bytes(&w->engine.out, &n);
         if (from && n)
-            memcpy(rec->data, from + s->member_start, n);
+            memcpy(rec->data, from, n < size ? n : size);
     }
     memcpy(rec->name, mapped, strlen(mapped) + 1); // at most 255 characters
     rec->size = size;
-    link_record(s, rec);
+    link_record(w, rec);
 }
 
 // What a header's ZIP64 extra field made of its 32-bit fields.
@@ -264,11 +283,11 @@ enum Zip64Result {
 
 // The extra field just read for a header that declared `declared` bytes of it (the store
 // keeps the previous header's field when a header has none).
-static void header_extra(const UnzipState *s, uint32_t declared, const uint8_t **extra,
+static void header_extra(const ArchiveWalk *w, uint32_t declared, const uint8_t **extra,
                          uint32_t *length)
 {
-    bool here = declared != 0 && s->extra && s->extra_length == declared;
-    *extra = here ? s->extra : nullptr;
+    bool here = declared != 0 && w->extra && w->extra_length == declared;
+    *extra = here ? w->extra : nullptr;
     *length = here ? declared : 0;
 }
 
@@ -331,28 +350,50 @@ static int apply_zip64(const uint8_t *extra, uint32_t length, uint32_t *const *f
     return Zip64Applied;
 }
 
-static bool read_local_header(UnzipState *s, int *status)
+// The name of a header: 259 characters at most, the rest skipped (StatusWarning).
+static Status read_name(ArchiveWalk *w, uint32_t length)
+{
+    if (length == 0)
+        return StatusOk;
+    uint32_t want = length < NAME_BUFFER ? length : NAME_BUFFER - 1;
+    uint32_t got = read_bytes(&w->engine.in, (uint8_t *)w->name, want);
+    w->name[got] = 0;
+    if (got < want || skip_bytes(&w->engine.in, length - want) != StatusOk)
+        return StatusEndOfArchive;
+    return length > want ? StatusWarning : StatusOk;
+}
+
+// The extra field of a header, kept until the next one is read (skipped without memory).
+static Status read_extra(ArchiveWalk *w, uint32_t length)
+{
+    if (length == 0)
+        return StatusOk;
+    free(w->extra);
+    w->extra_length = 0;
+    w->extra = (uint8_t *)malloc(length); // at most 65,535 bytes: the field is 16 bits wide
+    if (!w->extra)
+        return skip_bytes(&w->engine.in, length);
+    if (read_bytes(&w->engine.in, w->extra, length) != length)
+        return StatusEndOfArchive;
+    w->extra_length = length;
+    return StatusOk;
+}
+
+// A header's signature and its fixed part; false when either is not there.
+static bool read_fixed_part(ArchiveWalk *w, const uint8_t *signature, uint8_t *h, uint32_t size)
+{
+    return read_bytes(&w->engine.in, h, 4) == 4 && memcmp(h, signature, 4) == 0 &&
+           read_bytes(&w->engine.in, h, size) == size;
+}
+
+static bool read_local_header(ArchiveWalk *w)
 {
     uint8_t h[26];
-    if (read_bytes(s, h, 4) != 4 || memcmp(h, LOCAL_SIGNATURE, 4) != 0) {
-        *status = raise_status(*status, StatusBadFormat);
+    if (!read_fixed_part(w, LOCAL_SIGNATURE, h, sizeof h))
         return false;
-    }
-    if (read_bytes(s, h, 26) != 26) {
-        *status = raise_status(*status, StatusEndOfArchive);
-        return false;
-    }
-    LocalHeader &l = s->local;
-    l.version_needed = le16(h);
-    l.general_flags = le16(h + 2);
-    l.method = le16(h + 4);
-    l.time = le16(h + 6);
-    l.date = le16(h + 8);
-    l.crc32 = le32(h + 10);
-    l.compressed_size = le32(h + 14);
-    l.uncompressed_size = le32(h + 18);
-    l.name_length = le16(h + 22);
-    l.extra_length = le16(h + 24);
+    // Version needed, flags, method, time, date, CRC-32, sizes, name and extra lengths.
+    w->local = {le16(h + 2),  le16(h + 4),  le32(h + 10), le32(h + 14),
+                le32(h + 18), le16(h + 22), le16(h + 24)};
     return true;
 }
 
@@ -364,80 +405,67 @@ enum EntryKind {
     EntryZip64Central, // version 4.5 with a ZIP64 block in the central entry
 };
 
-static void process_member(UnzipState *s, const MemberSlot *slot, int kind, int *status)
+// One member of the table: its local header, its selection, its extraction and its record.
+// Whatever goes wrong here ends this member only.
+static void process_member(ArchiveWalk *w, const MemberSlot *slot)
 {
-    if (!seek_archive(s, slot->local_offset)) {
-        *status = raise_status(*status, StatusBadFormat);
-        return;
-    }
-    if (!read_local_header(s, status))
+    Input *in = &w->engine.in;
+    if (!seek_archive(in, slot->local_offset) || !read_local_header(w))
         return;
     // A local header without a name keeps the central entry's name.
-    memcpy(s->name, slot->central_name, sizeof s->name);
-    int r = read_name(s, s->local.name_length);
-    *status = raise_status(*status, r);
-    if (r > StatusWarning)
-        return;
-    r = read_extra(s, s->local.extra_length);
-    *status = raise_status(*status, r);
-    if (r > StatusWarning)
+    memcpy(w->name, slot->central_name, sizeof w->name);
+    if (read_name(w, w->local.name_length) > StatusWarning ||
+        read_extra(w, w->local.extra_length) > StatusWarning)
         return;
     // A version 4.5 member is one of ours only when it carries ZIP64 fields (in either
     // header) that fit 32 bits; one that carries none needs something else of 4.5.
-    if (kind != EntryPlain) {
+    if (slot->kind != EntryPlain) {
         const uint8_t *extra;
         uint32_t length;
-        header_extra(s, s->local.extra_length, &extra, &length);
-        uint32_t *const sizes[2] = {&s->local.uncompressed_size, &s->local.compressed_size};
+        header_extra(w, w->local.extra_length, &extra, &length);
+        uint32_t *const sizes[2] = {&w->local.uncompressed_size, &w->local.compressed_size};
         int z = apply_zip64(extra, length, sizes, 2, true);
-        if (z == Zip64Refused || (z == Zip64Absent && kind != EntryZip64Central)) {
-            *status = raise_status(*status, StatusWarning);
+        if (z == Zip64Refused || (z == Zip64Absent && slot->kind != EntryZip64Central))
             return;
-        }
     }
 
     char mapped[PEXLIN_NAME_MAX + 1];
-    if (map_name(s->name, mapped) == 0) {
-        *status = raise_status(*status, StatusError);
+    if (map_name(w->name, mapped) == 0)
         return;
-    }
-    if (s->wanted_name && strcmp(mapped, s->wanted_name) != 0)
+    if (w->wanted_name && strcmp(mapped, w->wanted_name) != 0)
         return;
-    // The mapped name decides the output buffer; open_output reads it from s->name.
-    memcpy(s->name, mapped, strlen(mapped) + 1);
 
     // A streaming archiver writes the member before it knows its CRC and sizes: with
     // general-purpose bit 3 the local header holds zeros, and the central entry the truth.
-    if (s->local.general_flags & 8) {
-        s->local.crc32 = slot->crc32;
-        s->local.compressed_size = slot->compressed_size;
-        s->local.uncompressed_size = slot->uncompressed_size;
+    if (w->local.general_flags & 8) {
+        w->local.crc32 = slot->crc32;
+        w->local.compressed_size = slot->compressed_size;
+        w->local.uncompressed_size = slot->uncompressed_size;
     }
     // A forged size must not buy a huge allocation: the declared size has to be one the
     // method can produce from the compressed bytes actually present in the image.
-    int64_t present = (int64_t)s->archive_size - archive_position(s);
-    uint64_t compressed = s->local.compressed_size;
+    int64_t present = (int64_t)in->archive_size - input_position(in);
+    uint64_t compressed = w->local.compressed_size;
     if (present < 0)
         present = 0;
     if (compressed > (uint64_t)present)
         compressed = (uint64_t)present;
-    if (s->local.uncompressed_size > largest_output(s->local.method, compressed)) {
-        *status = raise_status(*status, StatusWarning);
+    if (w->local.uncompressed_size > largest_output(w->local.method, compressed))
         return;
-    }
 
-    s->compressed_left = s->local.compressed_size;
-    s->uncompressed_size = s->local.uncompressed_size;
-    *status = raise_status(*status, extract_member(s));
-    make_record(s, mapped);
+    MemberHeader h = {w->local.method, w->local.general_flags, w->local.crc32,
+                      w->local.compressed_size, w->local.uncompressed_size};
+    // Its status tells nobody anything: the record gets what came out, whole or not.
+    extract_member(&w->engine, h, mapped);
+    make_record(w, mapped);
 }
 
 // Takes the central entry just read, or skips it. Version 4.5 entries are taken as far as
 // their ZIP64 fields go: the sizes and local header offset of the central entry get their
 // real values here, and the local header is judged when the member is processed.
-static int accept_entry(UnzipState *s)
+static EntryKind accept_entry(ArchiveWalk *w)
 {
-    CentralHeader &c = s->central;
+    CentralHeader &c = w->central;
     if (c.method > 8 || c.method == 7)
         return EntrySkipped;
     if (c.general_flags & 1) // encrypted
@@ -451,7 +479,7 @@ static int accept_entry(UnzipState *s)
         return EntrySkipped;
     const uint8_t *extra;
     uint32_t length;
-    header_extra(s, c.extra_length, &extra, &length);
+    header_extra(w, c.extra_length, &extra, &length);
     uint32_t *const fields[3] = {&c.uncompressed_size, &c.compressed_size, &c.local_offset};
     switch (apply_zip64(extra, length, fields, 3, false)) {
     case Zip64Applied:
@@ -463,157 +491,108 @@ static int accept_entry(UnzipState *s)
     }
 }
 
-// Reads one central header (signature, fixed part, name, extra field, comment).
-static int read_central_header(UnzipState *s)
+// Reads one central header (signature, fixed part, name, extra field, comment); false when
+// the directory is broken there.
+static bool read_central_header(ArchiveWalk *w)
 {
     uint8_t h[42];
-    uint32_t got = read_bytes(s, h, 4);
-    if (got < 4)
-        return StatusEndOfArchive;
-    if (memcmp(h, CENTRAL_SIGNATURE, 4) != 0)
-        return StatusBadFormat;
-    if (read_bytes(s, h, 42) != 42)
-        return StatusEndOfArchive;
-    CentralHeader &c = s->central;
-    c.version_made_by = le16(h);
-    c.version_needed = le16(h + 2);
-    c.general_flags = le16(h + 4);
-    c.method = le16(h + 6);
-    c.time = le16(h + 8);
-    c.date = le16(h + 10);
-    c.crc32 = le32(h + 12);
-    c.compressed_size = le32(h + 16);
-    c.uncompressed_size = le32(h + 20);
-    c.name_length = le16(h + 24);
-    c.extra_length = le16(h + 26);
-    c.comment_length = le16(h + 28);
-    c.disk_start = le16(h + 30);
-    c.internal_attributes = le16(h + 32);
-    c.external_attributes = le32(h + 34);
-    c.local_offset = le32(h + 38);
-    s->name[0] = 0; // an entry without a name must not inherit the previous one
-    int status = read_name(s, c.name_length);
-    if (status > StatusWarning)
-        return status;
-    int r = read_extra(s, c.extra_length);
-    if (r > StatusWarning)
-        return r;
-    r = skip_field(s, c.comment_length);
-    if (r > StatusWarning)
-        return r;
-    return status;
+    if (!read_fixed_part(w, CENTRAL_SIGNATURE, h, sizeof h))
+        return false;
+    // Version made by and needed, flags, method, time, date, CRC-32, sizes, name, extra and
+    // comment lengths, disk, internal and external attributes, local header offset.
+    const CentralHeader &c =
+        w->central = {le16(h + 2),  le16(h + 4),  le16(h + 6),  le32(h + 12), le32(h + 16),
+                      le32(h + 20), le16(h + 24), le16(h + 26), le16(h + 28), le32(h + 38)};
+    w->name[0] = 0; // an entry without a name must not inherit the previous one
+    return read_name(w, c.name_length) <= StatusWarning &&
+           read_extra(w, c.extra_length) <= StatusWarning &&
+           skip_bytes(&w->engine.in, c.comment_length) == StatusOk;
 }
 
-static int walk_directory(UnzipState *s)
+// The central directory in groups of up to 64 accepted entries; a broken entry ends the
+// walk after the members collected before it.
+static void walk_directory(ArchiveWalk *w)
 {
-    int status = StatusOk;
-    bool skipped = false;
-    if (!seek_archive(s, s->end.directory_offset))
-        return StatusBadFormat;
-    uint32_t remaining = s->end.total_entries;
+    Input *in = &w->engine.in;
+    if (!seek_archive(in, w->end.directory_offset))
+        return;
+    uint32_t remaining = w->end.total_entries;
     bool broken = false;
-    int64_t resume = archive_position(s);
-    uint8_t kinds[GROUP_SIZE]; // EntryKind of each slot of the member table
     while (remaining > 0 && !broken) {
-        s->member_count = 0;
-        while (remaining > 0 && s->member_count < GROUP_SIZE) {
-            int r = read_central_header(s);
-            status = raise_status(status, r);
-            if (r > StatusWarning) {
+        w->member_count = 0;
+        while (remaining > 0 && w->member_count < GROUP_SIZE) {
+            if (!read_central_header(w)) {
                 broken = true;
                 break;
             }
             remaining--;
-            int kind = accept_entry(s);
-            if (kind == EntrySkipped) {
-                skipped = true;
+            EntryKind kind = accept_entry(w);
+            if (kind == EntrySkipped)
                 continue;
-            }
-            const CentralHeader &c = s->central;
-            kinds[s->member_count] = (uint8_t)kind;
-            MemberSlot &m = s->members[s->member_count++];
+            const CentralHeader &c = w->central;
+            MemberSlot &m = w->members[w->member_count++];
             m.local_offset = c.local_offset;
             m.crc32 = c.crc32;
             m.compressed_size = c.compressed_size;
             m.uncompressed_size = c.uncompressed_size;
-            m.host = (uint8_t)((c.version_made_by >> 8) > 10 ? 10 : c.version_made_by >> 8);
-            m.encrypted = c.general_flags & 1;
-            m.has_descriptor = (c.general_flags >> 3) & 1;
-            m.text = c.internal_attributes & 1;
-            memcpy(m.central_name, s->name, sizeof m.central_name);
+            m.kind = (uint8_t)kind;
+            memcpy(m.central_name, w->name, sizeof m.central_name);
         }
-        resume = archive_position(s);
-        for (uint32_t i = 0; i < s->member_count; i++)
-            process_member(s, &s->members[i], kinds[i], &status);
-        if (!broken && remaining > 0 && !seek_archive(s, resume)) {
-            status = raise_status(status, StatusBadFormat);
+        int64_t resume = input_position(in);
+        for (uint32_t i = 0; i < w->member_count; i++)
+            process_member(w, &w->members[i]);
+        if (!broken && remaining > 0 && !seek_archive(in, resume))
             broken = true;
-        }
     }
-    if (!broken) {
-        uint8_t sig[4];
-        // The directory ends at the end record, or at a ZIP64 end record in front of it.
-        if (!seek_archive(s, resume) || read_bytes(s, sig, 4) != 4 ||
-            (memcmp(sig, END_SIGNATURE, 4) != 0 && memcmp(sig, ZIP64_END_SIGNATURE, 4) != 0)) {
-            if (status == StatusOk)
-                status = StatusWarning;
-        }
-    }
-    if (skipped && status == StatusOk)
-        status = StatusWarning;
-    return status;
 }
 
 // Takes back the records of a call that ends without a module: nobody could reach them.
-static void drop_records(UnzipState *s)
+static void drop_records(ArchiveWalk *w)
 {
-    ExtractedMember *rec = s->first_record;
+    ExtractedMember *rec = w->first_record;
     while (rec) {
         ExtractedMember *next = rec->next;
         pages_free(rec->data);
         pages_free(rec);
         rec = next;
     }
-    s->first_record = nullptr;
+}
+
+static void release_walk(ArchiveWalk *w)
+{
+    release_buffers(&w->engine.out);
+    free(w->extra);
+    pages_free(w);
 }
 
 ExtractedMember *process_archive(const uint8_t *archive, uint32_t size,
-                                 ExtractedMember *append_after, const char *wanted_name,
-                                 int *walk_status)
+                                 ExtractedMember *append_after, const char *wanted_name)
 {
-    if (walk_status)
-        *walk_status = StatusBadFormat;
     if (!archive)
         return nullptr;
-    UnzipState *s = state_create(archive, size);
-    if (!s)
+    ArchiveWalk *w = (ArchiveWalk *)pages_alloc(sizeof(ArchiveWalk));
+    if (!w)
         return nullptr;
-    int64_t end_offset;
-    if (!recognise(s, &end_offset)) {
-        state_destroy(s);
+    input_open(&w->engine.in, archive, size);
+    if (!recognise(w)) {
+        release_walk(w);
         return nullptr;
     }
     // The walk starts from a fresh input: nothing of the search's blocks is reused.
-    s->block_length = -1;
-    s->input_count = 0;
-    s->extension_list = EXTENSION_LIST;
-    s->wanted_name = wanted_name;
-    s->append_after = append_after;
-    s->chain_end = append_after;
+    w->engine.in.block_length = -1;
+    w->engine.in.left = 0;
+    w->wanted_name = wanted_name;
+    w->chain_end = append_after;
     ExtractedMember *saved_next = append_after ? append_after->next : nullptr;
-    (void)end_offset;
+    walk_directory(w);
 
-    int status = walk_directory(s);
-    if (walk_status)
-        *walk_status = status;
-
-    ExtractedMember *result = s->first_record;
-    if (!s->output && result) {
-        drop_records(s);
+    ExtractedMember *result = w->first_record;
+    if (!w->engine.out.module && result) {
+        drop_records(w);
         if (append_after)
             append_after->next = saved_next;
         result = nullptr;
     }
-    state_destroy(s);
+    release_walk(w);
     return result;
 }

@@ -21,8 +21,9 @@
 //     a * x^(8 * 3 * LANE)  +  b * x^(8 * 2 * LANE)  +  c * x^(8 * LANE)  +  d.
 // The three powers are constants. The tables are constants, so concurrent calls share
 // nothing writable.
+#include "crc32.h"
+
 #include "crc32_clmul.h"
-#include "unzip_state.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
@@ -154,9 +155,4 @@ uint32_t crc32_bytes(uint32_t crc, const uint8_t *bytes, uint32_t count)
         count -= n;
     }
     return crc32_tables(crc, bytes, count);
-}
-
-void crc32_update(UnzipState *s, const uint8_t *bytes, uint32_t count)
-{
-    s->crc = crc32_bytes(s->crc, bytes, count);
 }

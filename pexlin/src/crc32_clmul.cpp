@@ -1,7 +1,8 @@
 // CRC-32 with carry-less multiplication, for x86 processors that have it (PCLMULQDQ).
 //
 // The table methods of crc32.cpp take about a cycle a byte; here 64 bytes take eight
-// multiplications that run side by side, over twice as fast on long runs. The method is polynomial folding:
+// multiplications that run side by side, over twice as fast on long runs. The method is polynomial
+// folding:
 //
 // - In the reflected form a 128-bit piece of the message stands for a polynomial of degree
 //   below 128. Moving a piece n bits further back in the message multiplies it by x^n; the

@@ -4,7 +4,7 @@
 extern "C" PEXLIN_EXPORT ExtractedMember *PEXLIN_CALL check_and_process_arc(
     const uint8_t *archive, uint32_t size, ExtractedMember *append_after, const char *wanted_name)
 {
-    return process_archive(archive, size, append_after, wanted_name, nullptr);
+    return process_archive(archive, size, append_after, wanted_name);
 }
 
 #include <stddef.h>

@@ -1,31 +1,24 @@
 // The deflate decoder (method 8, RFC 1951).
 //
-// Input comes one byte at a time through read_byte into a bit buffer of its own; output
-// goes through a 32 KB sliding window that is handed to the member's output whenever it
-// fills, and once at the end. Invariant: the last 32768 bytes of output (or all of it, when
-// less) are always in the window.
+// Input comes through the input's bit reader; output goes through a 32 KB sliding window
+// that is handed to the member's output whenever it fills, and once at the end. Invariant:
+// the last 32768 bytes of output (or all of it, when less) are always in the window.
 //
-// Two paths decode the same codes. The careful one (decode, take, copy_match) pulls input
-// with read_byte, pads with zero bytes past the member's end and hands the window over the
-// moment it fills. The fast one (decode_fast) runs while its conditions make all of that
-// impossible: at least 8 member bytes are left in the current 512-byte input block, so it
-// takes whole bytes straight from the block (the same bytes, in the same order, that
-// read_byte would deliver, and never one beyond the member's compressed size); and the
-// longest match (258 bytes) still fits before the window's end, so nothing is handed over
-// inside it. It also stops, like the careful path, once the declared size is reached.
-// Whenever a condition fails it gives the state back to the careful path, which takes a
-// symbol or two until the next block is in or the window has been handed over. Stored
-// blocks copy their bytes from the input block to the window in runs.
+// Two paths decode the same codes. The careful one (decode, take_bits, copy_match) pads
+// with zero bits past the member's end and hands the window over the moment it fills. The
+// fast one (decode_fast) runs while its conditions make both impossible: the input's fast
+// reader has whole bytes of the member for every refill of a symbol, and the longest match
+// (258 bytes) still fits before the window's end. It also stops, like the careful path,
+// once the declared size is reached. Whenever a condition fails it gives the state back to
+// the careful path, which takes a symbol or two until the window has been handed over or
+// the member's input is nearly used up. Stored blocks copy their bytes in runs.
 //
 // A stream need not end properly. Once the member's input is used up the decoder reads
-// zero bytes, and in some codes zero bits decode to an endless run of output; so the decode
+// zero bits, and in some codes zero bits decode to an endless run of output; so the decode
 // ends when a symbol would take bits that the input never had, or when the output reaches
 // the member's declared size. Neither is an error here: the size and CRC checks of the
 // member tell whether what came out is whole.
-#include <stdlib.h>
-#include <string.h>
-
-#include "decoders.h"
+#include "methods.h"
 
 namespace
 {
@@ -47,125 +40,67 @@ const uint8_t DIST_EXTRA[32] = {0,  0,  0,  0,  1,  1,  2,  2,  3,          3,  
 const uint8_t CODE_LENGTH_ORDER[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                        11, 4,  12, 3, 13, 2, 14, 1, 15};
 
-// Internal results besides INFLATE_OK and the errors: the member's input ran out, or its
-// declared size is reached. Both end the decode normally.
-enum { INFLATE_MORE = -1, INFLATE_INPUT_END = -2, INFLATE_FULL = -3 };
+enum { MAX_MATCH = 258 };
 
 struct Inflate {
-    UnzipState *s;
+    Input *in;
+    Output *out;
     uint8_t *window;
-    uint32_t wpos;    // next free byte of the window
-    uint64_t handed;  // bytes handed to the output before the window's current content
-    uint64_t limit;   // the member's declared size
-    bool wrapped;     // the window has been handed over at least once
-    uint64_t bitbuf;  // pending input bits, first bit lowest; the bits above bitcnt are 0
-    uint32_t bitcnt;  // valid bits in bitbuf, zero padding included
-    uint32_t padbits; // how many of the top valid bits are padding past the input's end
+    uint32_t wpos;   // next free byte of the window
+    uint64_t handed; // bytes handed to the output before the window's current content
+    uint64_t limit;  // the member's declared size
+    bool wrapped;    // the window has been handed over at least once
+    bool block_end;  // the current block's end-of-block code was met
+    bool stop;       // the input is used up or the declared size reached: a normal end
 };
 
-// Makes sure n (<= 24) bits are present, padding with zero bytes past the input's end.
-inline void need(Inflate *z, uint32_t n)
-{
-    while (z->bitcnt < n) {
-        uint8_t b;
-        if (!read_byte(z->s, &b)) {
-            b = 0;
-            z->padbits += 8;
-        }
-        z->bitbuf |= (uint64_t)b << z->bitcnt;
-        z->bitcnt += 8;
-    }
-}
-
-inline void drop(Inflate *z, uint32_t n)
-{
-    z->bitbuf >>= n;
-    z->bitcnt -= n;
-}
-
-inline uint32_t take(Inflate *z, uint32_t n)
-{
-    need(z, n);
-    uint32_t v = (uint32_t)z->bitbuf & ((1u << n) - 1);
-    drop(z, n);
-    return v;
-}
-
-// True once the decoder has consumed padding: whatever it decoded last is not real.
-inline bool overrun(const Inflate *z)
-{
-    return z->bitcnt < z->padbits;
-}
-
 // Decodes one symbol; its entry comes back with op OP_INVALID for an invalid code.
-inline HuffCode decode(Inflate *z, const HuffCode *table, uint32_t width)
+inline HuffCode decode(Input *in, const HuffCode *table, uint32_t width)
 {
-    need(z, width);
-    HuffCode e = table[(uint32_t)z->bitbuf & ((1u << width) - 1)];
+    need_bits(in, width);
+    HuffCode e = table[peek_bits(in, width)];
     if (e.op > OP_LITERAL && e.op != OP_INVALID) {
         // A link: the primary bits are resolved, the sub-table takes the next ones.
-        drop(z, e.bits);
+        drop_bits(in, e.bits);
         uint32_t sub = e.op - OP_LITERAL;
-        need(z, sub);
-        e = table[e.val + ((uint32_t)z->bitbuf & ((1u << sub) - 1))];
+        need_bits(in, sub);
+        e = table[e.val + peek_bits(in, sub)];
     }
     if (e.op != OP_INVALID)
-        drop(z, e.bits);
+        drop_bits(in, e.bits);
     return e;
 }
 
-int hand_over(Inflate *z)
+Status hand_over(Inflate *z)
 {
-    int status = emit_output(z->s, z->window, z->wpos);
+    Status status = emit(z->out, z->window, z->wpos);
     z->handed += z->wpos;
     z->wpos = 0;
     z->wrapped = true;
-    return status == StatusOk ? (int)INFLATE_MORE : (int)INFLATE_NO_MEMORY;
+    return status;
 }
 
-inline bool full(const Inflate *z)
+// True when the declared size is reached; the decode then stops.
+inline bool full(Inflate *z)
 {
-    return z->handed + z->wpos >= z->limit;
+    if (z->handed + z->wpos >= z->limit)
+        z->stop = true;
+    return z->stop;
 }
 
-// Copies a match inside the window, in pieces that run past the window's end neither at
-// the source nor at the destination.
-int copy_match(Inflate *z, uint32_t length, uint32_t distance)
+// True when the last symbol took bits the input never had; the decode then stops.
+inline bool input_ended(Inflate *z)
 {
-    while (length > 0) {
-        uint32_t from = (z->wpos - distance) & (INFLATE_WINDOW - 1);
-        uint32_t n = length;
-        if (n > INFLATE_WINDOW - z->wpos)
-            n = INFLATE_WINDOW - z->wpos;
-        if (n > INFLATE_WINDOW - from)
-            n = INFLATE_WINDOW - from;
-        uint8_t *to = z->window + z->wpos;
-        const uint8_t *src = z->window + from;
-        if ((from < z->wpos && z->wpos - from < n) || n < 32) {
-            // Byte by byte where the source overlaps what this copy writes, so that a match
-            // closer than its length repeats its own output; and for short matches, where
-            // a library call costs more than the copy.
-            for (uint32_t i = 0; i < n; i++)
-                to[i] = src[i];
-        } else {
-            memmove(to, src, n);
-        }
-        z->wpos += n;
-        length -= n;
-        if (z->wpos == INFLATE_WINDOW && hand_over(z) != INFLATE_MORE)
-            return INFLATE_NO_MEMORY;
-    }
-    return INFLATE_MORE;
+    if (bits_overrun(z->in))
+        z->stop = true;
+    return z->stop;
 }
 
-// Eight input bytes, the first lowest: the order in which deflate takes their bits. Shifts,
-// not a cast, so that it does not depend on the host; compilers make it one load.
-inline uint64_t le64(const uint8_t *p)
+// Stores a byte; the window is handed over when it fills.
+inline Status store(Inflate *z, uint8_t b)
 {
-    uint64_t v = 0;
-    for (int i = 7; i >= 0; i--)
-        v = v << 8 | p[i];
-    return v;
+    z->window[z->wpos++] = b;
+    return z->wpos == INFLATE_WINDOW ? hand_over(z) : StatusOk;
 }
 
 // Copies a match from `from` to `to`, both inside the window, first byte first. A source
@@ -208,104 +143,98 @@ inline void copy_forward(uint8_t *to, const uint8_t *from, uint32_t length)
     }
 }
 
-enum { MAX_MATCH = 258, FAST_INPUT = 8, FAST_LEAVE = -4 };
-
-// The fast path of decode_codes (see the top of this file). Returns FAST_LEAVE when its
-// conditions no longer hold, INFLATE_MORE at the end of the block, INFLATE_INVALID for an
-// invalid code or distance. The state is consistent for the careful path whatever it returns.
-//
-// Bits: each symbol starts with at least 56 bits in the buffer, and a length/distance pair
-// takes at most 15 + 5 + 15 + 13 = 48, so no symbol needs a second refill. A refill ORs in
-// eight bytes but counts only the whole bytes that fit; the bits above the count belong to
-// the next byte still in the block, and the next refill ORs the very same bits there again.
-// They are cleared on the way out, where the careful path expects zeros.
-int decode_fast(Inflate *z, const HuffCode *lit, uint32_t lit_width, const HuffCode *dist,
-                uint32_t dist_width)
+// Copies a match inside the window, in pieces that run past the window's end neither at
+// the source nor at the destination.
+Status copy_match(Inflate *z, uint32_t length, uint32_t distance)
 {
-    UnzipState *s = z->s;
-    if (z->padbits != 0 || s->compressed_left < FAST_INPUT || s->input_count < FAST_INPUT)
-        return FAST_LEAVE;
+    while (length > 0) {
+        uint32_t from = (z->wpos - distance) & (INFLATE_WINDOW - 1);
+        uint32_t n = length;
+        if (n > INFLATE_WINDOW - z->wpos)
+            n = INFLATE_WINDOW - z->wpos;
+        if (n > INFLATE_WINDOW - from)
+            n = INFLATE_WINDOW - from;
+        copy_forward(z->window + z->wpos, z->window + from, n);
+        z->wpos += n;
+        length -= n;
+        if (z->wpos == INFLATE_WINDOW && hand_over(z) != StatusOk)
+            return StatusOutputFailed;
+    }
+    return StatusOk;
+}
+
+// The entry of the next code, its bits taken; an invalid code's entry has op OP_INVALID.
+inline HuffCode fast_decode(FastBits *f, const HuffCode *table, uint32_t mask)
+{
+    HuffCode e = table[f->bits & mask];
+    if (e.op > OP_LITERAL && e.op != OP_INVALID) {
+        f->bits >>= e.bits;
+        f->count -= e.bits;
+        e = table[e.val + ((uint32_t)f->bits & ((1u << (e.op - OP_LITERAL)) - 1))];
+    }
+    if (e.op != OP_INVALID) {
+        f->bits >>= e.bits;
+        f->count -= e.bits;
+    }
+    return e;
+}
+
+// The fast path of decode_codes (see the top of this file). StatusBadFormat for an invalid
+// code or distance; otherwise the state is the careful path's to go on with.
+//
+// Bits: a refill leaves at least BIT_BUFFER_BITS - 8 bits. With 64 bits, 56 cover a whole
+// length/distance pair (at most 15 + 5 + 15 + 13 = 48 bits), so one refill serves a symbol.
+// With 32 bits, 24 cover a literal/length code and its extra bits (20) and a distance code
+// (15); the distance's extra bits may need a third refill.
+Status decode_fast(Inflate *z, const HuffCode *lit, uint32_t lit_width, const HuffCode *dist,
+                   uint32_t dist_width)
+{
     // Output: stop where a longest match could reach the window's end, or where the declared
     // size is reached (the careful path then ends the member as full, as after any symbol).
     uint32_t out_stop = INFLATE_WINDOW - MAX_MATCH;
     if (z->limit - z->handed < out_stop)
         out_stop = (uint32_t)(z->limit - z->handed);
     uint32_t wpos = z->wpos;
-    if (wpos >= out_stop)
-        return FAST_LEAVE;
-
-    const uint8_t *in = s->input_pointer;
-    uint32_t avail = (uint32_t)s->input_count;
-    if ((int64_t)avail > s->compressed_left)
-        avail = (uint32_t)s->compressed_left;
-    const uint8_t *const in_last = in + (avail - FAST_INPUT); // last place for an 8-byte read
-    const uint8_t *const in_start = in;
+    FastBits f;
+    if (wpos >= out_stop || !fast_begin(z->in, &f))
+        return StatusOk;
     uint8_t *const window = z->window;
     const uint32_t lit_mask = (1u << lit_width) - 1;
     const uint32_t dist_mask = (1u << dist_width) - 1;
-    uint64_t bitbuf = z->bitbuf;
-    uint32_t bitcnt = z->bitcnt;
-    int result = FAST_LEAVE;
+    const bool narrow = BIT_BUFFER_BITS < 64;
+    Status status = StatusOk;
 
-    // The careful path leaves zeros above bitcnt: fill up once before the first lookup.
-    bitbuf |= le64(in) << bitcnt;
-    in += (63 - bitcnt) >> 3;
-    bitcnt |= 56;
-    while (in <= in_last && wpos < out_stop) {
-        // Since the last refill filled all 64 bits with stream bits and a symbol takes at
-        // most 48 of them, the lowest 16 are stream bits even where bitcnt is smaller: the
-        // first lookup needs no refill, and the refill can run alongside it.
-        HuffCode e = lit[bitbuf & lit_mask];
-        bitbuf |= le64(in) << bitcnt;
-        in += (63 - bitcnt) >> 3;
-        bitcnt |= 56;
-
-        if (e.op > OP_LITERAL) {
-            if (e.op == OP_INVALID) {
-                result = INFLATE_INVALID;
-                break;
-            }
-            bitbuf >>= e.bits;
-            bitcnt -= e.bits;
-            e = lit[e.val + ((uint32_t)bitbuf & ((1u << (e.op - OP_LITERAL)) - 1))];
-            if (e.op == OP_INVALID) {
-                result = INFLATE_INVALID;
-                break;
-            }
-        }
-        bitbuf >>= e.bits;
-        bitcnt -= e.bits;
+    while (f.next <= f.last && wpos < out_stop) {
+        fast_refill(&f);
+        HuffCode e = fast_decode(&f, lit, lit_mask);
         if (e.op == OP_LITERAL) {
             window[wpos++] = (uint8_t)e.val;
             continue;
         }
         if (e.op == OP_END) {
-            result = INFLATE_MORE;
+            z->block_end = true;
             break;
         }
-        uint32_t length = e.val + ((uint32_t)bitbuf & ((1u << e.op) - 1));
-        bitbuf >>= e.op;
-        bitcnt -= e.op;
-
-        HuffCode d = dist[bitbuf & dist_mask];
-        if (d.op > OP_LITERAL) {
-            if (d.op == OP_INVALID) {
-                result = INFLATE_INVALID;
-                break;
-            }
-            bitbuf >>= d.bits;
-            bitcnt -= d.bits;
-            d = dist[d.val + ((uint32_t)bitbuf & ((1u << (d.op - OP_LITERAL)) - 1))];
-            if (d.op == OP_INVALID) {
-                result = INFLATE_INVALID;
-                break;
-            }
+        if (e.op == OP_INVALID) {
+            status = StatusBadFormat;
+            break;
         }
-        bitbuf >>= d.bits;
-        bitcnt -= d.bits;
-        uint32_t distance = d.val + ((uint32_t)bitbuf & ((1u << d.op) - 1));
-        bitbuf >>= d.op;
-        bitcnt -= d.op;
+        uint32_t length = e.val + ((uint32_t)f.bits & ((1u << e.op) - 1));
+        f.bits >>= e.op;
+        f.count -= e.op;
+
+        if (narrow)
+            fast_refill(&f);
+        HuffCode d = fast_decode(&f, dist, dist_mask);
+        if (d.op == OP_INVALID) {
+            status = StatusBadFormat;
+            break;
+        }
+        if (narrow && f.count < d.op)
+            fast_refill(&f);
+        uint32_t distance = d.val + ((uint32_t)f.bits & ((1u << d.op) - 1));
+        f.bits >>= d.op;
+        f.count -= d.op;
 
         // wpos + length <= INFLATE_WINDOW here: the destination never wraps.
         if (distance <= wpos) {
@@ -314,7 +243,7 @@ int decode_fast(Inflate *z, const HuffCode *lit, uint32_t lit_width, const HuffC
             // The source starts in the window's tail, in the output of the previous round,
             // and may run on into the window's start.
             if (!z->wrapped) {
-                result = INFLATE_INVALID; // before the member's first byte
+                status = StatusBadFormat; // before the member's first byte
                 break;
             }
             uint32_t back = distance - wpos; // bytes of the source in the tail, from its end
@@ -325,159 +254,128 @@ int decode_fast(Inflate *z, const HuffCode *lit, uint32_t lit_width, const HuffC
         }
         wpos += length;
     }
-
-    size_t used = (size_t)(in - in_start);
-    s->input_pointer = in;
-    s->input_count -= (int32_t)used;
-    s->compressed_left -= (int64_t)used;
-    z->bitbuf = bitbuf & ((1ull << bitcnt) - 1); // bitcnt < 64 after any refill
-    z->bitcnt = bitcnt;
     z->wpos = wpos;
-    return result;
+    fast_end(z->in, &f);
+    return status;
 }
 
-int decode_codes(Inflate *z, const HuffCode *lit, uint32_t lit_width, const HuffCode *dist,
-                 uint32_t dist_width)
+Status decode_codes(Inflate *z, const HuffCode *lit, uint32_t lit_width, const HuffCode *dist,
+                    uint32_t dist_width)
 {
+    Input *in = z->in;
+    z->block_end = false;
     for (;;) {
-        int fast = decode_fast(z, lit, lit_width, dist, dist_width);
-        if (fast != FAST_LEAVE)
-            return fast;
-        if (full(z))
-            return INFLATE_FULL;
-        HuffCode e = decode(z, lit, lit_width);
+        Status status = decode_fast(z, lit, lit_width, dist, dist_width);
+        if (status != StatusOk || z->block_end || full(z))
+            return status;
+        HuffCode e = decode(in, lit, lit_width);
         if (e.op == OP_INVALID)
-            return INFLATE_INVALID;
-        if (overrun(z))
-            return INFLATE_INPUT_END;
+            return StatusBadFormat;
+        if (input_ended(z))
+            return StatusOk;
         if (e.op == OP_LITERAL) {
-            z->window[z->wpos++] = (uint8_t)e.val;
-            if (z->wpos == INFLATE_WINDOW && hand_over(z) != INFLATE_MORE)
-                return INFLATE_NO_MEMORY;
+            status = store(z, (uint8_t)e.val);
         } else if (e.op == OP_END) {
-            return INFLATE_MORE;
+            z->block_end = true;
+            return StatusOk;
         } else {
-            uint32_t length = e.val + take(z, e.op);
-            HuffCode d = decode(z, dist, dist_width);
+            uint32_t length = e.val + take_bits(in, e.op);
+            HuffCode d = decode(in, dist, dist_width);
             if (d.op == OP_INVALID)
-                return INFLATE_INVALID;
-            uint32_t distance = d.val + take(z, d.op);
-            if (overrun(z))
-                return INFLATE_INPUT_END;
+                return StatusBadFormat;
+            uint32_t distance = d.val + take_bits(in, d.op);
+            if (input_ended(z))
+                return StatusOk;
             // A distance before the member's first byte would copy whatever the window
             // held before: that is invalid data, not a reason to show stale memory.
             if (!z->wrapped && distance > z->wpos)
-                return INFLATE_INVALID;
-            if (copy_match(z, length, distance) != INFLATE_MORE)
-                return INFLATE_NO_MEMORY;
+                return StatusBadFormat;
+            status = copy_match(z, length, distance);
         }
-        if (full(z))
-            return INFLATE_FULL;
+        if (status != StatusOk || full(z))
+            return status;
     }
 }
 
-int stored_block(Inflate *z)
+Status stored_block(Inflate *z)
 {
-    drop(z, z->bitcnt & 7);
-    uint32_t length = take(z, 16);
-    uint32_t check = take(z, 16);
-    if (overrun(z))
-        return INFLATE_INPUT_END;
+    Input *in = z->in;
+    drop_bits(in, in->bit_count & 7);
+    uint32_t length = take_bits(in, 16);
+    uint32_t check = take_bits(in, 16);
+    if (input_ended(z))
+        return StatusOk;
     if ((length ^ 0xFFFF) != check)
-        return INFLATE_INVALID;
+        return StatusBadFormat;
     // Whole bytes the bit buffer already holds come first (the fast path reads ahead).
-    while (length > 0 && z->bitcnt > 0) {
-        uint8_t b = (uint8_t)take(z, 8);
-        if (overrun(z))
-            return INFLATE_INPUT_END;
-        length--;
-        z->window[z->wpos++] = b;
-        if (z->wpos == INFLATE_WINDOW && hand_over(z) != INFLATE_MORE)
-            return INFLATE_NO_MEMORY;
-        if (full(z))
-            return INFLATE_FULL;
+    for (; length > 0 && in->bit_count > 0; length--) {
+        uint8_t b = (uint8_t)take_bits(in, 8);
+        Status status = input_ended(z) ? StatusOk : store(z, b);
+        if (status != StatusOk || z->stop || full(z))
+            return status;
     }
-    // The rest straight from the input block, in runs that end at the block's end, the
+    // The rest straight from the input, in runs that end at the input's block, the
     // member's compressed size, the window's end or the declared size, whichever is first.
-    // The runs take exactly the bytes read_byte would deliver, in the same order.
-    UnzipState *s = z->s;
     while (length > 0) {
-        if (s->compressed_left <= 0 || (s->input_count <= 0 && !next_input_block(s)))
-            return INFLATE_INPUT_END;
-        uint32_t n = length;
-        if (n > (uint32_t)s->input_count)
-            n = (uint32_t)s->input_count;
-        if ((int64_t)n > s->compressed_left)
-            n = (uint32_t)s->compressed_left;
-        if (n > INFLATE_WINDOW - z->wpos)
-            n = INFLATE_WINDOW - z->wpos;
+        uint32_t most = INFLATE_WINDOW - z->wpos;
         uint64_t room = z->limit - (z->handed + z->wpos); // not full: at least 1
-        if (n > room)
-            n = (uint32_t)room;
-        memcpy(z->window + z->wpos, s->input_pointer, n);
-        s->input_pointer += n;
-        s->input_count -= (int32_t)n;
-        s->compressed_left -= n;
+        if (most > length)
+            most = length;
+        if (most > room)
+            most = (uint32_t)room;
+        const uint8_t *run;
+        uint32_t n = member_run(in, most, &run);
+        if (n == 0) {
+            z->stop = true;
+            return StatusOk;
+        }
+        memcpy(z->window + z->wpos, run, n);
         z->wpos += n;
         length -= n;
-        if (z->wpos == INFLATE_WINDOW && hand_over(z) != INFLATE_MORE)
-            return INFLATE_NO_MEMORY;
+        if (z->wpos == INFLATE_WINDOW && hand_over(z) != StatusOk)
+            return StatusOutputFailed;
         if (full(z))
-            return INFLATE_FULL;
+            return StatusOk;
     }
-    return INFLATE_MORE;
+    return StatusOk;
 }
 
-int fixed_block(Inflate *z)
+Status fixed_block(Inflate *z, FixedTables *t)
 {
-    UnzipState *s = z->s;
-    if (!s->fixed_built) {
-        // Built at the first fixed block of the call and kept for every later one.
+    if (!t->built) {
         uint8_t lengths[288];
         memset(lengths, 8, 144);
         memset(lengths + 144, 9, 112);
         memset(lengths + 256, 7, 24);
         memset(lengths + 280, 8, 8);
-        s->fixed_lit_width = 7;
-        int r = build_huffman_table(lengths, 288, 257, LENGTH_BASE, LENGTH_EXTRA, s->fixed_lit,
-                                    FIXED_LIT_SIZE, &s->fixed_lit_width);
-        if (r != 0)
-            return r;
+        t->lit_width = 7;
+        Status status = build_huffman_table(lengths, 288, 257, LENGTH_BASE, LENGTH_EXTRA, false,
+                                            t->lit, FIXED_LIT_SIZE, &t->lit_width);
+        if (status != StatusOk)
+            return status;
+        // 30 of 32 five-bit codes: incomplete, and accepted as such.
         memset(lengths, 5, 30);
-        s->fixed_dist_width = 5;
-        r = build_huffman_table(lengths, 30, 0, DIST_BASE, DIST_EXTRA, s->fixed_dist,
-                                FIXED_DIST_SIZE, &s->fixed_dist_width);
-        if (r > 1) // 30 of 32 five-bit codes: incomplete, and accepted as such
-            return r;
-        s->fixed_built = 1;
+        t->dist_width = 5;
+        status = build_huffman_table(lengths, 30, 0, DIST_BASE, DIST_EXTRA, true, t->dist,
+                                     FIXED_DIST_SIZE, &t->dist_width);
+        if (status != StatusOk)
+            return status;
+        t->built = true;
     }
-    return decode_codes(z, s->fixed_lit, s->fixed_lit_width, s->fixed_dist, s->fixed_dist_width);
+    return decode_codes(z, t->lit, t->lit_width, t->dist, t->dist_width);
 }
 
-int dynamic_block(Inflate *z)
+// The code lengths of a dynamic block's two codes, read with its code-length code into
+// `lengths`; StatusBadFormat for a repeat with nothing to repeat or past the end.
+Status read_code_lengths(Inflate *z, const HuffCode *lens, unsigned lens_width, uint8_t *lengths,
+                         uint32_t total)
 {
-    UnzipState *s = z->s;
-    uint32_t nlit = take(z, 5) + 257;
-    uint32_t ndist = take(z, 5) + 1;
-    uint32_t ncode = take(z, 4) + 4;
-    uint8_t lengths[288 + 32];
-    memset(lengths, 0, 19);
-    for (uint32_t i = 0; i < ncode; i++)
-        lengths[CODE_LENGTH_ORDER[i]] = (uint8_t)take(z, 3);
-    if (overrun(z))
-        return INFLATE_INPUT_END;
-    unsigned lens_width = 7;
-    int r = build_huffman_table(lengths, 19, 19, nullptr, nullptr, s->lens_table, LENS_TABLE_SIZE,
-                                &lens_width);
-    if (r != 0)
-        return r;
-
-    uint32_t total = nlit + ndist;
+    Input *in = z->in;
     uint32_t i = 0;
     while (i < total) {
-        HuffCode e = decode(z, s->lens_table, lens_width);
+        HuffCode e = decode(in, lens, lens_width);
         if (e.op == OP_INVALID)
-            return INFLATE_INVALID;
+            return StatusBadFormat;
         uint32_t sym = e.val;
         if (sym < 16) {
             lengths[i++] = (uint8_t)sym;
@@ -486,79 +384,85 @@ int dynamic_block(Inflate *z)
         uint8_t value = 0;
         uint32_t repeat;
         if (sym == 16) {
-            // A repeat needs something to repeat.
             if (i == 0)
-                return INFLATE_INVALID;
+                return StatusBadFormat;
             value = lengths[i - 1];
-            repeat = 3 + take(z, 2);
+            repeat = 3 + take_bits(in, 2);
         } else if (sym == 17) {
-            repeat = 3 + take(z, 3);
+            repeat = 3 + take_bits(in, 3);
         } else {
-            repeat = 11 + take(z, 7);
+            repeat = 11 + take_bits(in, 7);
         }
         if (i + repeat > total)
-            return INFLATE_INVALID;
+            return StatusBadFormat;
         memset(lengths + i, value, repeat);
         i += repeat;
-        if (overrun(z))
-            return INFLATE_INPUT_END;
+        if (input_ended(z))
+            return StatusOk;
     }
-    if (overrun(z))
-        return INFLATE_INPUT_END;
+    return StatusOk;
+}
 
+Status dynamic_block(Inflate *z, InflateArea *area)
+{
+    Input *in = z->in;
+    uint32_t nlit = take_bits(in, 5) + 257;
+    uint32_t ndist = take_bits(in, 5) + 1;
+    uint32_t ncode = take_bits(in, 4) + 4;
+    uint8_t lengths[288 + 32];
+    memset(lengths, 0, 19);
+    for (uint32_t i = 0; i < ncode; i++)
+        lengths[CODE_LENGTH_ORDER[i]] = (uint8_t)take_bits(in, 3);
+    if (input_ended(z))
+        return StatusOk;
+    unsigned lens_width = 7;
+    Status status = build_huffman_table(lengths, 19, 19, nullptr, nullptr, false, area->lens,
+                                        LENS_TABLE_SIZE, &lens_width);
+    if (status == StatusOk)
+        status = read_code_lengths(z, area->lens, lens_width, lengths, nlit + ndist);
+    if (status != StatusOk || input_ended(z))
+        return status;
     unsigned lit_width = 9;
-    r = build_huffman_table(lengths, nlit, 257, LENGTH_BASE, LENGTH_EXTRA, s->lit_table,
-                            LIT_TABLE_SIZE, &lit_width);
-    if (r != 0)
-        return r;
+    status = build_huffman_table(lengths, nlit, 257, LENGTH_BASE, LENGTH_EXTRA, false, area->lit,
+                                 LIT_TABLE_SIZE, &lit_width);
+    if (status != StatusOk)
+        return status;
     unsigned dist_width = 6;
-    r = build_huffman_table(lengths + nlit, ndist, 0, DIST_BASE, DIST_EXTRA, s->dist_table,
-                            DIST_TABLE_SIZE, &dist_width);
-    if (r > 1) // an incomplete distance code is accepted
-        return r;
-    return decode_codes(z, s->lit_table, lit_width, s->dist_table, dist_width);
+    status = build_huffman_table(lengths + nlit, ndist, 0, DIST_BASE, DIST_EXTRA, true, area->dist,
+                                 DIST_TABLE_SIZE, &dist_width);
+    if (status != StatusOk)
+        return status;
+    return decode_codes(z, area->lit, lit_width, area->dist, dist_width);
 }
 
 } // namespace
 
-int inflate_member(UnzipState *s)
+Status inflate(Input *in, Output *out, InflateArea *area, FixedTables *fixed)
 {
     Inflate z;
     memset(&z, 0, sizeof z);
-    z.s = s;
-    z.limit = s->uncompressed_size;
-    z.window = (uint8_t *)malloc(INFLATE_WINDOW);
-    if (!z.window)
-        return INFLATE_NO_MEMORY;
-
-    int r = full(&z) ? (int)INFLATE_FULL : (int)INFLATE_MORE;
+    z.in = in;
+    z.out = out;
+    z.window = area->window;
+    z.limit = out->declared;
+    Status status = StatusOk;
     bool last = false;
-    while (r == INFLATE_MORE && !last) {
-        last = take(&z, 1) != 0;
-        uint32_t type = take(&z, 2);
-        if (overrun(&z)) {
-            r = INFLATE_INPUT_END;
+    while (status == StatusOk && !last && !full(&z)) {
+        last = take_bits(in, 1) != 0;
+        uint32_t type = take_bits(in, 2);
+        if (input_ended(&z))
             break;
-        }
-        switch (type) {
-        case 0:
-            r = stored_block(&z);
-            break;
-        case 1:
-            r = fixed_block(&z);
-            break;
-        case 2:
-            r = dynamic_block(&z);
-            break;
-        default:
-            r = INFLATE_BAD_BLOCK;
-            break;
-        }
+        if (type == 0)
+            status = stored_block(&z);
+        else if (type == 1)
+            status = fixed_block(&z, fixed);
+        else if (type == 2)
+            status = dynamic_block(&z, area);
+        else
+            status = StatusBadFormat;
     }
-    if (r <= INFLATE_OK) {
-        // A completed last block, used-up input or a full member: the window holds output.
-        r = hand_over(&z) == INFLATE_MORE ? (int)INFLATE_OK : (int)INFLATE_NO_MEMORY;
-    }
-    free(z.window);
-    return r;
+    // A completed last block, used-up input or a full member: the window holds output.
+    if (status == StatusOk)
+        status = hand_over(&z);
+    return status;
 }

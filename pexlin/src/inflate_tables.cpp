@@ -9,7 +9,7 @@
 // smallest width that holds every code with that prefix. Entries no code reaches (only in
 // an incomplete code) hold op 99, invalid.
 //
-// Why the tables fit (sizes in unzip_state.h). Let max be the longest code length (at most
+// Why the tables fit (sizes in inflate_tables.h). Let max be the longest code length (at most
 // 15) and root the width used. A sub-table never has more than 2^(max - root) entries, and
 // each holds at least one code, so the entries used are at most
 //     2^root + (codes longer than root) * 2^(max - root).
@@ -28,12 +28,13 @@
 // incomplete distance code raising it could cost 2^15 entries for nothing.
 #include <string.h>
 
-#include "decoders.h"
+#include "inflate_tables.h"
 
 enum { MAX_BITS = 15 };
 
-int build_huffman_table(const uint8_t *lengths, unsigned n, unsigned s, const uint16_t *base,
-                        const uint8_t *extra, HuffCode *table, unsigned capacity, unsigned *width)
+Status build_huffman_table(const uint8_t *lengths, unsigned n, unsigned s, const uint16_t *base,
+                           const uint8_t *extra, bool incomplete_ok, HuffCode *table,
+                           unsigned capacity, unsigned *width)
 {
     unsigned count[MAX_BITS + 1] = {0};
     for (unsigned sym = 0; sym < n; sym++)
@@ -46,7 +47,7 @@ int build_huffman_table(const uint8_t *lengths, unsigned n, unsigned s, const ui
         // No codes at all: every lookup is invalid, which decoding reports when it is used.
         table[0] = table[1] = invalid;
         *width = 1;
-        return 0;
+        return StatusOk;
     }
     unsigned root = *width;
     if (root > max)
@@ -60,10 +61,11 @@ int build_huffman_table(const uint8_t *lengths, unsigned n, unsigned s, const ui
         left <<= 1;
         left -= (int)count[len];
         if (left < 0)
-            return 2;
+            return StatusBadFormat; // over-subscribed
     }
     // A lone one-bit code is accepted although it fills half the code space.
-    int result = (left > 0 && max != 1) ? 1 : 0;
+    if (left > 0 && max != 1 && !incomplete_ok)
+        return StatusBadFormat;
 
     // Symbols sorted by code length, then by symbol: the order canonical codes are given in.
     unsigned offset[MAX_BITS + 2];
@@ -78,7 +80,7 @@ int build_huffman_table(const uint8_t *lengths, unsigned n, unsigned s, const ui
 
     unsigned used = 1u << root;
     if (used > capacity)
-        return 3;
+        return StatusBadFormat;
     for (unsigned i = 0; i < used; i++)
         table[i] = invalid;
 
@@ -111,10 +113,9 @@ int build_huffman_table(const uint8_t *lengths, unsigned n, unsigned s, const ui
                 space <<= 1;
             }
             if (next + (1u << curr) > capacity)
-                return 3;
+                return StatusBadFormat;
             for (unsigned k = 0; k < (1u << curr); k++)
                 table[next + k] = invalid;
-            used = next + (1u << curr);
             low = code & mask;
             table[low].op = (uint8_t)(OP_LITERAL + curr);
             table[low].bits = (uint8_t)root;
@@ -145,7 +146,6 @@ int build_huffman_table(const uint8_t *lengths, unsigned n, unsigned s, const ui
                 len++;
         }
     }
-    (void)used;
     *width = root;
-    return result;
+    return StatusOk;
 }

@@ -4,9 +4,7 @@
 //
 // Invariants: codes are below 2^13 = 8192, so every table index is in range; a parent entry
 // is -1 (free) or a code below 8192; a decoded string never exceeds the 8192-byte stack.
-#include <string.h>
-
-#include "decoders.h"
+#include "methods.h"
 
 enum {
     CONTROL_CODE = 256,
@@ -18,18 +16,9 @@ enum {
 
 // The next code, or -1 when the input cannot complete it (the spare bits that pad the last
 // byte after the member's last code are dropped that way).
-static int read_code(UnzipState *s, int size)
+static int read_code(Input *in, int size)
 {
-    if (s->bit_count < size)
-        fill_bits(s);
-    if (s->bit_count < size) {
-        s->input_exhausted = 1;
-        return -1;
-    }
-    int code = (int)(s->bit_buffer & ((1u << size) - 1));
-    s->bit_buffer >>= size;
-    s->bit_count -= size;
-    return code;
+    return real_bits(in, (uint32_t)size) ? (int)take_bits(in, (uint32_t)size) : -1;
 }
 
 // Frees every string code that no other code uses as its prefix, over the whole dictionary:
@@ -61,23 +50,11 @@ static int lowest_free(const int16_t *parent, int from)
     return from;
 }
 
-static void write_string(UnzipState *s, const uint8_t *str, uint32_t len)
+void unshrink(Input *in, Output *out, ShrinkArea *area)
 {
-    if (s->window_count + len < WINDOW_SIZE) {
-        memcpy(s->window_pointer, str, len);
-        s->window_pointer += len;
-        s->window_count += len;
-        return;
-    }
-    for (uint32_t i = 0; i < len; i++)
-        put_byte(s, str[i]);
-}
-
-void unshrink(UnzipState *s)
-{
-    int16_t *parent = s->lzw_parent;
-    uint8_t *suffix = s->lzw_suffix;
-    uint8_t *stack = s->lzw_stack;
+    int16_t *parent = area->parent;
+    uint8_t *suffix = area->suffix;
+    uint8_t *stack = area->stack;
     int code_size = 9;
     for (int c = 0; c < 256; c++) {
         parent[c] = 0;
@@ -87,17 +64,17 @@ void unshrink(UnzipState *s)
         parent[c] = -1;
     int next_free = FIRST_STRING;
 
-    int code = read_code(s, code_size);
+    int code = read_code(in, code_size);
     if (code < 0)
         return;
-    put_byte(s, (uint8_t)code);
+    put_byte(out, (uint8_t)code);
     int old_code = code;
     uint8_t last_byte = (uint8_t)code;
 
-    while (output_so_far(s) < s->uncompressed_size) {
-        code = read_code(s, code_size);
+    while (output_so_far(out) < out->declared) {
+        code = read_code(in, code_size);
         while (code == CONTROL_CODE) {
-            int sub = read_code(s, code_size);
+            int sub = read_code(in, code_size);
             if (sub == 1) {
                 // Wider codes than 13 bits cannot index the dictionary: the stream is broken.
                 if (++code_size > MAX_CODE_SIZE)
@@ -108,7 +85,7 @@ void unshrink(UnzipState *s)
             } else if (sub < 0) {
                 return;
             }
-            code = read_code(s, code_size);
+            code = read_code(in, code_size);
         }
         if (code < 0)
             return;
@@ -136,7 +113,7 @@ void unshrink(UnzipState *s)
             return;
         stack[--top] = suffix[x];
         uint8_t first = stack[top];
-        write_string(s, stack + top, STACK_SIZE - top);
+        write_run(out, stack + top, STACK_SIZE - top);
 
         if (next_free < DICTIONARY) {
             parent[next_free] = (int16_t)old_code;

@@ -1,24 +1,21 @@
-// Helpers of the native archive-library tests: owning a record chain, running one member's
-// decoder on a raw stream, reading files.
+// Helpers of the native archive-library tests: owning a record chain, running one member
+// through extraction, zlib's compressor, Info-ZIP's work folder.
 #ifndef TESTS_PEXLIN_TEST_UTIL_H
 #define TESTS_PEXLIN_TEST_UTIL_H
 
-#include <stddef.h>
-#include <zlib.h>
-#include <stdio.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string.h>
+#include <zlib.h>
+
 #include <string>
 #include <vector>
 
-#include "decoders.h"
 #include "fixtures.h"
-#include "names.h"
+#include "member.h"
+#include "pages.h"
 #include "pexlin.h"
-#include "unzip_state.h"
 #include "zip_writer.h"
-
-#include <gtest/gtest.h>
 
 // The records of one call, released when the test ends (natively they come from calloc).
 struct Chain {
@@ -51,60 +48,39 @@ inline Bytes record_bytes(const ExtractedMember *r)
     return r->data ? Bytes(r->data, r->data + r->size) : Bytes();
 }
 
-// A state for one member's stream at `offset` in `image`, as the archive walk sets it up
-// for a module member; state_destroy releases it.
-inline UnzipState *member_state(const Bytes &image, size_t offset, int64_t compressed,
-                                uint32_t declared)
+inline ExtractedMember *call(const Bytes &zip, ExtractedMember *after = nullptr,
+                             const char *wanted = nullptr)
 {
-    UnzipState *s = state_create(image.data(), (uint32_t)image.size());
-    s->extension_list = EXTENSION_LIST;
-    strcpy(s->name, "member.mod");
-    seek_archive(s, (int64_t)offset);
-    s->compressed_left = compressed;
-    s->uncompressed_size = s->local.uncompressed_size = declared;
-    return s;
+    return check_and_process_arc(zip.data(), (uint32_t)zip.size(), after, wanted);
 }
 
-// One member decoded through the engine as the archive walk would run it: its status and
-// the bytes it gave.
+// One member's status and the bytes it gave.
 struct MemberRun {
-    int status = -1;
+    Status status;
     Bytes out;
 };
 
-inline MemberRun run_member_at(const Bytes &image, size_t offset, int64_t compressed, int method,
-                               uint32_t declared, uint16_t flags = 0, int64_t expected_crc = -1)
+// The member's compressed data at `offset` of `image` (all of the image behind it unless
+// `compressed` says otherwise), extracted as the archive walk extracts a module member.
+inline MemberRun run_at(const Bytes &image, size_t offset, int method, uint32_t declared,
+                        int64_t crc = -1, uint16_t flags = 0, int64_t compressed = -1)
 {
+    MemberHeader h = {(uint16_t)method, flags, (uint32_t)crc,
+                      (uint32_t)(compressed < 0 ? image.size() - offset : compressed), declared};
+    uint8_t *bytes;
+    uint32_t length;
     MemberRun run;
-    UnzipState *s = member_state(image, offset, compressed, declared);
-    s->local.method = (uint16_t)method;
-    s->local.general_flags = flags;
-    s->local.crc32 = (uint32_t)expected_crc;
-    run.status = extract_member(s);
-    if (s->output)
-        run.out.assign(s->output + s->member_start, s->output + s->output_length);
-    state_destroy(s);
+    run.status =
+        run_member(image.data(), (uint32_t)image.size(), (uint32_t)offset, h, &bytes, &length);
+    run.out.assign(bytes, bytes + length);
+    pages_free(bytes);
     return run;
 }
 
-// A whole raw stream as one member.
-inline MemberRun run_member(const Bytes &stream, int method, uint32_t declared, uint16_t flags = 0,
-                            int64_t expected_crc = -1)
+inline MemberRun run(const Bytes &stream, int method, uint32_t declared, int64_t crc = -1,
+                     uint16_t flags = 0)
 {
-    return run_member_at(stream, 0, (int64_t)stream.size(), method, declared, flags, expected_crc);
-}
-
-// Deflate's decoder result on a raw stream (0 ok, 1 invalid, 2 bad block, 3 memory).
-inline int inflate_result(const Bytes &stream, uint32_t declared, Bytes *out = nullptr)
-{
-    UnzipState *s = member_state(stream, 0, (int64_t)stream.size(), declared);
-    s->crc = 0xFFFFFFFFu;
-    open_output(s);
-    int r = inflate_member(s);
-    if (out && s->output)
-        out->assign(s->output, s->output + s->output_length);
-    state_destroy(s);
-    return r;
+    return run_at(stream, 0, method, declared, crc, flags);
 }
 
 // The parts one after another.
@@ -131,29 +107,6 @@ inline Bytes zlib_deflate(const Bytes &data, int level, int strategy = Z_DEFAULT
     out.resize(z.total_out);
     deflateEnd(&z);
     return out;
-}
-
-// A folder of its own under the test temporary folder, removed with what it holds, so
-// that runs side by side (and runs from the source tree) leave nothing behind and do
-// not meet; empty when it cannot be made.
-struct TempFolder {
-    std::string path;
-    explicit TempFolder(const char *stem)
-    {
-        std::string pattern = ::testing::TempDir() + stem + "_XXXXXX";
-        if (mkdtemp(&pattern[0]))
-            path = pattern;
-    }
-    ~TempFolder()
-    {
-        if (!path.empty())
-            (void)system(("rm -rf '" + path + "'").c_str());
-    }
-};
-
-inline bool have_info_zip()
-{
-    return system("command -v zip >/dev/null 2>&1") == 0;
 }
 
 #endif

@@ -3,17 +3,10 @@
 // the fuzz target's.
 #include <gtest/gtest.h>
 
-#include "archive.h"
 #include "pexlin_test_util.h"
 
 namespace
 {
-
-ExtractedMember *call(const Bytes &zip, ExtractedMember *after = nullptr,
-                      const char *wanted = nullptr)
-{
-    return check_and_process_arc(zip.data(), (uint32_t)zip.size(), after, wanted);
-}
 
 // The packed record's link is not aligned natively: read it by value.
 ExtractedMember *next_of(const ExtractedMember &m)
@@ -190,7 +183,6 @@ TEST(Archive, ForgedSizesBuyNoHugeAllocation)
             EXPECT_EQ(ramp8(600), Bytes(r[0]->data, r[0]->data + 600));
         }
     }
-    EXPECT_LE(largest_output(8, 1000), 1032u * 1000 + 258);
 }
 
 TEST(Archive, BrokenEntriesAndMembers)
@@ -284,9 +276,25 @@ TEST(Zip64, EndRecordTakenOnlyWhenItFitsTheGap)
     }
 }
 
+// A folder of its own under the test temporary folder, removed with what it holds.
+struct TempFolder {
+    std::string path;
+    explicit TempFolder(const char *stem)
+    {
+        std::string pattern = ::testing::TempDir() + stem + "_XXXXXX";
+        if (mkdtemp(&pattern[0]))
+            path = pattern;
+    }
+    ~TempFolder()
+    {
+        if (!path.empty() && system(("rm -rf '" + path + "'").c_str()) != 0)
+            ADD_FAILURE() << "cannot remove " << path;
+    }
+};
+
 TEST(Zip64, InfoZipFromAPipe)
 {
-    if (!have_info_zip())
+    if (system("command -v zip >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "Info-ZIP zip is not installed";
     TempFolder work("izip64");
     ASSERT_FALSE(work.path.empty());

@@ -55,9 +55,9 @@ struct FixedStream {
     // The whole stream decoded as one member: it must give exactly `expect`.
     void check(const std::string &what) const
     {
-        MemberRun run = run_member(bits.done(), 8, (uint32_t)expect.size(), 0, zip_crc32(expect));
-        EXPECT_EQ(StatusOk, run.status) << what;
-        EXPECT_TRUE(run.out == expect) << what;
+        MemberRun r = run(bits.done(), 8, (uint32_t)expect.size(), zip_crc32(expect));
+        EXPECT_EQ(StatusOk, r.status) << what;
+        EXPECT_TRUE(r.out == expect) << what;
     }
 };
 
@@ -69,8 +69,8 @@ MemberRun run_in_image(const Bytes &stream, size_t offset, const Bytes &after, u
     Bytes image = noise(offset, 5);
     image.insert(image.end(), stream.begin(), stream.end());
     image.insert(image.end(), after.begin(), after.end());
-    return run_member_at(image, offset, compressed < 0 ? (int64_t)stream.size() : compressed, 8,
-                         declared, 0, expected_crc);
+    return run_at(image, offset, 8, declared, expected_crc, 0,
+                  compressed < 0 ? (int64_t)stream.size() : compressed);
 }
 
 Bytes mixed_data()
@@ -134,33 +134,28 @@ TEST(Inflate, HandMadeStreams)
     struct {
         const char *what;
         Bytes stream;
-        uint32_t declared;
-        int result; // 0 ok, 1 invalid, 2 bad block
+        bool valid;
         Bytes out;
     } cases[] = {
-        {"stored block", {0x01, 0x03, 0x00, 0xFC, 0xFF, 0x61, 0x62, 0x63}, 3, 0, text_of("abc")},
-        {"stored length check", {0x01, 0x03, 0x00, 0xFD, 0xFF, 0x61, 0x62, 0x63}, 3, 1, {}},
-        {"fixed literal", {0x4B, 0x04, 0x00}, 1, 0, Bytes(1, 'a')},
-        {"self-repeating copy", {0x4B, 0x4C, 0x84, 0x01, 0x00}, 10, 0, Bytes(10, 'a')},
-        {"block type 3", {0x07, 0x00}, 5, 2, {}},
+        {"stored block", {0x01, 0x03, 0x00, 0xFC, 0xFF, 0x61, 0x62, 0x63}, true, text_of("abc")},
+        {"stored length check", {0x01, 0x03, 0x00, 0xFD, 0xFF, 0x61, 0x62, 0x63}, false, {}},
+        {"fixed literal", {0x4B, 0x04, 0x00}, true, Bytes(1, 'a')},
+        {"self-repeating copy", {0x4B, 0x4C, 0x84, 0x01, 0x00}, true, Bytes(10, 'a')},
+        {"block type 3", {0x07, 0x00}, false, {}},
         // Three one-bit codes cannot exist; one two-bit code leaves the space unfilled.
         {"over-subscribed code-length code",
          dynamic_header({{0, 1}, {8, 1}, {18, 1}}).done(),
-         1,
-         2,
+         false,
          {}},
-        {"incomplete code-length code", dynamic_header({{8, 2}}).done(), 1, 1, {}},
+        {"incomplete code-length code", dynamic_header({{8, 2}}).done(), false, {}},
         // 'a' = "0", end of block = "1", one distance code of one bit: complete.
-        {"lone one-bit codes", two_symbol_block(256, 1, {0, 0, 0, 1}), 3, 0, text_of("aaa")},
+        {"lone one-bit codes", two_symbol_block(256, 1, {0, 0, 0, 1}), true, text_of("aaa")},
     };
     for (auto &c : cases) {
-        Bytes out;
-        EXPECT_EQ(c.result, inflate_result(c.stream, c.declared, &out)) << c.what;
-        if (c.result == 0) {
-            EXPECT_EQ(c.out, out) << c.what;
-        }
+        MemberRun r = run(c.stream, 8, c.valid ? (uint32_t)c.out.size() : 5, zip_crc32(c.out));
+        EXPECT_EQ(c.valid ? StatusOk : StatusBadFormat, r.status) << c.what;
+        EXPECT_EQ(c.out, r.out) << c.what;
     }
-    EXPECT_EQ(StatusBadFormat, run_member({0x07, 0x00}, 8, 5).status);
 }
 
 TEST(Inflate, InvalidCodesAndDistancesAtTheInputsEndAndInsideTheFastPath)
@@ -175,12 +170,12 @@ TEST(Inflate, InvalidCodesAndDistancesAtTheInputsEndAndInsideTheFastPath)
         struct {
             const char *what;
             BitWriter bits;
-            int result;
+            bool valid;
         } cases[] = {
-            {"distance code 30", f.bits, 1},
-            {"length code 286", f.bits, 1},
-            {"distance inside the output", f.bits, 0},
-            {"distance before the member's start", f.bits, 1},
+            {"distance code 30", f.bits, false},
+            {"length code 286", f.bits, false},
+            {"distance inside the output", f.bits, true},
+            {"distance before the member's start", f.bits, false},
         };
         cases[0].bits.code(1, 7).code(30, 5);
         cases[1].bits.code(0xC0 + 6, 8);
@@ -192,7 +187,8 @@ TEST(Inflate, InvalidCodesAndDistancesAtTheInputsEndAndInsideTheFastPath)
             c.bits.put(0, 7);
             for (int i = 0; lead > 1 && i < 64; i++)
                 c.bits.put(0, 8);
-            EXPECT_EQ(c.result, inflate_result(c.bits.done(), 1000)) << c.what << ", lead " << lead;
+            EXPECT_EQ(c.valid, run(c.bits.done(), 8, 1000).status != StatusBadFormat)
+                << c.what << ", lead " << lead;
         }
     }
 }
@@ -201,11 +197,11 @@ TEST(Inflate, EndlessStreamStopsWhereTheInputEnds)
 {
     // 'a' is the code "0": once the input is used up, zero bits would decode to 'a'
     // forever. The decode ends at the input's end, far below the declared size.
-    MemberRun run = run_member(two_symbol_block('b', 1, std::vector<int>(10, 0)), 8, 1000000);
-    EXPECT_EQ(StatusWarning, run.status);
-    EXPECT_GE(run.out.size(), 10u);
-    EXPECT_LT(run.out.size(), 20u);
-    EXPECT_EQ(Bytes(run.out.size(), 'a'), run.out);
+    MemberRun r = run(two_symbol_block('b', 1, std::vector<int>(10, 0)), 8, 1000000);
+    EXPECT_EQ(StatusWarning, r.status);
+    EXPECT_GE(r.out.size(), 10u);
+    EXPECT_LT(r.out.size(), 20u);
+    EXPECT_EQ(Bytes(r.out.size(), 'a'), r.out);
 }
 
 TEST(Inflate, RoundTripsAgainstZlib)
@@ -230,11 +226,10 @@ TEST(Inflate, RoundTripsAgainstZlib)
                 if (level == 0 && strategy != Z_DEFAULT_STRATEGY)
                     continue;
                 Bytes packed = zlib_deflate(shape.data, level, strategy);
-                MemberRun run =
-                    run_member(packed, 8, (uint32_t)shape.data.size(), 0, zip_crc32(shape.data));
-                ASSERT_EQ(StatusOk, run.status)
+                MemberRun r = run(packed, 8, (uint32_t)shape.data.size(), zip_crc32(shape.data));
+                ASSERT_EQ(StatusOk, r.status)
                     << shape.name << " level " << level << " strategy " << strategy;
-                ASSERT_TRUE(run.out == shape.data) << shape.name << " level " << level;
+                ASSERT_TRUE(r.out == shape.data) << shape.name << " level " << level;
             }
         }
     }
@@ -388,8 +383,8 @@ TEST(Inflate, DeclaredSizeReachedInsideTheFastPath)
     Bytes packed = zlib_deflate(data, 6);
     for (uint32_t size = 1; size < data.size(); size += 997) {
         Bytes prefix(data.begin(), data.begin() + size);
-        MemberRun run = run_member(packed, 8, size, 0, zip_crc32(prefix));
-        ASSERT_EQ(StatusOk, run.status) << "size " << size;
-        ASSERT_TRUE(run.out == prefix) << "size " << size;
+        MemberRun r = run(packed, 8, size, zip_crc32(prefix));
+        ASSERT_EQ(StatusOk, r.status) << "size " << size;
+        ASSERT_TRUE(r.out == prefix) << "size " << size;
     }
 }

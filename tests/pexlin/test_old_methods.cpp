@@ -87,7 +87,7 @@ struct Case {
 
 void check(const Case &c)
 {
-    EXPECT_EQ(c.expected, run_member(c.stream, c.method, c.declared, c.flags).out) << c.what;
+    EXPECT_EQ(c.expected, run(c.stream, c.method, c.declared, -1, c.flags).out) << c.what;
 }
 
 } // namespace
@@ -130,9 +130,9 @@ TEST(Shrink, Codes)
     for (int i = 0; i < 6; i++)
         codes.insert(codes.end(), {{256, 9 + i}, {1, 9 + i}});
     codes.push_back({98, 15});
-    MemberRun run = run_member(shrink_stream(codes), 1, 2);
-    EXPECT_EQ(StatusWarning, run.status);
-    EXPECT_EQ(text_of("a"), run.out);
+    MemberRun r = run(shrink_stream(codes), 1, 2);
+    EXPECT_EQ(StatusWarning, r.status);
+    EXPECT_EQ(text_of("a"), r.out);
 }
 
 TEST(Reduce, EscapesCopiesAndFollowerSets)
@@ -196,5 +196,5 @@ TEST(Implode, MatchesDictionariesAndTrees)
     };
     for (const Case &k : cases)
         check(k);
-    EXPECT_EQ(StatusWarning, run_member(over.done(), 6, 10, 0).status);
+    EXPECT_EQ(StatusWarning, run(over.done(), 6, 10).status);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "pexlin_test_util.h"
+#include "names.h"
 #include "testdata_file.h"
 
 namespace
@@ -120,9 +121,9 @@ TEST(SharedArchives, EveryMemberComesOutByteExact)
                 at + 30 + (zip[at + 26] | zip[at + 27] << 8) + (zip[at + 28] | zip[at + 29] << 8);
             ASSERT_LE(data + n.compressed, zip.size()) << stem << " " << n.name;
             Bytes packed(zip.begin() + data, zip.begin() + data + n.compressed);
-            MemberRun run = run_member(packed, n.method, n.uncompressed, n.flags, n.crc);
-            EXPECT_EQ(StatusOk, run.status) << stem << " " << n.name;
-            EXPECT_TRUE(expected == run.out) << stem << " " << n.name;
+            MemberRun m = run(packed, n.method, n.uncompressed, n.crc, n.flags);
+            EXPECT_EQ(StatusOk, m.status) << stem << " " << n.name;
+            EXPECT_TRUE(expected == m.out) << stem << " " << n.name;
             compared++;
         }
         EXPECT_EQ(next, records.size()) << stem;

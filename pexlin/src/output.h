@@ -1,0 +1,78 @@
+// Output: where a member's bytes go, its CRC-32, and the 8192-byte window of methods 0 to 6.
+//
+// Module members (extensions in the list) each get a fresh module output buffer; other
+// members are appended behind whatever it holds; text members ("txt", "nfo", "diz") go to a
+// text buffer that never leaves the library. Whatever the buffer, a member's record gets
+// exactly the member's own bytes: the output notes where they begin.
+//
+// Invariants:
+// - A member's output never grows beyond its declared size: emit drops what lies beyond,
+//   before the CRC sees it.
+// - Output byte o of the member sits at window[o mod 8192] while it is among the last 8192;
+//   the window is cleared when a member begins, so bytes "before the member" read as zeros.
+// - window_count < WINDOW_SIZE between calls.
+#ifndef PEXLIN_OUTPUT_H
+#define PEXLIN_OUTPUT_H
+
+#include <stdint.h>
+
+#include "status.h"
+
+enum { WINDOW_SIZE = 8192 };
+
+struct Output {
+    // The buffers of the call.
+    uint8_t *module; // module output buffer (zero-filled pages); null when none
+    uint32_t module_capacity;
+    uint32_t module_length;
+    uint8_t *text; // text buffer, NUL-terminated; null when none
+    uint32_t text_capacity;
+    uint32_t text_length;
+    bool text_mode;
+
+    // The current member.
+    bool opened;
+    uint32_t member_start; // offset of its first byte in its buffer
+    uint32_t declared;     // its uncompressed size
+    uint32_t emitted;      // bytes of it handed to its buffer
+    bool failed;           // its buffer could not grow: it is incomplete
+    uint32_t crc;
+
+    uint8_t window[WINDOW_SIZE];
+    uint32_t window_count;
+    uint32_t flushed_count;
+};
+
+// Begins a member: chooses its buffer by its (mapped) name, clears the window and the CRC.
+// StatusOutputFailed when there is no memory, or for a second "diz" text member.
+Status open_member_output(Output *o, const char *name, uint32_t declared, uint32_t archive_size);
+void release_buffers(Output *o);
+
+// The member's bytes so far, in its buffer.
+const uint8_t *member_bytes(const Output *o, uint32_t *length);
+
+// Adds a decoded run to the member's CRC and buffer, cut at the declared size.
+Status emit(Output *o, const uint8_t *bytes, uint32_t count);
+
+Status flush_window(Output *o);
+
+inline void put_byte(Output *o, uint8_t b)
+{
+    o->window[o->window_count++] = b;
+    if (o->window_count == WINDOW_SIZE)
+        flush_window(o);
+}
+
+// Bytes of the member written so far through the window.
+inline uint32_t output_so_far(const Output *o)
+{
+    return o->flushed_count + o->window_count;
+}
+
+void write_run(Output *o, const uint8_t *bytes, uint32_t count);
+
+// Copies `length` bytes from `distance` (at most 8192) back, oldest first, each stored
+// before the next is read: a copy closer than its length repeats its own output.
+void copy_back(Output *o, uint32_t distance, uint32_t length);
+
+#endif
