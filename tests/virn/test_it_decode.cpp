@@ -1,5 +1,5 @@
-// The IT sample decoders: the bit reader, the width-change rules bit by bit, and
-// round trips through our own compressor.
+// The IT sample decoders: the width-change rules bit by bit, and round trips through
+// our own compressor.
 #include "it_decode.h"
 #include "it_writer.h"
 
@@ -43,27 +43,6 @@ static Bytes block(std::initializer_list<std::pair<uint32_t, uint32_t>> bits)
     Bytes stream;
     it_append_block(stream, w);
     return stream;
-}
-
-TEST(ItReadBits, LeastSignificantBitFirstAcrossBytes)
-{
-    const uint8_t bytes[] = {0xB5, 0x3C, 0xFF, 0x01, 0x78, 0x56, 0x34, 0x12, 0xAA, 0x01};
-    ItBitReader r = {bytes, 0, 4, 0, 0, false};
-    EXPECT_EQ(read_bits(&r, 0), 0u);
-    EXPECT_EQ(r.position, 0u);           // nothing read for width 0
-    EXPECT_EQ(read_bits(&r, 3), 0x5u);   // 101 of 0xB5
-    EXPECT_EQ(read_bits(&r, 9), 0x196u); // 10110 of 0xB5, then 1100 of 0x3C
-    EXPECT_EQ(r.position, 2u);
-    EXPECT_EQ(read_bits(&r, 12), 0xFF3u);
-    EXPECT_EQ(read_bits(&r, 8), 0x01u);
-    EXPECT_FALSE(r.exhausted);
-    read_bits(&r, 1);
-    EXPECT_TRUE(r.exhausted);
-    EXPECT_EQ(r.position, 4u);
-    // Reads wider than 32 bits keep the low 32.
-    ItBitReader w = {bytes + 4, 0, 6, 0, 0, false};
-    EXPECT_EQ(read_bits(&w, 40), 0x12345678u);
-    EXPECT_EQ(read_bits(&w, 8), 0x01u);
 }
 
 TEST(ItDecode, WidthChangesBitByBit)
@@ -214,6 +193,34 @@ TEST(ItCompression, RoundTripsEverySignalWidthAndVariant)
         EXPECT_GT(st->lowChanges, 0u);
         EXPECT_GT(st->bandChanges, 0u);
         EXPECT_GT(st->topChanges, 0u);
+    }
+}
+
+// Random lengths up to two blocks and more, every signal, and the stream cut at a
+// random byte: whole, it decodes back to the signal; cut, it decodes a prefix of it and
+// stops, wherever the cut falls (a block header, inside a value, the last few bytes
+// where no whole word can be loaded).
+TEST(ItCompression, RandomShapesWholeAndCut)
+{
+    uint32_t seed = 2024;
+    auto next = [&seed](size_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (size_t)((seed >> 8) % n);
+    };
+    for (int round = 0; round < 40; round++) {
+        bool wide = round & 1, secondOrder = round & 2;
+        size_t n = 1 + next(2 * (wide ? 16384 : 32768) + 300);
+        Bytes pcm = signal((int)next(6), n, wide);
+        Bytes stream = wide ? it_compress16(pcm, secondOrder) : it_compress8(pcm, secondOrder);
+        uint32_t bound = (uint32_t)pcm.size();
+        ASSERT_EQ(decode(wide, stream, (uint32_t)n, secondOrder, bound), pcm) << "round " << round;
+        Bytes cut(stream.begin(), stream.begin() + (long)next(stream.size() + 1));
+        Bytes out = decode(wide, cut, (uint32_t)n, secondOrder, bound);
+        size_t valueBytes = wide ? 2 : 1, i = 0;
+        while (i < out.size() && out[i] == pcm[i])
+            i++;
+        for (i -= i % valueBytes; i < out.size(); i++)
+            ASSERT_EQ(out[i], 0xEE) << "round " << round << " cut at " << cut.size();
     }
 }
 

@@ -18,16 +18,4 @@ void it_decode8(uint8_t *out, uint32_t count, const uint8_t *stream, uint32_t bo
 void it_decode16(uint8_t *out, uint32_t count, const uint8_t *stream, uint32_t bound,
                  uint32_t available, bool secondOrder);
 
-// The stream's next n bits (n may exceed 32 for a corrupt width: the bits beyond the
-// 32nd are consumed and dropped), least significant first. Exposed for tests.
-struct ItBitReader {
-    const uint8_t *stream;
-    uint32_t position;  // bytes consumed, block headers included
-    uint32_t available; // bytes that may be read
-    uint32_t buffer;    // unread bits of the current byte, lowest first
-    uint32_t bitsLeft;  // 0..8
-    bool exhausted;     // a read wanted a byte beyond `available`
-};
-uint32_t read_bits(ItBitReader *r, uint32_t n);
-
 #endif
