@@ -307,14 +307,40 @@ DWORD BASS_API BASS_MusicLoad(BOOL mem, void *file, DWORD offset, DWORD length, 
     return ok(s->handle);
 }
 
+// The song of a call on the library's own output (play, pause, resume): null, with the
+// error code set, for a dead handle or a song the caller decodes itself.
+static Song *output_song(DWORD handle)
+{
+    Song *s = find(handle);
+    if (!s)
+        return fail(BASS_ERROR_HANDLE, (Song *)nullptr);
+    if (s->decode)
+        return fail(BASS_ERROR_DECODE, (Song *)nullptr);
+    return s;
+}
+
+// A finished song cannot pause; resuming one only keeps it stopped.
+static BOOL pause_or_resume(DWORD handle, bool pause)
+{
+    Locked hold;
+    Song *s = output_song(handle);
+    if (!s)
+        return FALSE;
+    if (!s->output || (pause && s->output->finished))
+        return fail(BASS_ERROR_NOPLAY, FALSE);
+    if (pause)
+        output_pause(s->output);
+    else
+        output_resume(s->output);
+    return ok(TRUE);
+}
+
 BOOL BASS_API BASS_MusicPlay(DWORD music)
 {
     Locked hold;
-    Song *s = find(music);
+    Song *s = output_song(music);
     if (!s)
-        return fail(BASS_ERROR_HANDLE, FALSE);
-    if (s->decode)
-        return fail(BASS_ERROR_DECODE, FALSE);
+        return FALSE;
     if (s->output) {
         // Playing already, or paused: go on from where it is.
         output_resume(s->output);
@@ -398,30 +424,12 @@ BOOL BASS_API BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int 
 
 BOOL BASS_API BASS_ChannelPause(DWORD handle)
 {
-    Locked hold;
-    Song *s = find(handle);
-    if (!s)
-        return fail(BASS_ERROR_HANDLE, FALSE);
-    if (s->decode)
-        return fail(BASS_ERROR_DECODE, FALSE);
-    if (!s->output || s->output->finished)
-        return fail(BASS_ERROR_NOPLAY, FALSE);
-    output_pause(s->output);
-    return ok(TRUE);
+    return pause_or_resume(handle, true);
 }
 
 BOOL BASS_API BASS_ChannelResume(DWORD handle)
 {
-    Locked hold;
-    Song *s = find(handle);
-    if (!s)
-        return fail(BASS_ERROR_HANDLE, FALSE);
-    if (s->decode)
-        return fail(BASS_ERROR_DECODE, FALSE);
-    if (!s->output)
-        return fail(BASS_ERROR_NOPLAY, FALSE);
-    output_resume(s->output);
-    return ok(TRUE);
+    return pause_or_resume(handle, false);
 }
 
 DWORD BASS_API BASS_ChannelIsActive(DWORD handle)
