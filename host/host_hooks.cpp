@@ -12,30 +12,11 @@ static void __cdecl savsa_init(int maxLatency, int rate)
     g_host.hooks.lastRate = rate;
 }
 
-static void __cdecl savsa_deinit()
+// A hook that only counts its calls and answers 0 where it answers at all.
+template <int HookCounts::*count, typename R, typename... Args> static R __cdecl counted(Args...)
 {
-    g_host.hooks.savsaDeInit++;
-}
-
-static void __cdecl sa_add_pcm(void *, int, int, int)
-{
-    g_host.hooks.saAddPcm++;
-}
-
-static int __cdecl sa_get_mode()
-{
-    g_host.hooks.saGetMode++;
-    return 0;
-}
-
-static void __cdecl sa_add(void *, int, int)
-{
-    g_host.hooks.saAdd++;
-}
-
-static void __cdecl vsa_add_pcm(void *, int, int, int)
-{
-    g_host.hooks.vsaAddPcm++;
+    (g_host.hooks.*count)++;
+    return R();
 }
 
 static int __cdecl vsa_get_mode(int *specNch, int *waveNch)
@@ -46,16 +27,6 @@ static int __cdecl vsa_get_mode(int *specNch, int *waveNch)
     if (waveNch)
         *waveNch = 0;
     return 0;
-}
-
-static void __cdecl vsa_add(void *, int)
-{
-    g_host.hooks.vsaAdd++;
-}
-
-static void __cdecl vsa_set_info(int, int)
-{
-    g_host.hooks.vsaSetInfo++;
 }
 
 static int __cdecl dsp_is_active()
@@ -80,11 +51,6 @@ static int __cdecl dsp_do_samples(short *samples, int frames, int bits, int chan
     return 2 * frames;
 }
 
-static void __cdecl eq_set(int, char *, int)
-{
-    g_host.hooks.eqSet++;
-}
-
 static void __cdecl set_info(int bitrate, int rate, int stereo, int)
 {
     g_host.hooks.setInfo++;
@@ -96,16 +62,16 @@ static void __cdecl set_info(int bitrate, int rate, int stereo, int)
 void host_fill_hooks(In_Module *m)
 {
     m->SAVSAInit = savsa_init;
-    m->SAVSADeInit = savsa_deinit;
-    m->SAAddPCMData = sa_add_pcm;
-    m->SAGetMode = sa_get_mode;
-    m->SAAdd = sa_add;
-    m->VSAAddPCMData = vsa_add_pcm;
+    m->SAVSADeInit = counted<&HookCounts::savsaDeInit>;
+    m->SAAddPCMData = counted<&HookCounts::saAddPcm>;
+    m->SAGetMode = counted<&HookCounts::saGetMode>;
+    m->SAAdd = counted<&HookCounts::saAdd>;
+    m->VSAAddPCMData = counted<&HookCounts::vsaAddPcm>;
     m->VSAGetMode = vsa_get_mode;
-    m->VSAAdd = vsa_add;
-    m->VSASetInfo = vsa_set_info;
+    m->VSAAdd = counted<&HookCounts::vsaAdd>;
+    m->VSASetInfo = counted<&HookCounts::vsaSetInfo>;
     m->dsp_isactive = dsp_is_active;
     m->dsp_dosamples = dsp_do_samples;
-    m->EQSet = eq_set;
+    m->EQSet = counted<&HookCounts::eqSet>;
     m->SetInfo = set_info;
 }
