@@ -49,16 +49,26 @@ static bool name_is(const ExtractedMember *r, const char *name)
     return memchr(r->name, 0, sizeof r->name) != nullptr && strcmp(r->name, name) == 0;
 }
 
-bool expand_archive(PackedList *list, const ArchiveAccess *access, const char *file)
+// One pass of the archive library over a file (every member, or the one wanted): the
+// records it made join the list. The first of them; null when the file cannot be read or
+// holds nothing that was asked for.
+static ExtractedMember *process_file(PackedList *list, const ArchiveAccess *access,
+                                     const char *file, const char *wanted)
 {
     uint32_t size = 0;
     uint8_t *image = access->read_image(file, &size);
     if (!image)
-        return false;
+        return nullptr;
     ExtractedMember *oldTail = list->tail;
-    ExtractedMember *first = access->process(image, size, oldTail, nullptr);
+    ExtractedMember *first = access->process(image, size, oldTail, wanted);
     access->release_image(image);
     adopt(list, oldTail, first, file);
+    return first;
+}
+
+bool expand_archive(PackedList *list, const ArchiveAccess *access, const char *file)
+{
+    ExtractedMember *first = process_file(list, access, file, nullptr);
     if (!first)
         return false;
     for (ExtractedMember *r = first; r; r = r->next) {
@@ -88,15 +98,7 @@ ExtractedMember *extract_on_demand(PackedList *list, const ArchiveAccess *access
     char archive[PATH_BUFFER], member[PATH_BUFFER];
     if (!split_entry(entry, archive, member) || !member[0])
         return nullptr;
-    uint32_t size = 0;
-    uint8_t *image = access->read_image(archive, &size);
-    if (!image)
-        return nullptr;
-    ExtractedMember *oldTail = list->tail;
-    ExtractedMember *first = access->process(image, size, oldTail, member);
-    access->release_image(image);
-    adopt(list, oldTail, first, archive);
-    for (ExtractedMember *r = first; r; r = r->next)
+    for (ExtractedMember *r = process_file(list, access, archive, member); r; r = r->next)
         if (name_is(r, member))
             return r;
     return nullptr;
