@@ -1,12 +1,5 @@
-# Cross-compiling the Windows deliverables with mingw-w64 (32-bit).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Tests of this build run under 32-bit Wine, each build tree with its own prefix.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run win32)
+# Cross-compiling the Windows deliverables with mingw-w64 (32-bit); the tests run under
+# 32-bit Wine.
+set(MINGW_PROCESSOR i686)
+set(WINE_KIND win32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
