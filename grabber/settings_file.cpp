@@ -1,9 +1,7 @@
 #include "settings_file.h"
 #include "app_state.h"
-#include "file_names.h"
+#include "beside_program.h"
 #include "settings_format.h"
-
-#include <string.h>
 
 static const char MissingText[] = "Unable to open config file\r\rDefaults loaded";
 
@@ -11,15 +9,7 @@ static char g_settingsPath[MAX_PATH];
 
 const char *settings_file_path()
 {
-    if (!g_settingsPath[0]) {
-        char program[MAX_PATH];
-        DWORD n = GetModuleFileNameA(nullptr, program, sizeof program);
-        // A path cut at MAX_PATH names some other folder: then the bare name it is.
-        if (n == 0 || n >= sizeof program ||
-            !path_beside(program, SettingsFileName, g_settingsPath, sizeof g_settingsPath))
-            strcpy(g_settingsPath, SettingsFileName);
-    }
-    return g_settingsPath;
+    return path_beside_program(SettingsFileName, g_settingsPath, sizeof g_settingsPath);
 }
 
 static bool read_settings(const char *path, SoundSettings *s)

@@ -1,8 +1,6 @@
 #include "settings_file.h"
-#include "file_names.h"
+#include "beside_program.h"
 #include "plugin_state.h"
-
-#include <string.h>
 
 Settings g_settings;
 volatile LONG g_pendingLibraryOutput;
@@ -13,15 +11,7 @@ static char g_settingsPath[MAX_PATH];
 
 const char *settings_file_path()
 {
-    if (!g_settingsPath[0]) {
-        char program[MAX_PATH];
-        DWORD n = GetModuleFileNameA(nullptr, program, sizeof program);
-        // A path cut at MAX_PATH names some other folder: then the bare name it is.
-        if (n == 0 || n >= sizeof program ||
-            !path_beside(program, SettingsFileName, g_settingsPath, sizeof g_settingsPath))
-            lstrcpynA(g_settingsPath, SettingsFileName, sizeof g_settingsPath);
-    }
-    return g_settingsPath;
+    return path_beside_program(SettingsFileName, g_settingsPath, sizeof g_settingsPath);
 }
 
 void load_settings_from(const char *path)
