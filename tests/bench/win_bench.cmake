@@ -24,7 +24,7 @@ add_library(zlib_bench STATIC EXCLUDE_FROM_ALL ${zlib_sources})
 target_include_directories(zlib_bench PUBLIC ${zlib_copy})
 target_compile_options(zlib_bench PRIVATE -w) # third-party code
 
-add_executable(win_bench win_bench.cpp win_pexlin_vs_zlib.cpp win_it_decode.cpp)
+add_executable(win_bench win_bench.cpp win_run_clock.cpp win_pexlin_vs_zlib.cpp win_it_decode.cpp)
 if(NOT VIRN_BENCH)
   set_target_properties(win_bench PROPERTIES EXCLUDE_FROM_ALL ON)
 endif()

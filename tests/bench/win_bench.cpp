@@ -15,7 +15,8 @@ int main(int argc, char **argv)
         fprintf(stderr, "usage: win_bench [RUNS] [pexlin|it]\n");
         return 2;
     }
-    printf("Windows benchmark: %d-bit build, best of %d runs\n", (int)sizeof(void *) * 8, runs);
+    printf("Windows benchmark: %d-bit build, best of %d runs in %s\n", (int)sizeof(void *) * 8,
+           runs, run_clock_name());
     int failed = 0;
     if (!*part || !strcmp(part, "pexlin"))
         failed |= bench_pexlin_vs_zlib(runs);

@@ -3,30 +3,21 @@
 #ifndef TESTS_BENCH_WIN_BENCH_H
 #define TESTS_BENCH_WIN_BENCH_H
 
-#include <windows.h>
+#include <stddef.h>
 
-// Seconds on the performance counter.
-inline double now_seconds()
-{
-    LARGE_INTEGER t, f;
-    QueryPerformanceCounter(&t);
-    QueryPerformanceFrequency(&f);
-    return (double)t.QuadPart / (double)f.QuadPart;
-}
+// The clock runs are timed with (win_run_clock.cpp): the thread's processor time where it
+// can be read finely enough, wall time elsewhere; run_clock_name() says which.
+double run_clock_seconds();
+const char *run_clock_name();
 
 // The shortest of the runs timed between start() and stop(): the run least disturbed by
 // whatever else the machine was doing.
 struct BestTime {
     double best = 1e30, started = 0;
-    void start()
-    {
-        // A fresh time slice first: on a busy machine fewer runs are cut short by others.
-        Sleep(1);
-        started = now_seconds();
-    }
+    void start();
     void stop()
     {
-        double s = now_seconds() - started;
+        double s = run_clock_seconds() - started;
         best = s < best ? s : best;
     }
     double mb_per_s(size_t bytes) const

@@ -13,6 +13,7 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <windows.h>
 #include <zlib.h>
 
 namespace
