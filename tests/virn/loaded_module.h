@@ -1,4 +1,5 @@
-// A module loaded through the exported interface for the length of one test.
+// A module loaded through the exported interface for the length of one test, and its
+// catalog as text, so that tests compare whole tables.
 #ifndef TESTS_LOADED_MODULE_H
 #define TESTS_LOADED_MODULE_H
 
@@ -6,17 +7,25 @@
 #include "virn.h"
 
 #include <gtest/gtest.h>
-#include <string.h>
+#include <stdio.h>
 
 #include <algorithm>
 #include <map>
 #include <string>
 
-// Whether an entry has the values a test names, as "field value" items separated by
-// commas: length, encoding, bytes (byteLength), loop and sustain ("kind:start-end"), rate,
-// channels, bits. The fields not named are not looked at.
-// (The packed record's fields are read by value: a test macro would bind a reference to
-// them, which their odd offsets do not allow.)
+// An entry as one line: "index name: length eEncoding bytes Lloop Ssustain rate channelsxbits",
+// loops as kind:start-end in bytes of the PCM.
+inline std::string entry_row(unsigned i, const CatalogEntry &e)
+{
+    char t[200];
+    snprintf(t, sizeof t, "%u %s: %u e%u %u L%u:%u-%u S%u:%u-%u %u %ux%u", i, e.name, e.length,
+             e.encoding, e.info.byteLength, e.loopType, e.info.loopStart, e.info.loopEnd,
+             e.sustainType, e.info.sustainStart, e.info.sustainEnd, e.rate, e.channels, e.bits);
+    return t;
+}
+
+// Whether an entry has the values named as "field value" items separated by commas:
+// length, encoding, bytes, loop and sustain ("kind:start-end"), rate, channels, bits.
 inline testing::AssertionResult entry_is(const CatalogEntry &e, const std::string &expected)
 {
     auto range = [](unsigned kind, uint32_t start, uint32_t end) {
@@ -45,8 +54,8 @@ inline testing::AssertionResult entry_is(const CatalogEntry &e, const std::strin
 }
 
 // A module loaded for one test. A refusal fails the test unless `mayRefuse`; every
-// accessor answers for a module that did not load (nothing, zeros), so that a failing
-// check never takes the test program down with it.
+// accessor answers for a module that did not load, so a failing check never takes the
+// test program down with it.
 struct LoadedFile {
     ModuleHandle h;
     explicit LoadedFile(const Bytes &b, bool mayRefuse = false)
@@ -71,18 +80,23 @@ struct LoadedFile {
     {
         return h ? GetModType(h) : 0;
     }
-    // Entries that hold a sample (what VIRN_GetNumberOfSamples counts with mode 1).
-    unsigned samples() const
-    {
-        return h ? VIRN_GetNumberOfSamples(h, 1) : 0;
-    }
-    std::string song() const
-    {
-        return h ? VIRN_GetSongName(h) : "";
-    }
     CatalogEntry entry(unsigned i) const
     {
         return i < count() ? ScGetCatalog(h)[i] : CatalogEntry();
+    }
+    // The whole catalog: a head line "type entries/samples title", then a row for every
+    // entry but the blank ones (no name, no data).
+    std::string table() const
+    {
+        if (!h)
+            return "refused";
+        std::string t = std::to_string(type()) + " " + std::to_string(count()) + "/" +
+                        std::to_string(VIRN_GetNumberOfSamples(h, 1)) + " " + VIRN_GetSongName(h) +
+                        "\n";
+        for (unsigned i = 0; i < count(); i++)
+            if (entry(i).name[0] || entry(i).length)
+                t += entry_row(i, entry(i)) + "\n";
+        return t;
     }
     // The entry's `length` bytes as stored.
     Bytes stored(unsigned i) const
@@ -101,6 +115,15 @@ struct LoadedFile {
         return out;
     }
 };
+
+// Expected tables are written one row a string.
+inline std::string lines(std::initializer_list<const char *> rows)
+{
+    std::string t;
+    for (const char *r : rows)
+        t += std::string(r) + "\n";
+    return t;
+}
 
 // Signed 8-bit values as WAV keeps them (unsigned, 128 is silence).
 inline Bytes wav8(const Bytes &signedValues)

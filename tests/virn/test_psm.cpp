@@ -1,45 +1,33 @@
 // The PSM loader, through the library's exported interface.
 #include "loaded_module.h"
-#include "psm_writer.h"
+#include "minor_writers.h"
 #include "xm_writer.h" // xm_deltas8: the same running byte sums
 
 #include <gtest/gtest.h>
 
 TEST(PsmLoader, SampleChunksInFileOrderAmongOtherChunks)
 {
+    // The title chunk is not read; the rate lies at an odd offset; loop starts are one
+    // less than stored.
     PsmSong song;
     Bytes a = noise(500, 1), b = sine16(100, 20), c = ramp8(77, 200, 3);
-    song.samples = {{"first of the samples, 33 letters!", xm_deltas8(a)},
-                    {"second", xm_deltas8(b)},
-                    {"third", xm_deltas8(c)}};
+    song.samples = {{"first of the samples, 33 letters!", xm_deltas8(a), 0x80, 1, 500},
+                    {"second", xm_deltas8(b), 0x80, 0, 150},
+                    {"third", xm_deltas8(c), 0x80, 11, 40},
+                    {"no loop bit", noise(600, 2), 0x00, 101, 400},
+                    {"other bits", noise(600, 2), 0x7F, 10, 20}};
     song.samples[0].rate = 22222;
     LoadedFile m(write_psm(song));
-    EXPECT_EQ(m.type(), (uint32_t)VIRN_TYPE_PSM);
-    EXPECT_EQ(m.song(), ""); // the title chunk is not read
-    ASSERT_EQ(m.count(), 3u);
-    EXPECT_TRUE(entry_is(m.entry(0), "encoding 2, rate 22222")); // the rate at an odd offset
-    EXPECT_STREQ(m.entry(0).name, "first of the samples, 33 letters!");
+    EXPECT_EQ(m.table(),
+              lines({"4194304 5/5 ",
+                     "0 first of the samples, 33 letters!: 500 e2 500 L1:0-500 S4:0-0 22222 1x8",
+                     "1 second: 200 e2 200 L1:0-150 S4:0-0 8363 1x8",
+                     "2 third: 77 e2 77 L1:10-40 S4:0-0 8363 1x8",
+                     "3 no loop bit: 600 e2 600 L0:100-400 S4:0-0 8363 1x8",
+                     "4 other bits: 600 e2 600 L0:9-20 S4:0-0 8363 1x8"}));
     EXPECT_EQ(m.pcm(0), wav8(a));
     EXPECT_EQ(m.pcm(1), wav8(b));
     EXPECT_EQ(m.pcm(2), wav8(c));
-}
-
-TEST(PsmLoader, LoopStartIsOneLess)
-{
-    struct {
-        uint8_t flags;
-        uint32_t ls, le;
-        const char *loop;
-    } cases[] = {{0x80, 1, 500, "loop 1:0-500"},
-                 {0x80, 0, 500, "loop 1:0-500"},
-                 {0x80, 101, 400, "loop 1:100-400"},
-                 {0x00, 101, 400, "loop 0:100-400"},
-                 {0x7F, 10, 20, "loop 0:9-20"}};
-    for (auto &c : cases) {
-        PsmSong song;
-        song.samples = {{"s", noise(600, 2), c.flags, c.ls, c.le}};
-        EXPECT_TRUE(entry_is(LoadedFile(write_psm(song)).entry(0), c.loop));
-    }
 }
 
 TEST(PsmLoader, ShortLengthsCountOnlyWithDataBehindThem)
@@ -61,9 +49,7 @@ TEST(PsmLoader, ShortLengthsCountOnlyWithDataBehindThem)
         song.samples = {{"s", noise(c.dataBytes, 3), 0, 0, 0, c.length}};
         LoadedFile m(write_psm(song));
         EXPECT_EQ(m.count(), 1u);
-        EXPECT_TRUE(entry_is(m.entry(0), "length " + std::to_string(c.expected)))
-            << c.length << " " << c.dataBytes;
-        EXPECT_EQ(m.samples(), c.expected ? 1u : 0u);
+        EXPECT_EQ(m.entry(0).length, c.expected) << c.length << " " << c.dataBytes;
     }
 }
 
@@ -76,6 +62,5 @@ TEST(PsmLoader, ChunksSmallerThanASampleHeadAreSteppedOver)
     Bytes body = noise(40, 5);
     file.insert(file.begin() + 12, body.begin(), body.end());
     file.insert(file.begin() + 12, fake.begin(), fake.end());
-    LoadedFile m(file);
-    EXPECT_EQ(m.count(), 1u);
+    EXPECT_EQ(LoadedFile(file).count(), 1u);
 }

@@ -1,6 +1,6 @@
 // The PTM loader, through the library's exported interface.
 #include "loaded_module.h"
-#include "ptm_writer.h"
+#include "minor_writers.h"
 
 #include <gtest/gtest.h>
 
@@ -9,76 +9,43 @@ TEST(PtmLoader, ByteDeltasOfBothWidthsDecode)
     PtmSong song;
     song.name = "A PTM song name of 28 chars and more";
     Bytes narrow = noise(1000, 1), wide = sine16(2000, 90);
-    song.samples = {{"narrow", ptm_deltas(narrow)}, {"wide", ptm_deltas(wide), 1 | 16}};
+    song.samples = {{"narrow", ptm_deltas(narrow), 1}, {"wide", ptm_deltas(wide), 1 | 16}};
     LoadedFile m(write_ptm(song));
-    EXPECT_EQ(m.type(), (uint32_t)VIRN_TYPE_PTM);
-    EXPECT_EQ(m.song(), "A PTM song name of 28 chars ");
-    EXPECT_TRUE(entry_is(m.entry(0), "encoding 2, length 1000"));
+    EXPECT_EQ(m.table(), lines({"262144 2/2 A PTM song name of 28 chars ",
+                                "0 narrow: 1000 e2 1000 L0:0-0 S4:0-0 16726 1x8",
+                                "1 wide: 2000 e37 4000 L0:0-0 S4:0-0 16726 1x16"}));
     EXPECT_EQ(m.pcm(0), wav8(narrow));
-    // 4000 stored bytes: 2000 frames of 16 bits.
-    EXPECT_TRUE(entry_is(m.entry(1), "encoding 37, length 2000, bits 16, bytes 4000"));
     EXPECT_EQ(m.pcm(1), wide);
 }
 
-TEST(PtmLoader, KindsRatesLoopsAndNames)
+TEST(PtmLoader, KindsRatesLoopsAndEmptySlots)
 {
-    struct {
-        uint8_t type;
-        uint32_t ls, le;
-        const char *entry; // twice the C4 speed; bytes after finishing
-    } cases[] = {
-        {1, 100, 900, "bytes 1000, loop 0:100-900"},
-        {1 | 4, 100, 900, "bytes 1000, loop 1:100-900"},
-        {0x0D, 100, 900, "bytes 1000, loop 2:100-900"}, // digitised, loop and ping-pong bits
-        {1 | 8, 100, 900, "bytes 1000, loop 2:100-900"},
-        {1 | 4 | 16, 100, 901, "bytes 1000, loop 1:100-900"}, // bytes to frames and back
-        {1, 10, 65537, "bytes 1000, loop 0:10-65537"},        // all 32 bits of a loop field
-        {1 | 4, 10, 65537, "bytes 1000, loop 1:10-1000"},     // a loop is cut to the sample
-        {0, 100, 900, "bytes 0, loop 0:0-0"},                 // empty slot
-        {2, 100, 900, "bytes 0, loop 0:0-0"},                 // not a digitised sample
-    };
-    for (auto &c : cases) {
-        PtmSong song;
-        song.samples = {
-            {"a sample name of 28 letters!", ptm_deltas(noise(1000, 2)), c.type, c.ls, c.le}};
-        LoadedFile m(write_ptm(song));
-        SCOPED_TRACE(testing::Message() << "type " << (int)c.type);
-        // Every slot carries the module type, so a module of empty slots still loads.
-        EXPECT_TRUE(entry_is(m.entry(0), std::string(c.entry) + ", rate 16726, sustain 4:0-0"));
-        EXPECT_STREQ(m.entry(0).name, "a sample name of 28 letters!");
-    }
-}
-
-TEST(PtmLoader, EmptySlotsKeepRateAndNameAndDoNotCount)
-{
+    // Rates are twice the C4 speed; every slot carries the module type, name and rate,
+    // so a module of empty slots still loads. Loops: bytes, 16-bit ones brought to
+    // frames and back, all 32 bits of a field, cut to the sample when they play.
+    Bytes data = ptm_deltas(noise(1000, 2));
     PtmSong song;
-    song.samples = {{"no sample", {}, 0, 0, 0, 4000},
-                    {"zero length", Bytes()},
-                    {"real", ptm_deltas(ramp8(64))}};
-    LoadedFile m(write_ptm(song));
-    ASSERT_EQ(m.count(), 3u);
-    EXPECT_EQ(m.samples(), 1u);
-    EXPECT_TRUE(entry_is(m.entry(0), "rate 8000"));
-    EXPECT_STREQ(m.entry(0).name, "no sample");
-    EXPECT_TRUE(entry_is(m.entry(0), "length 0"));
-    EXPECT_TRUE(entry_is(m.entry(1), "length 0"));
-}
-
-TEST(PtmLoader, OffsetsAndCountsBeyondTheFile)
-{
-    // The "at 0" sample's own data is still written; only its offset is 0.
-    PtmSong song;
-    song.samples = {{"far", noise(100, 3)}, {"at 0", noise(100, 4)}, {"ok", noise(100, 5)}};
-    song.samples[0].dataOffset = 0x7FFFFFF0;
-    song.samples[1].dataOffset = 0;
-    Bytes file = write_ptm(song);
-    LoadedFile m(file);
-    EXPECT_TRUE(entry_is(m.entry(0), "length 0"));
-    EXPECT_TRUE(entry_is(m.entry(1), "length 0"));
-    EXPECT_TRUE(entry_is(m.entry(2), "length 100"));
-    EXPECT_EQ(m.samples(), 1u);
-    // A count far beyond the headers the file holds.
-    poke_le16(file, 34, 0xFFFF);
-    LoadedFile big(file);
-    EXPECT_LE(big.count(), (file.size() - 608) / 80);
+    song.samples = {{"no loop", data, 1, 100, 900},
+                    {"loop", data, 1 | 4, 100, 900},
+                    {"ping-pong and loop", data, 0x0D, 100, 900},
+                    {"ping-pong", data, 1 | 8, 100, 900},
+                    {"16-bit", data, 1 | 4 | 16, 100, 901},
+                    {"32-bit field", data, 1, 10, 65537},
+                    {"cut", data, 1 | 4, 10, 65537},
+                    {"empty slot", data, 0, 100, 900},
+                    {"not digitised", data, 2, 100, 900},
+                    {"no data", {}, 0, 0, 0, 0, 4000},
+                    {"zero length", {}, 1}};
+    EXPECT_EQ(LoadedFile(write_ptm(song)).table(),
+              lines({"262144 11/7 ", "0 no loop: 1000 e2 1000 L0:100-900 S4:0-0 16726 1x8",
+                     "1 loop: 1000 e2 1000 L1:100-900 S4:0-0 16726 1x8",
+                     "2 ping-pong and loop: 1000 e2 1000 L2:100-900 S4:0-0 16726 1x8",
+                     "3 ping-pong: 1000 e2 1000 L2:100-900 S4:0-0 16726 1x8",
+                     "4 16-bit: 500 e37 1000 L1:100-900 S4:0-0 16726 1x16",
+                     "5 32-bit field: 1000 e2 1000 L0:10-65537 S4:0-0 16726 1x8",
+                     "6 cut: 1000 e2 1000 L1:10-1000 S4:0-0 16726 1x8",
+                     "7 empty slot: 0 e0 0 L0:0-0 S4:0-0 16726 1x8",
+                     "8 not digitised: 0 e0 0 L0:0-0 S4:0-0 16726 1x8",
+                     "9 no data: 0 e0 0 L0:0-0 S4:0-0 8000 1x8",
+                     "10 zero length: 0 e2 0 L0:0-0 S4:0-0 16726 1x8"}));
 }

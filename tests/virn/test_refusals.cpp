@@ -1,14 +1,10 @@
 // What no loader may claim: files cut before their marks, broken marks, and modules
 // without a single sample, in every format. (Damaged files at large are the sweep's.)
-#include "dbm_writer.h"
 #include "it_writer.h"
 #include "loaded_module.h"
+#include "minor_writers.h"
 #include "mod_writer.h"
-#include "mtm_writer.h"
-#include "psm_writer.h"
 #include "s3m_writer.h"
-#include "ult_writer.h"
-#include "umx_writer.h"
 #include "xm_writer.h"
 
 #include <gtest/gtest.h>

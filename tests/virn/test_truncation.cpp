@@ -1,8 +1,7 @@
-// Damaged files: every prefix of every fixture, and fixtures with bytes flipped, load
-// or are refused; whatever loads extracts without reading outside the copy. The
-// sanitize build turns any stray read into a failure.
-#include "fixtures.h"
-#include "virn.h"
+// Damaged files: every prefix of every fixture, fixtures with bytes flipped, and every
+// fixture cut inside each entry's data. Whatever loads extracts without reading outside
+// the copy; the sanitize build turns any stray read into a failure.
+#include "loaded_module.h"
 
 #include <gtest/gtest.h>
 
@@ -52,10 +51,8 @@ TEST(DamagedFiles, EveryPrefixOfEveryFixture)
         ASSERT_TRUE(load_and_extract(f.bytes, true)) << f.name << " must load whole";
         // Long fixtures: every length near the start (headers), then a stride.
         size_t step = f.bytes.size() > 20000 ? 97 : 1;
-        for (size_t n = 0; n < f.bytes.size(); n += (n < 4096 ? 1 : step)) {
-            Bytes prefix(f.bytes.begin(), f.bytes.begin() + n);
-            load_and_extract(prefix);
-        }
+        for (size_t n = 0; n < f.bytes.size(); n += (n < 4096 ? 1 : step))
+            load_and_extract(Bytes(f.bytes.begin(), f.bytes.begin() + n));
     }
 }
 
@@ -80,6 +77,51 @@ TEST(DamagedFiles, RandomCorruption)
                 damaged[at] = (uint8_t)next();
             }
             load_and_extract(damaged);
+        }
+    }
+}
+
+// What an entry keeps of its `length` when the file ends k bytes into its stored data.
+static uint32_t clipped_length(uint32_t type, const CatalogEntry &e, uint32_t k)
+{
+    if (k == 0)
+        return 0; // wholly outside the file: an empty slot
+    if (type == VIRN_TYPE_MOD)
+        return e.length; // the missing part is silence
+    if (e.encoding >= 16 && e.encoding <= 23)
+        return std::min(e.length, 8 * k); // a compressed stream: at most 8 values a byte
+    if (e.encoding == 3)
+        return k > 16 ? k : 0; // ADPCM: the 16 steps, then packed bytes
+    // Whole values of the first block (two channels are stored as all left values, then
+    // all right ones), in the entry's own unit (16-bit DBM lengths count bytes).
+    uint32_t value = e.encoding == 255 ? 1 : e.bits / 8, frame = value * e.channels;
+    if (e.encoding == 255)
+        frame = 1;
+    return (uint32_t)((uint64_t)(k / value) * e.length / (e.info.byteLength / frame));
+}
+
+TEST(DamagedFiles, CutInsideAnEntrysDataClipsItToTheFile)
+{
+    for (const Fixture &f : all_module_fixtures()) {
+        LoadedFile whole(f.bytes);
+        for (unsigned i = 0; i < whole.count(); i++) {
+            CatalogEntry e = whole.entry(i);
+            for (uint32_t k : {0u, 1u, 5u, 100u}) {
+                // An STM data pointer past the end falls back to where the lengths put the
+                // data (its own test); an empty entry or a cut past the data tells nothing.
+                if ((k == 0 && whole.type() == VIRN_TYPE_STM) || !e.length ||
+                    k >= e.info.byteLength || e.data + k >= f.bytes.size())
+                    continue;
+                Bytes cut(f.bytes.begin(), f.bytes.begin() + e.data + k);
+                // A package keeps its tables after the module: cut, it is no package.
+                bool package = f.name.compare(0, 4, "umx_") == 0;
+                EXPECT_EQ(load_and_extract(cut), !package) << f.name << " #" << i << " cut " << k;
+                if (package)
+                    continue;
+                LoadedFile m(cut);
+                EXPECT_EQ(m.entry(i).length, clipped_length(whole.type(), e, k))
+                    << f.name << " #" << i << " cut " << k;
+            }
         }
     }
 }

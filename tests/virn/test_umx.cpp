@@ -1,6 +1,6 @@
 // The UMX wrapper: packages that carry an IT, S3M, XM or MOD module.
 #include "loaded_module.h"
-#include "umx_writer.h"
+#include "minor_writers.h"
 
 #include <gtest/gtest.h>
 #include <string.h>
