@@ -1,19 +1,26 @@
-// The shared test archives (../shared/testdata/zip beside the checkout), read so that a
-// missing or unreadable file fails the test with its path instead of handing an empty
-// buffer to code that indexes into it. Used by the native and the Windows-side tests.
-#ifndef TESTS_PEXLIN_TESTDATA_FILE_H
-#define TESTS_PEXLIN_TESTDATA_FILE_H
+// What the native and the Windows-side archive-library tests share: the shared test
+// archives (../shared/testdata/zip beside the checkout), read so that a missing file fails
+// with its path, and a call's records taken as names and bytes and released as the caller
+// must release them.
+#ifndef TESTS_PEXLIN_COMMON_H
+#define TESTS_PEXLIN_COMMON_H
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "fixtures.h"
+#include "pexlin.h"
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
-// The folder of the shared archives: PEXLIN_TESTDATA from the environment when set (a
-// copy elsewhere), otherwise the one the build was configured with.
+// PEXLIN_TESTDATA from the environment when set (a copy elsewhere), otherwise the folder
+// the build was configured with.
 inline std::string testdata_path(const std::string &name)
 {
     const char *dir = getenv("PEXLIN_TESTDATA");
@@ -28,6 +35,32 @@ inline void read_testdata(const std::string &name, Bytes *out)
     ASSERT_EQ(0, stat(path.c_str(), &st)) << "missing test data file " << path;
     *out = read_file(path);
     ASSERT_EQ((size_t)st.st_size, out->size()) << "cannot read test data file " << path;
+}
+
+inline void release_block(void *block)
+{
+#if defined(_WIN32)
+    EXPECT_TRUE(!block || VirtualFree(block, 0, MEM_RELEASE));
+#else
+    free(block);
+#endif
+}
+
+// Every record of a chain as its name and bytes, in order; each record and data block is
+// released on the way. A record of size 0 must have no data block.
+typedef std::vector<std::pair<std::string, Bytes>> Contents;
+inline Contents take(ExtractedMember *r)
+{
+    Contents all;
+    while (r) {
+        ExtractedMember *next = r->next;
+        EXPECT_EQ(r->size == 0, r->data == nullptr) << r->name;
+        all.push_back({r->name, r->data ? Bytes(r->data, r->data + r->size) : Bytes()});
+        release_block(r->data);
+        release_block(r);
+        r = next;
+    }
+    return all;
 }
 
 #endif

@@ -1,5 +1,5 @@
-// Helpers of the native archive-library tests: owning a record chain, running one member
-// through extraction, zlib's compressor, Info-ZIP's work folder.
+// Helpers of the native archive-library tests: calling the entry point, running one member
+// through extraction, zlib's compressor.
 #ifndef TESTS_PEXLIN_TEST_UTIL_H
 #define TESTS_PEXLIN_TEST_UTIL_H
 
@@ -11,47 +11,20 @@
 #include <string>
 #include <vector>
 
-#include "fixtures.h"
 #include "member.h"
 #include "pages.h"
-#include "pexlin.h"
+#include "pexlin_common.h"
 #include "zip_writer.h"
-
-// The records of one call, released when the test ends (natively they come from calloc).
-struct Chain {
-    ExtractedMember *head = nullptr;
-    explicit Chain(ExtractedMember *h = nullptr) : head(h)
-    {
-    }
-    ~Chain()
-    {
-        while (head) {
-            ExtractedMember *next = head->next;
-            free(head->data);
-            free(head);
-            head = next;
-        }
-    }
-    Chain(const Chain &) = delete;
-    Chain &operator=(const Chain &) = delete;
-    std::vector<ExtractedMember *> records() const
-    {
-        std::vector<ExtractedMember *> all;
-        for (ExtractedMember *r = head; r; r = r->next)
-            all.push_back(r);
-        return all;
-    }
-};
-
-inline Bytes record_bytes(const ExtractedMember *r)
-{
-    return r->data ? Bytes(r->data, r->data + r->size) : Bytes();
-}
 
 inline ExtractedMember *call(const Bytes &zip, ExtractedMember *after = nullptr,
                              const char *wanted = nullptr)
 {
     return check_and_process_arc(zip.data(), (uint32_t)zip.size(), after, wanted);
+}
+
+inline Contents contents(const Bytes &zip, const char *wanted = nullptr)
+{
+    return take(call(zip, nullptr, wanted));
 }
 
 // One member's status and the bytes it gave.

@@ -1,5 +1,5 @@
 // pexlin.dll as the plug-in uses it: loaded by name, check_and_process_arc found by name,
-// every record and data block released with VirtualFree.
+// every record and data block released with VirtualFree (take, in pexlin_common.h).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 
 #include "pexlin.h"
-#include "testdata_file.h"
+#include "pexlin_common.h"
 #include "zip_writer.h"
 
 #if UINTPTR_MAX == 0xFFFFFFFF
@@ -31,24 +31,6 @@ struct Library {
             FreeLibrary(dll);
     }
 };
-
-// The chain's names and bytes; every record and data block is released with VirtualFree,
-// as the plug-in does.
-typedef std::vector<std::pair<std::string, Bytes>> Contents;
-Contents take(ExtractedMember *r)
-{
-    Contents all;
-    while (r) {
-        ExtractedMember *next = r->next;
-        all.push_back({r->name, r->data ? Bytes(r->data, r->data + r->size) : Bytes()});
-        if (r->data) {
-            EXPECT_TRUE(VirtualFree(r->data, 0, MEM_RELEASE));
-        }
-        EXPECT_TRUE(VirtualFree(r, 0, MEM_RELEASE));
-        r = next;
-    }
-    return all;
-}
 
 } // namespace
 
