@@ -10,22 +10,21 @@
 #include <string.h>
 #include <xmp.h>
 
+// Each listed difference: what libxmp reads otherwise, and why.
 static const char *const Expected[][2] = {
-    {"mod_loops_finetunes refused", "a finetune byte with junk in its high nibble: libxmp "
-                                    "takes the file for no MOD, we use the low nibble"},
+    {"mod_loops_finetunes refused", "junk in a finetune's high nibble: we use the low one"},
     {"mod_tag_OKTA refused", "libxmp does not know the OKTA tag"},
     {"mod_two_byte_slot #0 length 0/2", "a length word of 1 is an empty slot to us"},
     {"mod_truncated_sample #1 length 1000/700",
-     "a MOD sample cut by the end of the file keeps its length, the rest silent"},
+     "a cut MOD sample keeps its length, the rest silent"},
     {"mod_order_255 refused", "an order entry of 255: we let the pattern count wrap to 0"},
-    {"s3m_every_kind refused",
-     "libxmp does not skip the pad byte after an odd order list that starts with 255"},
-    {"xm_every_kind #2 length 300/600", "libxmp reads a two-channel XM sample as one mono "
-                                        "sample of both blocks: twice the frames"},
+    {"s3m_every_kind refused", "libxmp skips no pad byte after an odd order list led by 255"},
+    {"xm_every_kind #2 length 300/600", "libxmp reads both blocks of a two-channel XM sample "
+                                        "as one mono sample"},
     {"xm_every_kind #2 loop 1:50-150/1:100-300", "the same two-channel sample"},
     {"xm_every_kind #3 length 200/400", "the same, 16-bit"},
-    {"xm_odd_header_sizes refused", "a module header longer than 276 bytes and a pattern "
-                                    "that packs fewer cells than its rows: libxmp refuses"},
+    {"xm_odd_header_sizes refused", "libxmp refuses a module header over 276 bytes and a "
+                                    "pattern that packs fewer cells than its rows"},
     {"it_plain_kinds #6 pcm from 2", "libxmp ignores cvt bit 2 (deltas) on plain IT data"},
     {"it_compressed #3 pcm from 799", "libxmp reads ahead in a 16-bit compressed block and "
                                       "loses its last value when no bytes follow it"},
@@ -38,15 +37,12 @@ static const char *const Expected[][2] = {
     {"mtm_areas_widths #1 loop 1:20-180/1:40-360", "the same"},
     {"mtm_areas_widths #1 pcm from 0", "the same"},
     {"mtm_areas_widths #2 length 0/3", "an MTM sample of 4 bytes or less is an empty slot"},
-    {"ult_v4_widths #1 loop 2:5-120/1:10-240", "16-bit ULT loops count bytes in real files, "
-                                               "libxmp takes them as frames (and forward)"},
-    {"psm_chunks refused",
-     "libxmp needs the song and pattern chunks our writer leaves out (we read only samples)"},
-    {"dbm_inst_first #2 length 16/256", "a sample record of kind 4, which we list undecoded "
-                                        "as it is stored: libxmp allots it data of its own"},
+    {"ult_v4_widths #1 loop 2:5-120/1:10-240", "16-bit ULT loops count bytes in real files; "
+                                               "libxmp takes them as forward frames"},
+    {"psm_chunks refused", "libxmp needs song and pattern chunks, which we do not read"},
+    {"dbm_inst_first #2 length 16/256", "a record of kind 4, which we list undecoded"},
     {"dbm_inst_first #2 no pcm", "the same record"},
-    {"dbm_smpl_first #1 pcm from 1", "with the instrument chunk after the samples, libxmp "
-                                     "reads a 16-bit sample as 8-bit values"},
+    {"dbm_smpl_first #1 pcm from 1", "with INST after SMPL libxmp reads 16-bit data as 8-bit"},
     {"dbm_smpl_first #2 length 16/256", "the record of kind 4"},
     {"dbm_smpl_first #2 no pcm", "the record of kind 4"},
 };

@@ -16,22 +16,15 @@ static Bytes package(uint32_t type, uint32_t at)
 // The packaged module must list exactly as the bare one does: same type, title and
 // entries, with every sample's data found inside the package. A module that starts
 // inside the package header (a MOD whose tag lies at 1100) has the table offsets in
-// its title.
+// its title, so only the entries are compared.
 static void expect_same_catalog(const Bytes &bare, const Bytes &packaged, bool sameTitle)
 {
     LoadedFile a(bare), b(packaged);
+    std::string x = a.table(), y = b.table();
     EXPECT_EQ(b.type(), a.type());
-    if (sameTitle) {
-        EXPECT_STREQ(VIRN_GetSongName(b.h), VIRN_GetSongName(a.h));
-    }
-    ASSERT_EQ(b.count(), a.count());
-    for (unsigned i = 0; i < a.count(); i++) {
-        CatalogEntry x = a.entry(i), y = b.entry(i);
-        x.data = y.data = 0; // where the data lies differs; nothing else may
-        EXPECT_EQ(memcmp(&x, &y, sizeof x), 0) << i;
-        EXPECT_EQ(b.stored(i), a.stored(i));
-        EXPECT_EQ(b.pcm(i), a.pcm(i));
-    }
+    EXPECT_EQ(sameTitle ? y : y.substr(y.find('\n')), sameTitle ? x : x.substr(x.find('\n')));
+    for (unsigned i = 0; i < a.count(); i++)
+        EXPECT_TRUE(b.stored(i) == a.stored(i) && b.pcm(i) == a.pcm(i)) << i;
 }
 
 TEST(UmxLoader, EachInnerFormatLoadsFromItsMark)
@@ -47,7 +40,6 @@ TEST(UmxLoader, EachInnerFormatLoadsFromItsMark)
     for (auto &c : cases) {
         SCOPED_TRACE(testing::Message() << "module at " << c.at);
         expect_same_catalog(umx_inner_module(c.type), package(c.type, c.at), c.at >= 36);
-        EXPECT_EQ(LoadedFile(package(c.type, c.at)).type(), c.type);
     }
 }
 
