@@ -9,8 +9,8 @@
 
 // The ModuleType of the module that the library's UMX wrapper finds in this file (IT,
 // S3M, XM or MOD), or 0 when the wrapper does not take the file: it is not shaped like
-// a package, holds no mark in the search window, or is itself an XM, IT or S3M (those
-// loaders come first and take the whole file).
+// a package, holds no mark in the search window, or a format that comes before the
+// wrapper in the load order takes the whole file.
 uint32_t packaged_module_type(const uint8_t *file, size_t size);
 
 #endif

@@ -2,6 +2,7 @@
 // size in the same run, so the ratio says what decoding costs over moving the bytes.
 #include "extract.h"
 #include "fixtures.h"
+#include "loader_toolkit.h"
 
 #include <benchmark/benchmark.h>
 #include <string.h>

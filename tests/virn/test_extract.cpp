@@ -1,6 +1,7 @@
 // Decoding and conversion to WAV conventions, entry by entry.
 #include "extract.h"
 #include "fixtures.h"
+#include "loader_toolkit.h"
 
 #include <gtest/gtest.h>
 #include <string.h>

@@ -22,18 +22,6 @@ static Bytes decode(bool wide, const Bytes &stream, uint32_t count, bool secondO
     return out;
 }
 
-static Bytes decode8(const Bytes &stream, uint32_t count, bool secondOrder,
-                     uint32_t bound = 0xFFFFFFFFu)
-{
-    return decode(false, stream, count, secondOrder, bound);
-}
-
-static Bytes decode16(const Bytes &stream, uint32_t count, bool secondOrder,
-                      uint32_t bound = 0xFFFFFFFFu)
-{
-    return decode(true, stream, count, secondOrder, bound);
-}
-
 // One block of the given (value, width) pairs.
 static Bytes block(std::initializer_list<std::pair<uint32_t, uint32_t>> bits)
 {
@@ -64,8 +52,6 @@ TEST(ItDecode, WidthChangesBitByBit)
         // From width 8, 124..131 announce the widths 1..7 and 9; then one value at the new
         // width: all ones, -1 where sign-extended (at width 1 a 0: one bit is the marker).
         {"band to width 1", false, false, block({{263, 9}, {124, 8}, {0, 1}}), 1, {0}},
-        {"band to width 2", false, false, block({{263, 9}, {125, 8}, {3, 2}}), 1, {0xFF}},
-        {"band to width 4", false, false, block({{263, 9}, {127, 8}, {15, 4}}), 1, {0xFF}},
         {"band to width 7", false, false, block({{263, 9}, {130, 8}, {127, 7}}), 1, {0xFF}},
         {"band to width 9", false, false, block({{263, 9}, {131, 8}, {200, 9}}), 1, {200}},
         {"123 and 132 are values",
@@ -119,7 +105,7 @@ TEST(ItDecode8, EveryBlockRestartsWidthAndIntegrators)
 {
     // Block 1: the value 1, then width 1 and 32767 zeros.
     Bytes stream = two_blocks(1, 256, 1, 0);
-    Bytes single = decode8(stream, 32769, false), twice = decode8(stream, 32769, true);
+    Bytes single = decode(false, stream, 32769, false), twice = decode(false, stream, 32769, true);
     EXPECT_EQ(single[32767], 1);
     EXPECT_EQ(single[32768], 2);
     EXPECT_EQ(twice[32767], (uint8_t)32768);
@@ -128,11 +114,11 @@ TEST(ItDecode8, EveryBlockRestartsWidthAndIntegrators)
     // copy of the block alone is enough.
     uint32_t firstBlock = stream[0] | stream[1] << 8;
     Bytes firstOnly(stream.begin(), stream.begin() + 2 + firstBlock);
-    EXPECT_EQ(decode8(firstOnly, 32768, false), Bytes(32768, 1));
-    EXPECT_EQ(decode8(firstOnly, 5, false), Bytes(5, 1));
+    EXPECT_EQ(decode(false, firstOnly, 32768, false), Bytes(32768, 1));
+    EXPECT_EQ(decode(false, firstOnly, 5, false), Bytes(5, 1));
     // 256 + 20 asks for width 21: positions are skipped (left as they were) while their
     // 21 bits are consumed; the next block decodes normally.
-    Bytes out = decode8(two_blocks(5, 256 + 20, 21, 0x1FFFFF), 32769, false);
+    Bytes out = decode(false, two_blocks(5, 256 + 20, 21, 0x1FFFFF), 32769, false);
     EXPECT_EQ(out[0], 5);
     EXPECT_EQ(out[1], 0xEE);
     EXPECT_EQ(out[32767], 0xEE);
@@ -162,16 +148,25 @@ static Bytes signal(int kind, size_t n, bool wide)
     return b;
 }
 
-TEST(ItCompression, RoundTripsEverySignalWidthAndVariant)
+// Every signal, width and variant at lengths around the block size and one random
+// length up to two blocks and more. Whole, a stream decodes back to the signal; cut at
+// a random byte, it decodes a prefix of it and stops, wherever the cut falls (a block
+// header, inside a value, the last few bytes where no whole word can be loaded).
+TEST(ItCompression, RoundTripsWholeAndCut)
 {
     ItCompressStats stats8 = {}, stats16 = {};
+    uint32_t seed = 2024;
+    auto next = [&seed](size_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (size_t)((seed >> 8) % n);
+    };
     for (bool wide : {false, true}) {
         size_t block = wide ? 16384 : 32768;
         for (bool secondOrder : {false, true}) {
             for (int kind = 0; kind < 6; kind++) {
-                for (size_t n : {(size_t)1, (size_t)7, (size_t)1000, block - 1, block, block + 1,
-                                 2 * block + 123}) {
-                    if (n > 1000 && kind % 2 == 0 && n != block + 1)
+                for (size_t n : {(size_t)1, (size_t)7, block - 1, block, block + 1,
+                                 1 + next(2 * block + 300)}) {
+                    if (n >= block - 1 && n <= block + 1 && kind % 2 == 0 && n != block + 1)
                         continue; // keep the run short: all lengths for half the signals
                     Bytes pcm = signal(kind, n, wide);
                     ItCompressStats *stats = wide ? &stats16 : &stats8;
@@ -180,10 +175,17 @@ TEST(ItCompression, RoundTripsEverySignalWidthAndVariant)
                     // The decoders are given the bound the library passes: the
                     // decoded size, even where the stream is longer (noise).
                     uint32_t bound = (uint32_t)pcm.size();
-                    Bytes out = wide ? decode16(stream, (uint32_t)n, secondOrder, bound)
-                                     : decode8(stream, (uint32_t)n, secondOrder, bound);
-                    ASSERT_EQ(out, pcm) << "wide " << wide << " 2.15 " << secondOrder << " kind "
-                                        << kind << " n " << n;
+                    std::string what = "wide " + std::to_string(wide) + " 2.15 " +
+                                       std::to_string(secondOrder) + " kind " +
+                                       std::to_string(kind) + " n " + std::to_string(n);
+                    ASSERT_EQ(decode(wide, stream, (uint32_t)n, secondOrder, bound), pcm) << what;
+                    Bytes cut(stream.begin(), stream.begin() + (long)next(stream.size() + 1));
+                    Bytes out = decode(wide, cut, (uint32_t)n, secondOrder, bound);
+                    size_t i = 0;
+                    while (i < out.size() && out[i] == pcm[i])
+                        i++;
+                    for (i -= i % (wide ? 2 : 1); i < out.size(); i++)
+                        ASSERT_EQ(out[i], 0xEE) << what << " cut at " << cut.size();
                 }
             }
         }
@@ -196,34 +198,6 @@ TEST(ItCompression, RoundTripsEverySignalWidthAndVariant)
     }
 }
 
-// Random lengths up to two blocks and more, every signal, and the stream cut at a
-// random byte: whole, it decodes back to the signal; cut, it decodes a prefix of it and
-// stops, wherever the cut falls (a block header, inside a value, the last few bytes
-// where no whole word can be loaded).
-TEST(ItCompression, RandomShapesWholeAndCut)
-{
-    uint32_t seed = 2024;
-    auto next = [&seed](size_t n) {
-        seed = seed * 1103515245u + 12345u;
-        return (size_t)((seed >> 8) % n);
-    };
-    for (int round = 0; round < 40; round++) {
-        bool wide = round & 1, secondOrder = round & 2;
-        size_t n = 1 + next(2 * (wide ? 16384 : 32768) + 300);
-        Bytes pcm = signal((int)next(6), n, wide);
-        Bytes stream = wide ? it_compress16(pcm, secondOrder) : it_compress8(pcm, secondOrder);
-        uint32_t bound = (uint32_t)pcm.size();
-        ASSERT_EQ(decode(wide, stream, (uint32_t)n, secondOrder, bound), pcm) << "round " << round;
-        Bytes cut(stream.begin(), stream.begin() + (long)next(stream.size() + 1));
-        Bytes out = decode(wide, cut, (uint32_t)n, secondOrder, bound);
-        size_t valueBytes = wide ? 2 : 1, i = 0;
-        while (i < out.size() && out[i] == pcm[i])
-            i++;
-        for (i -= i % valueBytes; i < out.size(); i++)
-            ASSERT_EQ(out[i], 0xEE) << "round " << round << " cut at " << cut.size();
-    }
-}
-
 TEST(ItCompression, NoiseLongerThanItsDecodedSizeDecodesWhole)
 {
     // Full-range noise costs more than 8 bits a value: the stream outgrows the decoded
@@ -231,9 +205,9 @@ TEST(ItCompression, NoiseLongerThanItsDecodedSizeDecodesWhole)
     Bytes pcm = noise(20000, 31);
     Bytes stream = it_compress8(pcm, false);
     ASSERT_GT(stream.size(), pcm.size());
-    EXPECT_EQ(decode8(stream, 20000, false, 20000), pcm);
+    EXPECT_EQ(decode(false, stream, 20000, false, 20000), pcm);
     Bytes pcm16 = noise(40000, 32);
     Bytes stream16 = it_compress16(pcm16, true);
     ASSERT_GT(stream16.size(), pcm16.size());
-    EXPECT_EQ(decode16(stream16, 20000, true, 40000), pcm16);
+    EXPECT_EQ(decode(true, stream16, 20000, true, 40000), pcm16);
 }

@@ -1,7 +1,7 @@
 // The loader toolkit: byte values that saturate, the limits of every entry, the linear
 // frequency rule beyond its table (its values are the XM loader tests').
 #include "loaded_module.h"
-#include "module.h"
+#include "loader_toolkit.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 // compressed stream) comes out as silence.
 #include "extract.h"
 
+#include "encoding.h"
 #include "it_decode.h"
 
 #include <string.h>
@@ -25,7 +26,7 @@ static inline void put16(uint8_t *p, uint32_t v)
     p[1] = (uint8_t)(v >> 8);
 }
 
-// Codes 0 to 2 and 37: one byte in, one byte out; `bias` is subtracted, `delta`
+// 8-bit mono PCM and byte-wise deltas: one byte in, one byte out; `bias` is subtracted, `delta`
 // keeps a running sum.
 static void decode_bytes(uint8_t *out, const uint8_t *src, uint32_t n, uint8_t bias, bool delta)
 {
@@ -43,7 +44,7 @@ static void decode_bytes(uint8_t *out, const uint8_t *src, uint32_t n, uint8_t b
     }
 }
 
-// Codes 4 to 7: n 16-bit values.
+// 16-bit mono PCM: n values.
 static void decode_words(uint8_t *out, const uint8_t *src, uint32_t n, uint32_t bias, bool delta,
                          bool bigEndian)
 {
@@ -65,7 +66,7 @@ static void decode_words(uint8_t *out, const uint8_t *src, uint32_t n, uint32_t 
     }
 }
 
-// Codes 8 to 14: all left values, then all right values; the output interleaves them.
+// Two channels: all left values, then all right values; the output interleaves them.
 // Each channel keeps its own running sum. A channel's values are taken only as far as
 // the stored bytes reach.
 static void decode_split(uint8_t *out, uint32_t byteLength, const uint8_t *src, uint32_t available,
@@ -103,7 +104,7 @@ static void decode_split(uint8_t *out, uint32_t byteLength, const uint8_t *src, 
     }
 }
 
-// Code 3: 16 signed step bytes, then two 4-bit indexes a byte, low nibble first, each
+// 4-bit ADPCM: 16 signed step bytes, then two 4-bit indexes a byte, low nibble first, each
 // adding its step to a running value. An odd count takes the low nibble of the last
 // byte, so the block is 16 + ceil(byteLength / 2) bytes; no more are read.
 static void decode_adpcm(uint8_t *out, uint32_t byteLength, const uint8_t *src, uint32_t available)
@@ -126,65 +127,46 @@ void decode_sample(const CatalogEntry *entry, const uint8_t *src, uint32_t avail
 {
     const uint32_t n = entry->info.byteLength;
     const uint32_t bytes = min_u32(n, available);
-    switch (entry->encoding) {
-    case 0:
-        decode_bytes(out, src, bytes, 0, false);
-        break;
-    case 1:
-        decode_bytes(out, src, bytes, 128, false);
-        break;
-    case 2:
-    case 37: // 16-bit values stored as byte-wise deltas: the sums pair up little-endian
-        decode_bytes(out, src, bytes, 0, true);
-        break;
-    case 3:
+    const uint8_t encoding = entry->encoding;
+    switch (encoding) {
+    case ENC_ADPCM4:
         decode_adpcm(out, n, src, available);
-        break;
-    case 4:
-        decode_words(out, src, bytes / 2, 0, false, false);
-        break;
-    case 5:
-        decode_words(out, src, bytes / 2, 0x8000, false, false);
-        break;
-    case 6:
-        decode_words(out, src, bytes / 2, 0, true, false);
-        break;
-    case 7:
+        return;
+    case ENC_BIG_ENDIAN16:
         decode_words(out, src, bytes / 2, 0, false, true);
-        break;
-    case 8:
-        decode_split(out, n, src, available, 1, 0, false);
-        break;
-    case 9:
-        decode_split(out, n, src, available, 1, 128, false);
-        break;
-    case 10:
-        decode_split(out, n, src, available, 1, 0, true);
-        break;
-    case 12:
-        decode_split(out, n, src, available, 2, 0, false);
-        break;
-    case 13:
-        decode_split(out, n, src, available, 2, 0x8000, false);
-        break;
-    case 14:
-        decode_split(out, n, src, available, 2, 0, true);
-        break;
-    case 16:
-    case 18:
+        return;
+    case ENC_BYTE_DELTA16: // the running byte sums pair up into little-endian values
+        decode_bytes(out, src, bytes, 0, true);
+        return;
+    case ENC_IT8:
+    case ENC_IT8_SECOND:
         if (n >= 4)
-            it_decode8(out, min_u32(entry->length, n), src, n, available, entry->encoding == 18);
-        break;
-    case 20:
-    case 22:
+            it_decode8(out, min_u32(entry->length, n), src, n, available,
+                       encoding == ENC_IT8_SECOND);
+        return;
+    case ENC_IT16:
+    case ENC_IT16_SECOND:
         if (n >= 4)
             it_decode16(out, min_u32(entry->length, n / 2), src, n, available,
-                        entry->encoding == 22);
-        break;
-    default: // data without a decoder of its own is handed out as it lies
-        decode_bytes(out, src, bytes, 0, false);
-        break;
+                        encoding == ENC_IT16_SECOND);
+        return;
     }
+    // Plain PCM: signed, unsigned or deltas, 8 or 16 bits, one or two channels. Codes
+    // beyond those have no decoder and are handed out as they lie.
+    if (encoding > (ENC_UNSIGNED | ENC_DELTA | ENC_16BIT | ENC_STEREO) ||
+        (encoding & (ENC_UNSIGNED | ENC_DELTA)) == (ENC_UNSIGNED | ENC_DELTA)) {
+        decode_bytes(out, src, bytes, 0, false);
+        return;
+    }
+    bool wide = encoding & ENC_16BIT;
+    bool delta = encoding & ENC_DELTA;
+    uint32_t bias = (encoding & ENC_UNSIGNED) ? (wide ? 0x8000 : 0x80) : 0;
+    if (encoding & ENC_STEREO)
+        decode_split(out, n, src, available, wide ? 2 : 1, bias, delta);
+    else if (wide)
+        decode_words(out, src, bytes / 2, bias, delta, false);
+    else
+        decode_bytes(out, src, bytes, (uint8_t)bias, delta);
 }
 
 void extract_sample(const LoadedModule *m, const CatalogEntry *entry, uint8_t *out)
@@ -195,7 +177,7 @@ void extract_sample(const LoadedModule *m, const CatalogEntry *entry, uint8_t *o
     if (entry->length >= 4 && stored.bytes)
         decode_sample(entry, stored.bytes, stored.available, out);
     // WAV keeps 8-bit values unsigned; 16-bit values are already as WAV wants them.
-    if (!(entry->encoding & VIRN_ENC_16BIT))
+    if (!(entry->encoding & ENC_16BIT))
         for (uint32_t i = 0; i < n; i++)
             out[i] ^= 0x80;
 }

@@ -264,22 +264,26 @@ void it_decode(uint8_t *out, uint32_t count, const uint8_t *stream, uint32_t bou
     }
 }
 
+template <uint32_t ValueBits>
+void it_decode_variant(uint8_t *out, uint32_t count, const uint8_t *stream, uint32_t bound,
+                       uint32_t available, bool secondOrder)
+{
+    if (secondOrder)
+        it_decode<ValueBits, true>(out, count, stream, bound, available);
+    else
+        it_decode<ValueBits, false>(out, count, stream, bound, available);
+}
+
 } // namespace
 
 void it_decode8(uint8_t *out, uint32_t count, const uint8_t *stream, uint32_t bound,
                 uint32_t available, bool secondOrder)
 {
-    if (secondOrder)
-        it_decode<8, true>(out, count, stream, bound, available);
-    else
-        it_decode<8, false>(out, count, stream, bound, available);
+    it_decode_variant<8>(out, count, stream, bound, available, secondOrder);
 }
 
 void it_decode16(uint8_t *out, uint32_t count, const uint8_t *stream, uint32_t bound,
                  uint32_t available, bool secondOrder)
 {
-    if (secondOrder)
-        it_decode<16, true>(out, count, stream, bound, available);
-    else
-        it_decode<16, false>(out, count, stream, bound, available);
+    it_decode_variant<16>(out, count, stream, bound, available, secondOrder);
 }

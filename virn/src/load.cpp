@@ -1,19 +1,38 @@
-// The load behind VIRN_LoadModule: a private copy, an empty catalog, the eleven
-// loaders in their fixed order, and a catalog shrunk to the entries stored.
-#include "module.h"
+// The load behind VIRN_LoadModule: a private copy, an empty catalog, the formats in
+// their fixed order, and a catalog shrunk to the entries stored.
+#include "formats.h"
+#include "loader_toolkit.h"
 #include "page_alloc.h"
 
 #include <string.h>
 
-typedef void (*Loader)(LoadedModule *);
-
 // XM comes first so that an XM which happens to carry a MOD tag at 1080 stays an XM;
-// MOD, whose signature is weakest, comes last. UMX hands its embedded module to the
-// S3M, XM, IT or MOD loader itself.
-static const Loader LoaderOrder[] = {
-    load_xm,  load_it,  load_s3m, load_stm, load_ult, load_ptm,
-    load_psm, load_umx, load_dbm, load_mtm, load_mod,
+// MOD, whose signature is weakest, comes last. The UMX wrapper comes after every format
+// with a signature at a fixed offset and hands its embedded module on itself.
+static const ModuleFormat *const LoadOrder[] = {
+    &XmFormat,  &ItFormat,  &S3mFormat, &StmFormat, &UltFormat, &PtmFormat,
+    &PsmFormat, &UmxFormat, &DbmFormat, &MtmFormat, &ModFormat,
 };
+
+const ModuleFormat *format_claiming(const ByteView &file)
+{
+    for (const ModuleFormat *format : LoadOrder)
+        if (format->test(file))
+            return format;
+    return nullptr;
+}
+
+// A format's module type stands only once it has an entry: a module without samples
+// is claimed, but does not load.
+void claim_module(LoadedModule *m, const ModuleFormat &format)
+{
+    if (format.titleLength)
+        copy_song_name(m, format.titleOffset, format.titleLength);
+    format.load(m);
+    m->recognised = 1;
+    if (format.moduleType && m->entryCount)
+        m->moduleType = format.moduleType;
+}
 
 void release_module(LoadedModule *m)
 {
@@ -63,8 +82,9 @@ bool load_module(LoadedModule *m, const void *file, uint32_t length)
     m->fileCopy = m->copyBase;
     m->fileLength = length;
 
-    for (Loader loader : LoaderOrder)
-        loader(m);
+    const ModuleFormat *format = format_claiming(module_view(m));
+    if (format)
+        claim_module(m, *format);
 
     if (m->entryCount > CATALOG_CAPACITY)
         m->entryCount = CATALOG_CAPACITY;

@@ -4,7 +4,8 @@
 // plays, "SMPL" the sample data, its length and its width. Either may come first.
 // Lengths are stored as byte counts (16-bit samples have their length doubled), so
 // entries are finished with shift 0.
-#include "module.h"
+#include "formats.h"
+#include "loader_toolkit.h"
 #include "sample_bounds.h"
 
 enum {
@@ -19,7 +20,7 @@ enum {
     DBM_SONG = 78,
     DBM_ORDER_COUNT = 130, // of the first song
     DBM_ORDERS = 132,
-    DBM_CHUNK_HEAD = 8,
+    DBM_CHUNK_ROOM = 10, // a chunk head is read while more than 10 bytes follow it
 
     // "INST" record.
     DBM_INS_SIZE = 50,
@@ -35,7 +36,6 @@ enum {
     DBM_SMP_HEAD = 8,
     DBM_SMP_8BIT = 1,
     DBM_SMP_16BIT = 2,
-    DBM_NO_DECODER = 255,
 };
 
 static uint32_t saturate32(uint64_t v)
@@ -71,12 +71,12 @@ static void dbm_instrument(LoadedModule *m, const ByteView &v, uint64_t r, uint3
     uint32_t loopLength = rd32be(v, r + DBM_INS_LOOP_LENGTH);
     e->info.loopStart = 0;
     e->info.loopEnd = 0;
-    e->loopType = VIRN_LOOP_NONE;
-    if (loopLength != 0 && (flags & (DBM_INS_LOOP | DBM_INS_PINGPONG))) {
+    e->loopType = loop_kind(loopLength != 0 && (flags & (DBM_INS_LOOP | DBM_INS_PINGPONG)),
+                            flags & DBM_INS_PINGPONG);
+    if (e->loopType != VIRN_LOOP_NONE) {
         uint32_t ls = rd32be(v, r + DBM_INS_LOOP_START);
         e->info.loopStart = ls;
         e->info.loopEnd = saturate32((uint64_t)ls + loopLength);
-        e->loopType = (flags & DBM_INS_PINGPONG) ? VIRN_LOOP_PINGPONG : VIRN_LOOP_FORWARD;
         if (dbm_has_sample(e) && (e->encoding & VIRN_ENC_16BIT))
             dbm_scale_loop(e);
     }
@@ -84,8 +84,8 @@ static void dbm_instrument(LoadedModule *m, const ByteView &v, uint64_t r, uint3
     e->rate = rd32be(v, r + DBM_INS_RATE);
 }
 
-// The "SMPL" body: one record per sample, in sample order; returns nothing, counts
-// every record as an entry.
+// The "SMPL" body: one record per sample, in sample order, each an entry. A slot is
+// filled in place: "INST" may have put the rate and loop there already.
 static void dbm_samples(LoadedModule *m, const ByteView &v, uint64_t p, uint32_t samples)
 {
     for (uint32_t k = 0; k < samples; k++) {
@@ -96,65 +96,56 @@ static void dbm_samples(LoadedModule *m, const ByteView &v, uint64_t p, uint32_t
         CatalogEntry *e = &m->catalog[k];
         uint64_t stored;
         if (flags & DBM_SMP_16BIT) {
-            e->encoding = 7; // big-endian values
+            e->encoding = ENC_BIG_ENDIAN16;
             stored = 2ull * frames;
             e->length = 2u * clip_pcm_frames(frames, available, 2, 1);
             // "INST" came first and left the loop in frames.
             dbm_scale_loop(e);
         } else {
-            e->encoding = (flags & DBM_SMP_8BIT) ? 0 : DBM_NO_DECODER;
+            // A kind without a decoder is listed but is no sample.
+            e->encoding = (flags & DBM_SMP_8BIT) ? ENC_SIGNED : ENC_NO_DECODER;
             stored = frames;
             e->length = clip_pcm_frames(frames, available, 1, 1);
         }
         set_entry_data(m, e, data);
-        m->entryCount++;
-        // A kind without a decoder is listed but is no sample.
-        if (e->length && e->encoding != DBM_NO_DECODER)
-            m->sampleCount++;
-        m->moduleType = VIRN_TYPE_DBM;
-        finish_entry(e, 0);
+        add_entry(m, e, 0);
         p = data + stored;
     }
 }
 
-void load_dbm(LoadedModule *m)
+static bool test_dbm(const ByteView &v)
 {
-    if (m->recognised)
-        return;
-    ByteView v = module_view(m);
-    if (rd16be(v, DBM_CHANNEL_COUNT) == 0 || !has_tag(v, 0, "DBM0") ||
-        rd16be(v, DBM_SONG_COUNT) == 0 || !has_tag(v, DBM_SONG, "SONG") || !has_tag(v, 8, "NAME") ||
-        rd32be(v, DBM_NAME_SIZE) != 44 || !has_tag(v, DBM_INFO, "INFO") ||
-        rd32be(v, DBM_INFO_SIZE) != 10)
-        return;
+    return rd16be(v, DBM_CHANNEL_COUNT) != 0 && has_tag(v, 0, "DBM0") &&
+           rd16be(v, DBM_SONG_COUNT) != 0 && has_tag(v, DBM_SONG, "SONG") &&
+           has_tag(v, 8, "NAME") && rd32be(v, DBM_NAME_SIZE) == 44 &&
+           has_tag(v, DBM_INFO, "INFO") && rd32be(v, DBM_INFO_SIZE) == 10;
+}
 
-    copy_song_name(m, DBM_NAME, 44);
+static void load_dbm(LoadedModule *m)
+{
+    ByteView v = module_view(m);
     uint32_t instruments = rd16be(v, DBM_INSTRUMENT_COUNT);
     uint32_t samples = rd16be(v, DBM_SAMPLE_COUNT);
     if (samples > CATALOG_CAPACITY)
         samples = CATALOG_CAPACITY;
-    uint64_t cursor = DBM_ORDERS + 2ull * rd16be(v, DBM_ORDER_COUNT);
+    ChunkWalk walk = {v, DBM_ORDERS + 2ull * rd16be(v, DBM_ORDER_COUNT), DBM_CHUNK_ROOM, true};
+    Chunk c;
     bool haveSamples = false;
-
-    while (cursor + 10 < v.size) {
-        uint64_t body = cursor + DBM_CHUNK_HEAD;
-        uint32_t size = rd32be(v, cursor + 4);
-        bool inst = has_tag(v, cursor, "INST");
-        bool smpl = has_tag(v, cursor, "SMPL");
-        cursor = body + size;
-        if (inst) {
+    while (next_chunk(&walk, &c)) {
+        if (chunk_is(walk, c, "INST")) {
             // Only the records that lie inside the chunk: bytes after it belong to
             // other chunks.
-            uint32_t records = size / DBM_INS_SIZE;
+            uint32_t records = c.size / DBM_INS_SIZE;
             uint32_t count = instruments < records ? instruments : records;
             for (uint32_t j = 0; j < count; j++)
-                dbm_instrument(m, v, body + (uint64_t)DBM_INS_SIZE * j, samples);
-        } else if (smpl && !haveSamples) {
+                dbm_instrument(m, v, c.body + (uint64_t)DBM_INS_SIZE * j, samples);
+        } else if (chunk_is(walk, c, "SMPL") && !haveSamples) {
             // A second "SMPL" chunk would count every sample again; the first one
             // is the module's.
             haveSamples = true;
-            dbm_samples(m, v, body, samples);
+            dbm_samples(m, v, c.body, samples);
         }
     }
-    m->recognised = 1;
 }
+
+const ModuleFormat DbmFormat = {VIRN_TYPE_DBM, DBM_NAME, 44, test_dbm, load_dbm};

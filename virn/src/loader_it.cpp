@@ -3,7 +3,8 @@
 // becomes a catalog entry in table order; instruments are not looked at. IT is the
 // one format with sustain loops, and the one whose samples may be block-compressed
 // (decoded at extraction, see it_decode.cpp).
-#include "module.h"
+#include "formats.h"
+#include "loader_toolkit.h"
 #include "sample_bounds.h"
 
 enum {
@@ -43,53 +44,46 @@ enum {
     IT_ADPCM_TABLE = 16,
 };
 
-static uint8_t it_loop_kind(uint8_t flags, uint8_t loop, uint8_t pingpong)
-{
-    // The ping-pong bit only says how a loop plays; on its own it is no loop. Many
-    // real files carry it on samples that do not loop.
-    if (!(flags & loop))
-        return VIRN_LOOP_NONE;
-    return (flags & pingpong) ? VIRN_LOOP_PINGPONG : VIRN_LOOP_FORWARD;
-}
-
 // The encoding code of a sample, from its flags and conversion byte.
 static uint8_t it_encoding(uint8_t flags, uint8_t cvt, uint32_t cmwt)
 {
     bool wide = flags & IT_FLAG_16BIT;
+    bool stereo = flags & IT_FLAG_STEREO;
     if (flags & IT_FLAG_COMPRESSED) {
         // Compressed stereo samples keep only their first channel: there is no code
         // for two compressed streams.
         bool second = cmwt >= IT_SECOND_VARIANT && (cvt & IT_CVT_DELTA);
-        return (uint8_t)((wide ? 20 : 16) + (second ? 2 : 0));
+        if (wide)
+            return second ? ENC_IT16_SECOND : ENC_IT16;
+        return second ? ENC_IT8_SECOND : ENC_IT8;
     }
-    if (!wide && !(flags & IT_FLAG_STEREO) && cvt == IT_CVT_ADPCM)
-        return 3;
-    uint8_t stereo = (flags & IT_FLAG_STEREO) ? 8 : 0;
-    // Plain data stored as deltas: a running sum per channel (codes 2, 6, 10, 14).
+    if (!wide && !stereo && cvt == IT_CVT_ADPCM)
+        return ENC_ADPCM4;
+    // Plain data stored as deltas: a running sum per channel.
     if (cvt & IT_CVT_DELTA)
-        return (uint8_t)(2 + (wide ? 4 : 0) + stereo);
+        return pcm_encoding(ENC_DELTA, wide, stereo);
     // Big-endian signed 16-bit data has a code of its own for mono samples.
     if (wide && !stereo && (cvt & IT_CVT_BIG_ENDIAN) && (cvt & IT_CVT_SIGNED))
-        return 7;
-    return (uint8_t)(((cvt & IT_CVT_SIGNED) ? 0 : 1) + (wide ? 4 : 0) + stereo);
+        return ENC_BIG_ENDIAN16;
+    return pcm_encoding((cvt & IT_CVT_SIGNED) ? ENC_SIGNED : ENC_UNSIGNED, wide, stereo);
 }
 
 // The declared length cut to what `available` bytes of stored data can give.
 static uint32_t it_clip_length(uint8_t encoding, uint32_t len, uint32_t available)
 {
-    uint32_t valueBytes = encoding & VIRN_ENC_16BIT ? 2 : 1;
+    uint32_t valueBytes = encoding & ENC_16BIT ? 2 : 1;
     uint64_t most;
-    if (encoding >= 16) {
+    if (encoding >= ENC_IT8) {
         // Every step of the decoder reads at least one bit (the narrowest width is
         // 1), so a compressed stream never yields more than 8 values a byte. A longer
         // declared length is damage; the cap keeps it from making callers allocate
         // gigabytes for it.
         most = 8ull * available;
-    } else if (encoding == 3) {
+    } else if (encoding == ENC_ADPCM4) {
         // 16 steps, then two values a byte.
         most = available > IT_ADPCM_TABLE ? 2ull * (available - IT_ADPCM_TABLE) : 0;
     } else {
-        return clip_pcm_frames(len, available, valueBytes, encoding & VIRN_ENC_STEREO ? 2 : 1);
+        return clip_pcm_frames(len, available, valueBytes, encoding & ENC_STEREO ? 2 : 1);
     }
     uint64_t representable = 0xFFFFFFFFu / valueBytes;
     if (most > representable)
@@ -97,23 +91,21 @@ static uint32_t it_clip_length(uint8_t encoding, uint32_t len, uint32_t availabl
     return len < most ? len : (uint32_t)most;
 }
 
-void load_it(LoadedModule *m)
+static bool test_it(const ByteView &v)
 {
-    if (m->recognised)
-        return;
-    ByteView v = module_view(m);
-    if (!has_tag(v, 0, "IMPM"))
-        return;
+    return has_tag(v, 0, "IMPM");
+}
 
-    copy_song_name(m, IT_NAME, 26);
+static void load_it(LoadedModule *m)
+{
+    ByteView v = module_view(m);
     uint32_t orders = rd16le(v, IT_ORDER_COUNT);
     uint32_t instruments = rd16le(v, IT_INSTRUMENT_COUNT);
     uint32_t samples = rd16le(v, IT_SAMPLE_COUNT);
     uint32_t cmwt = rd16le(v, IT_COMPATIBLE_WITH);
     uint64_t table = IT_ORDERS + (uint64_t)orders + 4ull * instruments;
     // Only as many sample offsets as the file holds, and no more than the catalog.
-    if (!fits(v, table, 4ull * samples))
-        samples = fits(v, table, 0) ? (uint32_t)((v.size - table) / 4) : 0;
+    samples = records_that_fit(v, table, samples, 4);
     if (samples > CATALOG_CAPACITY)
         samples = CATALOG_CAPACITY;
 
@@ -133,8 +125,10 @@ void load_it(LoadedModule *m)
             set_entry_data(m, &e, data);
         e.rate = rd32le(v, h + IT_SMP_RATE);
 
-        e.loopType = it_loop_kind(flags, IT_FLAG_LOOP, IT_FLAG_PINGPONG);
-        e.sustainType = it_loop_kind(flags, IT_FLAG_SUSTAIN, IT_FLAG_PINGPONG_SUSTAIN);
+        // The ping-pong bit only says how a loop plays; on its own it is no loop. Many
+        // real files carry it on samples that do not loop.
+        e.loopType = loop_kind(flags & IT_FLAG_LOOP, flags & IT_FLAG_PINGPONG);
+        e.sustainType = loop_kind(flags & IT_FLAG_SUSTAIN, flags & IT_FLAG_PINGPONG_SUSTAIN);
         // Loop points are kept as stored; the load cuts those of a playing loop to
         // the sample.
         e.info.loopStart = rd32le(v, h + IT_SMP_LOOP_START);
@@ -142,13 +136,8 @@ void load_it(LoadedModule *m)
         e.info.sustainStart = rd32le(v, h + IT_SMP_SUSTAIN_START);
         e.info.sustainEnd = rd32le(v, h + IT_SMP_SUSTAIN_END);
         copy_name(e.name, v, h + IT_SMP_NAME, 26);
-
-        m->entryCount++;
-        if (len)
-            m->sampleCount++;
-        m->moduleType = VIRN_TYPE_IT;
-        finish_entry(&e, 1);
-        store_entry(m, &e, k);
+        add_entry(m, &e, 1);
     }
-    m->recognised = 1;
 }
+
+const ModuleFormat ItFormat = {VIRN_TYPE_IT, IT_NAME, 26, test_it, load_it};

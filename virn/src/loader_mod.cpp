@@ -1,7 +1,8 @@
 // MOD modules (the ProTracker family): 31 sample slots, a tag at 1080 that gives the
 // channel count, the patterns, then the sample data of every slot in slot order.
 // Header words are big-endian and count 16-bit words.
-#include "module.h"
+#include "formats.h"
+#include "loader_toolkit.h"
 
 #include <string.h>
 
@@ -28,7 +29,7 @@ static bool is_digit(uint8_t c)
 }
 
 // The channel count the tag gives, 0 when the file is not a MOD.
-uint32_t mod_channel_count(const uint8_t tag[4])
+static uint32_t mod_channel_count(const uint8_t tag[4])
 {
     // Tags that spell the count: "nCHN" (2CHN ... 9CHN) and "nnCH" (10CH ... 99CH).
     // These come before the first-character table so that a "64CH" module is not
@@ -64,7 +65,7 @@ static uint8_t mod_largest_order(const uint8_t orders[128])
 }
 
 // The largest order entry plus one, kept in 8 bits (the song length is not consulted).
-uint8_t mod_pattern_count(const uint8_t orders[128])
+static uint8_t mod_pattern_count(const uint8_t orders[128])
 {
     return (uint8_t)(mod_largest_order(orders) + 1);
 }
@@ -82,24 +83,21 @@ static uint64_t mod_pattern_bytes(const uint8_t tag[4], const uint8_t orders[128
 
 // The PAL Amiga clock over twice the period. Only the low four bits of the finetune
 // byte count: some writers leave junk in the high ones.
-uint32_t mod_finetune_rate(uint8_t finetune)
+static uint32_t mod_finetune_rate(uint8_t finetune)
 {
     return 7093789u / (2u * ModPeriodTable[finetune & 15]);
 }
 
-void load_mod(LoadedModule *m)
+static bool test_mod(const ByteView &v)
 {
-    if (m->recognised)
-        return;
-    ByteView v = module_view(m);
     // Too short for the header and tag: not a MOD.
-    if (!fits(v, 0, MOD_PATTERNS))
-        return;
-    uint32_t channels = mod_channel_count(v.bytes + MOD_TAG);
-    if (channels == 0)
-        return;
+    return fits(v, 0, MOD_PATTERNS) && mod_channel_count(v.bytes + MOD_TAG) != 0;
+}
 
-    copy_song_name(m, 0, 20);
+static void load_mod(LoadedModule *m)
+{
+    ByteView v = module_view(m);
+    uint32_t channels = mod_channel_count(v.bytes + MOD_TAG);
     uint64_t cursor =
         MOD_PATTERNS + mod_pattern_bytes(v.bytes + MOD_TAG, v.bytes + MOD_ORDER_LIST, channels);
 
@@ -114,7 +112,7 @@ void load_mod(LoadedModule *m)
         // step table, then two values a byte); the name says nothing.
         bool adpcm = stored >= 4 && has_tag(v, cursor, "ADPCM");
         uint64_t data = adpcm ? cursor + MOD_ADPCM_MARK : cursor;
-        e.encoding = adpcm ? 3 : 0;
+        e.encoding = adpcm ? ENC_ADPCM4 : ENC_SIGNED;
         set_entry_data(m, &e, data);
         // A slot whose data lies wholly outside the file is empty; one cut short keeps
         // its length and the missing part comes out silent.
@@ -141,8 +139,7 @@ void load_mod(LoadedModule *m)
                 ls = 0;
                 le = 0;
             }
-            if (le > ls)
-                e.loopType = VIRN_LOOP_FORWARD;
+            e.loopType = loop_kind(le > ls, false);
         }
         e.info.loopStart = ls;
         e.info.loopEnd = le;
@@ -150,13 +147,7 @@ void load_mod(LoadedModule *m)
         e.sustainType = VIRN_LOOP_NOT_IN_FORMAT;
         e.rate = mod_finetune_rate(rd8(v, h + 24));
         copy_name(e.name, v, h, 22);
-
-        m->entryCount++;
-        if (len != 0)
-            m->sampleCount++;
-        m->moduleType = VIRN_TYPE_MOD;
-        finish_entry(&e, 1);
-        store_entry(m, &e, i);
+        add_entry(m, &e, 1);
 
         // The file holds every slot's stored bytes, even the 2 bytes of a slot too
         // short to be a sample; ADPCM data is packed: the mark, the step table, then
@@ -166,5 +157,6 @@ void load_mod(LoadedModule *m)
         else
             cursor += stored;
     }
-    m->recognised = 1;
 }
+
+const ModuleFormat ModFormat = {VIRN_TYPE_MOD, 0, 20, test_mod, load_mod};

@@ -1,7 +1,8 @@
 // MTM modules (MultiTracker): a 66-byte header, 37-byte sample headers, the order
 // list, the tracks, the pattern track table and the comment, then the sample data in
 // sample order. Sample data is unsigned; lengths and loops count bytes.
-#include "module.h"
+#include "formats.h"
+#include "loader_toolkit.h"
 #include "sample_bounds.h"
 
 enum {
@@ -26,15 +27,14 @@ enum {
     MTM_RATE = 8363,
 };
 
-void load_mtm(LoadedModule *m)
+static bool test_mtm(const ByteView &v)
 {
-    if (m->recognised)
-        return;
-    ByteView v = module_view(m);
-    if (!has_tag(v, 0, "MTM"))
-        return;
+    return has_tag(v, 0, "MTM");
+}
 
-    copy_song_name(m, MTM_NAME, 20);
+static void load_mtm(LoadedModule *m)
+{
+    ByteView v = module_view(m);
     uint32_t n = rd8(v, MTM_SAMPLE_COUNT);
     uint64_t cursor = MTM_SAMPLES + (uint64_t)MTM_SAMPLE_SIZE * n + MTM_ORDER_LIST +
                       (uint64_t)MTM_TRACK_SIZE * rd16le(v, MTM_TRACK_COUNT) +
@@ -44,7 +44,7 @@ void load_mtm(LoadedModule *m)
     for (uint32_t i = 0; i < n; i++) {
         uint32_t h = MTM_SAMPLES + MTM_SAMPLE_SIZE * i;
         CatalogEntry e = {};
-        e.encoding = 1;
+        e.encoding = pcm_encoding(ENC_UNSIGNED, false, false);
         uint32_t len = rd32le(v, h + MTM_SMP_LENGTH);
         uint32_t ls = rd32le(v, h + MTM_SMP_LOOP_START);
         uint32_t le = rd32le(v, h + MTM_SMP_LOOP_END);
@@ -54,7 +54,7 @@ void load_mtm(LoadedModule *m)
         uint64_t stored = len;
         if (len > 4) {
             if (rd8(v, h + MTM_SMP_ATTRIBUTES) & MTM_ATTR_16BIT) {
-                e.encoding = 5;
+                e.encoding = pcm_encoding(ENC_UNSIGNED, true, false);
                 // Loop points are bytes too: bring them to frames with the length, so
                 // that the checks below and finish_entry see one unit.
                 len >>= 1;
@@ -74,21 +74,16 @@ void load_mtm(LoadedModule *m)
             le = len;
         if ((uint64_t)ls + 4 >= le)
             ls = le = 0;
-        e.loopType = le ? VIRN_LOOP_FORWARD : VIRN_LOOP_NONE;
+        e.loopType = loop_kind(le != 0, false);
         e.info.loopStart = ls;
         e.info.loopEnd = le;
         e.sustainType = VIRN_LOOP_NOT_IN_FORMAT;
         e.rate = MTM_RATE;
         copy_name(e.name, v, h, 22);
         set_entry_data(m, &e, cursor);
-
-        m->entryCount++;
-        if (e.length)
-            m->sampleCount++;
-        m->moduleType = VIRN_TYPE_MTM;
-        finish_entry(&e, 1);
-        store_entry(m, &e, i);
+        add_entry(m, &e, 1);
         cursor += stored;
     }
-    m->recognised = 1;
 }
+
+const ModuleFormat MtmFormat = {VIRN_TYPE_MTM, MTM_NAME, 20, test_mtm, load_mtm};

@@ -2,7 +2,8 @@
 // size, body), with one "DSMP" chunk per sample. Samples are taken in file order;
 // every other chunk is stepped over by its size. The format has no song title that
 // the loader reads.
-#include "module.h"
+#include "formats.h"
+#include "loader_toolkit.h"
 #include "sample_bounds.h"
 
 enum {
@@ -23,31 +24,29 @@ enum {
     PSM_TINY = 3, // a length this short counts only when the chunk holds more data
 };
 
-void load_psm(LoadedModule *m)
+static bool test_psm(const ByteView &v)
 {
-    if (m->recognised)
-        return;
-    ByteView v = module_view(m);
-    if (!has_tag(v, 0, "PSM ") || !has_tag(v, PSM_TYPE, "FILE"))
-        return;
+    return has_tag(v, 0, "PSM ") && has_tag(v, PSM_TYPE, "FILE");
+}
 
-    // Every step moves the cursor on by at least the 8-byte chunk head, so the walk
-    // ends; it stops when the catalog is full.
-    uint64_t cursor = PSM_CHUNKS;
-    while (cursor + PSM_CHUNK_HEAD < v.size && m->entryCount < CATALOG_CAPACITY) {
-        uint32_t size = rd32le(v, cursor + 4);
-        uint64_t body = cursor + PSM_CHUNK_HEAD;
-        cursor = body + size;
-        if (size < PSM_SMP_DATA || !has_tag(v, body - PSM_CHUNK_HEAD, "DSMP"))
+static void load_psm(LoadedModule *m)
+{
+    ByteView v = module_view(m);
+    // The walk stops when the catalog is full.
+    ChunkWalk walk = {v, PSM_CHUNKS, PSM_CHUNK_HEAD, false};
+    Chunk c;
+    while (m->entryCount < CATALOG_CAPACITY && next_chunk(&walk, &c)) {
+        if (c.size < PSM_SMP_DATA || !chunk_is(walk, c, "DSMP"))
             continue;
+        uint64_t body = c.body;
 
         CatalogEntry e = {};
         e.rate = rd32le(v, body + PSM_SMP_RATE);
-        e.encoding = 2;
+        e.encoding = pcm_encoding(ENC_DELTA, false, false);
         uint32_t len = rd32le(v, body + PSM_SMP_LENGTH);
         // Writers that leave the length field short still store the data: a length of
         // 3 or less stays when the chunk holds more than 3 data bytes.
-        if (len <= PSM_TINY && size - PSM_SMP_DATA <= PSM_TINY)
+        if (len <= PSM_TINY && c.size - PSM_SMP_DATA <= PSM_TINY)
             len = 0;
         e.length = clip_pcm_frames(len, view_bytes_from(m, body + PSM_SMP_DATA), 1, 1);
         set_entry_data(m, &e, body + PSM_SMP_DATA);
@@ -58,17 +57,12 @@ void load_psm(LoadedModule *m)
             ls--;
         e.info.loopStart = ls;
         e.info.loopEnd = rd32le(v, body + PSM_SMP_LOOP_END);
-        e.loopType =
-            (rd8(v, body + PSM_SMP_FLAGS) & PSM_FLAG_LOOP) ? VIRN_LOOP_FORWARD : VIRN_LOOP_NONE;
+        e.loopType = loop_kind(rd8(v, body + PSM_SMP_FLAGS) & PSM_FLAG_LOOP, false);
         e.sustainType = VIRN_LOOP_NOT_IN_FORMAT;
         copy_name(e.name, v, body + PSM_SMP_NAME, 34);
-
-        m->entryCount++;
-        if (e.length)
-            m->sampleCount++;
-        m->moduleType = VIRN_TYPE_PSM;
-        finish_entry(&e, 1);
-        store_entry(m, &e, m->entryCount - 1u);
+        add_entry(m, &e, 1);
     }
-    m->recognised = 1;
 }
+
+// The format has no song title that we read.
+const ModuleFormat PsmFormat = {VIRN_TYPE_PSM, 0, 0, test_psm, load_psm};

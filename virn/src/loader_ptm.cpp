@@ -1,7 +1,8 @@
 // PTM modules (PolyTracker): a 608-byte header with the "PTMF" mark at 44, then one
 // 80-byte header per sample slot, each with the file offset of its data. Sample data
 // is stored as byte-wise deltas, for 16-bit samples too (encoding 37).
-#include "module.h"
+#include "formats.h"
+#include "loader_toolkit.h"
 #include "sample_bounds.h"
 
 enum {
@@ -26,19 +27,16 @@ enum {
     PTM_TYPE_16BIT = 0x10,
 };
 
-void load_ptm(LoadedModule *m)
+static bool test_ptm(const ByteView &v)
 {
-    if (m->recognised)
-        return;
-    ByteView v = module_view(m);
-    if (!has_tag(v, PTM_MARK, "PTMF"))
-        return;
+    return has_tag(v, PTM_MARK, "PTMF");
+}
 
-    copy_song_name(m, 0, 28);
+static void load_ptm(LoadedModule *m)
+{
+    ByteView v = module_view(m);
     // Only as many headers as the file holds, and no more than the catalog.
-    uint32_t n = rd16le(v, PTM_SAMPLE_COUNT);
-    if (!fits(v, PTM_SAMPLES, (uint64_t)PTM_SAMPLE_SIZE * n))
-        n = fits(v, PTM_SAMPLES, 0) ? (v.size - PTM_SAMPLES) / PTM_SAMPLE_SIZE : 0;
+    uint32_t n = records_that_fit(v, PTM_SAMPLES, rd16le(v, PTM_SAMPLE_COUNT), PTM_SAMPLE_SIZE);
     if (n > CATALOG_CAPACITY)
         n = CATALOG_CAPACITY;
 
@@ -50,7 +48,7 @@ void load_ptm(LoadedModule *m)
         uint8_t type = rd8(v, h + PTM_SMP_TYPE);
         // Other kinds (empty, or not a digitised sample) keep only a rate and a name.
         if ((type & PTM_KIND_BITS) == PTM_KIND_DIGITISED) {
-            e.encoding = 2;
+            e.encoding = pcm_encoding(ENC_DELTA, false, false);
             uint32_t len = rd32le(v, h + PTM_SMP_LENGTH);
             // The loop fields are 32 bits wide like the length: long samples loop
             // past 64 KB.
@@ -62,7 +60,7 @@ void load_ptm(LoadedModule *m)
             if (type & PTM_TYPE_16BIT) {
                 // Lengths and loops count bytes; 16-bit samples count frames here,
                 // and finish_entry doubles them back.
-                e.encoding = 37;
+                e.encoding = ENC_BYTE_DELTA16;
                 len = clip_pcm_frames(len >> 1, available, 2, 1);
                 ls >>= 1;
                 le >>= 1;
@@ -75,19 +73,13 @@ void load_ptm(LoadedModule *m)
             // Loop points are stored unchecked; the ping-pong bit wins.
             e.info.loopStart = ls;
             e.info.loopEnd = le;
-            e.loopType = (type & PTM_TYPE_PINGPONG) ? VIRN_LOOP_PINGPONG
-                         : (type & PTM_TYPE_LOOP)   ? VIRN_LOOP_FORWARD
-                                                    : VIRN_LOOP_NONE;
+            e.loopType =
+                loop_kind(type & (PTM_TYPE_LOOP | PTM_TYPE_PINGPONG), type & PTM_TYPE_PINGPONG);
         }
         e.sustainType = VIRN_LOOP_NOT_IN_FORMAT;
         copy_name(e.name, v, h + PTM_SMP_NAME, 28);
-
-        m->entryCount++;
-        if (e.length)
-            m->sampleCount++;
-        m->moduleType = VIRN_TYPE_PTM;
-        finish_entry(&e, 1);
-        store_entry(m, &e, i);
+        add_entry(m, &e, 1);
     }
-    m->recognised = 1;
 }
+
+const ModuleFormat PtmFormat = {VIRN_TYPE_PTM, 0, 28, test_ptm, load_ptm};

@@ -2,7 +2,8 @@
 // list, then 16-bit "parapointers" (offsets in 16-byte paragraphs) to the instrument
 // headers. Only instruments marked "SCRS" hold digitised samples; AdLib instruments
 // and empty slots take no catalog slot. All fields are little-endian.
-#include "module.h"
+#include "formats.h"
+#include "loader_toolkit.h"
 #include "sample_bounds.h"
 
 enum {
@@ -39,15 +40,14 @@ static uint64_t s3m_data_offset(const ByteView &v, uint64_t h)
     return wide < v.size ? wide : low;
 }
 
-void load_s3m(LoadedModule *m)
+static bool test_s3m(const ByteView &v)
 {
-    if (m->recognised)
-        return;
-    ByteView v = module_view(m);
-    if (!has_tag(v, S3M_MARK, "SCRM"))
-        return;
+    return has_tag(v, S3M_MARK, "SCRM");
+}
 
-    copy_song_name(m, 0, 28);
+static void load_s3m(LoadedModule *m)
+{
+    ByteView v = module_view(m);
     uint32_t orders = rd16le(v, S3M_ORDER_COUNT);
     uint32_t instruments = rd16le(v, S3M_INSTRUMENT_COUNT);
     bool signedData = rd16le(v, S3M_SAMPLE_FORMAT) == 1;
@@ -58,11 +58,9 @@ void load_s3m(LoadedModule *m)
     if ((orders & 1) && rd8(v, S3M_ORDERS) == 255)
         list++;
     // Only as many parapointers as the file holds.
-    if (!fits(v, list, 2ull * instruments))
-        instruments = fits(v, list, 0) ? (uint32_t)((v.size - list) / 2) : 0;
+    instruments = records_that_fit(v, list, instruments, 2);
 
-    uint32_t slot = 0;
-    for (uint32_t j = 0; j < instruments && slot < CATALOG_CAPACITY; j++) {
+    for (uint32_t j = 0; j < instruments && m->entryCount < CATALOG_CAPACITY; j++) {
         uint64_t h = (uint64_t)rd16le(v, list + 2ull * j) * S3M_PARAGRAPH;
         // Empty slots and AdLib instruments carry no "SCRS" mark and no sample.
         if (!has_tag(v, h + S3M_INS_MARK, "SCRS"))
@@ -72,8 +70,8 @@ void load_s3m(LoadedModule *m)
         uint8_t flags = rd8(v, h + S3M_INS_FLAGS);
         // A flags byte of 4 (16-bit, mono, no loop) is 16-bit PCM like any other
         // value with bit 2 set.
-        e.encoding = (uint8_t)((signedData ? 0 : 1) | (flags & S3M_FLAG_16BIT ? 4 : 0) |
-                               (flags & S3M_FLAG_STEREO ? 8 : 0));
+        e.encoding = pcm_encoding(signedData ? ENC_SIGNED : ENC_UNSIGNED, flags & S3M_FLAG_16BIT,
+                                  flags & S3M_FLAG_STEREO);
         uint64_t data = s3m_data_offset(v, h);
         // Offset 0 is the module header, never sample data.
         uint32_t available = data ? view_bytes_from(m, data) : 0;
@@ -95,18 +93,13 @@ void load_s3m(LoadedModule *m)
             le = 0;
         if (le > len)
             le = len;
-        e.loopType = (flags & S3M_FLAG_LOOP) ? VIRN_LOOP_FORWARD : VIRN_LOOP_NONE;
+        e.loopType = loop_kind(flags & S3M_FLAG_LOOP, false);
         e.sustainType = VIRN_LOOP_NOT_IN_FORMAT;
         e.info.loopStart = ls;
         e.info.loopEnd = le;
         copy_name(e.name, v, h + S3M_INS_NAME, 28);
-
-        m->entryCount++;
-        if (len)
-            m->sampleCount++;
-        m->moduleType = VIRN_TYPE_S3M;
-        finish_entry(&e, 1);
-        store_entry(m, &e, slot++);
+        add_entry(m, &e, 1);
     }
-    m->recognised = 1;
 }
+
+const ModuleFormat S3mFormat = {VIRN_TYPE_S3M, 0, 28, test_s3m, load_s3m};

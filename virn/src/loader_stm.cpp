@@ -4,7 +4,8 @@
 // header points at its data in 16-byte paragraphs; real files store data even for
 // slots that count as empty (volume 0), so the pointer places a sample, and the
 // positions that follow from the lengths are only the fallback.
-#include "module.h"
+#include "formats.h"
+#include "loader_toolkit.h"
 #include "sample_bounds.h"
 
 enum {
@@ -30,25 +31,24 @@ enum {
     STM_NO_LOOP = 0xFFFF,
 };
 
-void load_stm(LoadedModule *m)
+static bool test_stm(const ByteView &v)
 {
-    if (m->recognised)
-        return;
-    ByteView v = module_view(m);
     // Scream Tracker itself writes "!Scream!"; "!SCREAM!" is accepted as well.
-    if (rd8(v, STM_FILE_TYPE) != 2 || rd8(v, STM_EOF_MARK) != 0x1A ||
-        !(has_tag(v, STM_TRACKER, "!Scream!") || has_tag(v, STM_TRACKER, "!SCREAM!") ||
-          has_tag(v, STM_TRACKER, "BMOD2STM")))
-        return;
+    return rd8(v, STM_FILE_TYPE) == 2 && rd8(v, STM_EOF_MARK) == 0x1A &&
+           (has_tag(v, STM_TRACKER, "!Scream!") || has_tag(v, STM_TRACKER, "!SCREAM!") ||
+            has_tag(v, STM_TRACKER, "BMOD2STM"));
+}
 
-    copy_song_name(m, 0, 20);
+static void load_stm(LoadedModule *m)
+{
+    ByteView v = module_view(m);
     uint64_t cursor = STM_PATTERNS + (uint64_t)STM_PATTERN_SIZE * rd8(v, STM_PATTERN_COUNT);
 
     for (uint32_t i = 0; i < STM_SLOTS; i++) {
         uint32_t h = STM_INSTRUMENTS + STM_INSTRUMENT_SIZE * i;
         CatalogEntry e = {};
         e.rate = rd16le(v, h + STM_INS_RATE);
-        e.encoding = 0;
+        e.encoding = ENC_SIGNED;
         // Instruments too short to play, or silenced by volume 0, are empty slots;
         // the cursor does not step over whatever bytes they may have.
         uint32_t declared = rd16le(v, h + STM_INS_LENGTH);
@@ -69,19 +69,14 @@ void load_stm(LoadedModule *m)
         uint32_t le = rd16le(v, h + STM_INS_LOOP_END);
         e.info.loopStart = ls;
         e.info.loopEnd = le;
-        e.loopType = (le > ls && le != STM_NO_LOOP) ? VIRN_LOOP_FORWARD : VIRN_LOOP_NONE;
+        e.loopType = loop_kind(le > ls && le != STM_NO_LOOP, false);
         e.sustainType = VIRN_LOOP_NOT_IN_FORMAT;
         // The 12-character file name is followed by a zero and a disk byte.
         copy_name(e.name, v, h, 14);
-
-        m->entryCount++;
-        if (e.length)
-            m->sampleCount++;
-        m->moduleType = VIRN_TYPE_STM;
-        finish_entry(&e, 1);
-        store_entry(m, &e, i);
+        add_entry(m, &e, 1);
         if (declared)
             cursor = data + declared;
     }
-    m->recognised = 1;
 }
+
+const ModuleFormat StmFormat = {VIRN_TYPE_STM, 0, 20, test_stm, load_stm};

@@ -2,7 +2,8 @@
 // order list, the pattern data, then the sample data in sample order. Nothing in the
 // file says where the sample data begins: the loader walks the pattern data event by
 // event to find its end.
-#include "module.h"
+#include "formats.h"
+#include "loader_toolkit.h"
 #include "sample_bounds.h"
 
 enum {
@@ -63,15 +64,14 @@ static uint64_t ult_skip_patterns(const ByteView &v, uint64_t cursor, uint8_t ve
     return cursor;
 }
 
-void load_ult(LoadedModule *m)
+static bool test_ult(const ByteView &v)
 {
-    if (m->recognised)
-        return;
-    ByteView v = module_view(m);
-    if (!has_tag(v, 0, "MAS_UTrack_V00"))
-        return;
+    return has_tag(v, 0, "MAS_UTrack_V00");
+}
 
-    copy_song_name(m, ULT_TITLE, 32);
+static void load_ult(LoadedModule *m)
+{
+    ByteView v = module_view(m);
     uint8_t version = rd8(v, ULT_VERSION);
     uint32_t headerSize = version >= '4' ? ULT_HEADER_NEW : ULT_HEADER_OLD;
     uint64_t cursor = ULT_TEXT_START + (uint64_t)ULT_TEXT_LINE * rd8(v, ULT_TEXT_LINES);
@@ -94,7 +94,7 @@ void load_ult(LoadedModule *m)
         uint8_t flags = rd8(v, h + ULT_SMP_FLAGS);
         // Each sample has its own width: one 16-bit sample leaves the next one 8-bit.
         bool wide = flags & ULT_FLAG_16BIT;
-        e.encoding = wide ? 4 : 0;
+        e.encoding = pcm_encoding(ENC_SIGNED, wide, false);
         e.rate = version >= '4' ? rd16le(v, h + ULT_SMP_C2FREQ) : (uint32_t)ULT_RATE;
         e.length = clip_pcm_frames(frames, view_bytes_from(m, data), wide ? 2 : 1, 1);
         set_entry_data(m, &e, data);
@@ -103,19 +103,13 @@ void load_ult(LoadedModule *m)
         // stores them in bytes (its sizes count frames): halve them like a length.
         e.info.loopStart = rd32le(v, h + ULT_SMP_LOOP_START) >> (wide ? 1 : 0);
         e.info.loopEnd = rd32le(v, h + ULT_SMP_LOOP_END) >> (wide ? 1 : 0);
-        e.loopType = (flags & ULT_FLAG_PINGPONG) ? VIRN_LOOP_PINGPONG
-                     : (flags & ULT_FLAG_LOOP)   ? VIRN_LOOP_FORWARD
-                                                 : VIRN_LOOP_NONE;
+        e.loopType =
+            loop_kind(flags & (ULT_FLAG_LOOP | ULT_FLAG_PINGPONG), flags & ULT_FLAG_PINGPONG);
         e.sustainType = VIRN_LOOP_NOT_IN_FORMAT;
         copy_name(e.name, v, h, 32);
-
-        m->entryCount++;
-        if (e.length)
-            m->sampleCount++;
-        m->moduleType = VIRN_TYPE_ULT;
-        finish_entry(&e, 1);
-        store_entry(m, &e, i);
+        add_entry(m, &e, 1);
         data += (uint64_t)frames * (wide ? 2 : 1);
     }
-    m->recognised = 1;
 }
+
+const ModuleFormat UltFormat = {VIRN_TYPE_ULT, ULT_TITLE, 32, test_ult, load_ult};

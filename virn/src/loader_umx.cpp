@@ -4,7 +4,7 @@
 // the view to that module and hands it to the module's own loader. The view only
 // moves inside the copy: copyBase and copyLength keep the whole block, which is
 // released whole and which sample data is clipped to.
-#include "module.h"
+#include "formats.h"
 
 enum {
     UMX_MIN_LENGTH = 2048,
@@ -14,11 +14,22 @@ enum {
     UMX_EXPORT_BEFORE_END = 16,
     UMX_SEARCH_FIRST = 64,
     UMX_SEARCH_LAST = 1279,
-    UMX_S3M_MARK = 44,  // "SCRM" lies 44 bytes into an S3M
-    UMX_MOD_TAG = 1080, // "M.K." lies 1080 bytes into a MOD
 };
 
-typedef void (*InnerLoader)(LoadedModule *);
+// The marks of the modules a package may carry, in the order they are tried at one
+// position, with where the mark lies in its module.
+struct UmxMark {
+    const char *tag;
+    uint32_t inModule;
+    uint32_t firstPosition; // a mark before this cannot end a module inside the file
+    const ModuleFormat *format;
+};
+static const UmxMark UmxMarks[] = {
+    {"IMPM", 0, 0, &ItFormat},
+    {"SCRM", 44, 0, &S3mFormat},
+    {"Extended Module", 0, 0, &XmFormat},
+    {"M.K.", 1080, 1081, &ModFormat}, // a MOD's tag, 1080 bytes in
+};
 
 // True when the file has the shape of a package: long enough, the import table inside
 // it, the export table near its end (all unsigned 32-bit comparisons).
@@ -31,46 +42,41 @@ static bool umx_is_package(const ByteView &v)
            exports >= v.size - UMX_EXPORT_NEAR_END;
 }
 
-void load_umx(LoadedModule *m)
+// The first position that holds a mark wins; at one position the marks are tried in
+// table order. The window ends early enough that every file that passed the package
+// test holds the longest mark at its last position.
+bool umx_find_module(const ByteView &v, EmbeddedModule *found)
 {
-    if (m->recognised)
-        return;
-    ByteView v = module_view(m);
     if (!umx_is_package(v))
-        return;
-
-    // The first position that holds a mark wins; at one position the marks are tried
-    // in this order. The window ends early enough that every file that passed the
-    // package test holds the longest mark at its last position.
+        return false;
     for (uint32_t i = UMX_SEARCH_FIRST; i <= UMX_SEARCH_LAST; i++) {
-        uint32_t start;
-        InnerLoader inner;
-        if (has_tag(v, i, "IMPM")) {
-            start = i;
-            inner = load_it;
-        } else if (has_tag(v, i, "SCRM")) {
-            start = i - UMX_S3M_MARK;
-            inner = load_s3m;
-        } else if (has_tag(v, i, "Extended Module")) {
-            start = i;
-            inner = load_xm;
-        } else if (i > UMX_MOD_TAG && has_tag(v, i, "M.K.")) {
-            start = i - UMX_MOD_TAG;
-            inner = load_mod;
-        } else {
-            continue;
+        for (const UmxMark &mark : UmxMarks) {
+            if (i >= mark.firstPosition && has_tag(v, i, mark.tag)) {
+                found->start = i - mark.inModule;
+                found->format = mark.format;
+                return true;
+            }
         }
-        const uint8_t *whole = m->fileCopy;
-        uint32_t wholeLength = m->fileLength;
-        m->fileCopy += start;
-        m->fileLength -= start;
-        inner(m);
-        // The inner loader always claims what its mark announced; should it not,
-        // the later loaders get the whole file back.
-        if (!m->recognised) {
-            m->fileCopy = whole;
-            m->fileLength = wholeLength;
-        }
-        return;
     }
+    return false;
 }
+
+static bool test_umx(const ByteView &v)
+{
+    EmbeddedModule found;
+    return umx_find_module(v, &found);
+}
+
+// The embedded module's mark lies where its own format's test looks, so that test
+// passes on the narrowed view and the module is that format's.
+static void load_umx(LoadedModule *m)
+{
+    EmbeddedModule found;
+    if (!umx_find_module(module_view(m), &found))
+        return;
+    m->fileCopy += found.start;
+    m->fileLength -= found.start;
+    claim_module(m, *found.format);
+}
+
+const ModuleFormat UmxFormat = {0, 0, 0, test_umx, load_umx};

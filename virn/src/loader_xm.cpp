@@ -4,7 +4,8 @@
 // Nothing in the file says where an instrument or its data starts: every position
 // comes from summing the sizes before it, so the cursors are 64-bit and any value
 // read past the end of the view is 0.
-#include "module.h"
+#include "formats.h"
+#include "loader_toolkit.h"
 #include "sample_bounds.h"
 
 enum {
@@ -53,11 +54,11 @@ static uint32_t xm_rate(int8_t relativeNote, int8_t finetune)
     return rate ? rate : 1;
 }
 
-// Fills one entry from the sample header at `sh` whose data starts at `data`; returns
-// how many bytes of the file the sample's data takes (what the next sample skips).
-static uint64_t xm_sample(const LoadedModule *m, const ByteView &v, uint64_t sh, uint64_t data,
-                          CatalogEntry *e)
+// Adds the entry of the sample header at `sh` whose data starts at `data`; returns how
+// many bytes of the file the sample's data takes (what the next sample skips).
+static uint64_t xm_sample(LoadedModule *m, const ByteView &v, uint64_t sh, uint64_t data)
 {
+    CatalogEntry e = {};
     uint32_t len = rd32le(v, sh);
     uint8_t type = rd8(v, sh + XM_SMP_TYPE);
     uint32_t available = view_bytes_from(m, data);
@@ -73,25 +74,19 @@ static uint64_t xm_sample(const LoadedModule *m, const ByteView &v, uint64_t sh,
     uint32_t loopStart = rd32le(v, sh + XM_SMP_LOOP_START);
     uint32_t loopLength = rd32le(v, sh + XM_SMP_LOOP_LENGTH);
     uint32_t valueBytes = 1, channels = 1;
-    e->encoding = 2; // 8-bit deltas
-    if (type & XM_TYPE_16BIT) {
-        frames >>= 1;
-        loopStart >>= 1;
-        loopLength >>= 1;
+    e.encoding = pcm_encoding(ENC_DELTA, type & XM_TYPE_16BIT, type & XM_TYPE_STEREO);
+    if (type & XM_TYPE_16BIT)
         valueBytes = 2;
-        e->encoding += 4;
-    }
-    if (type & XM_TYPE_STEREO) {
-        frames >>= 1;
-        loopStart >>= 1;
-        loopLength >>= 1;
+    if (type & XM_TYPE_STEREO)
         channels = 2;
-        e->encoding += 8;
-    }
+    int shift = (valueBytes == 2) + (channels == 2);
+    frames >>= shift;
+    loopStart >>= shift;
+    loopLength >>= shift;
 
     uint32_t storedKept = 0; // the ADPCM block as far as the file holds it
     if (adpcm) {
-        e->encoding = 3;
+        e.encoding = ENC_ADPCM4;
         uint32_t packed = available > XM_ADPCM_TABLE ? available - XM_ADPCM_TABLE : 0;
         if (frames / 2 > packed)
             frames = 2 * packed;
@@ -114,34 +109,31 @@ static uint64_t xm_sample(const LoadedModule *m, const ByteView &v, uint64_t sh,
     // A loop that starts at or after its end is no loop, but the type stays.
     if (ls >= le)
         ls = le = 0;
-    e->loopType = loopBits == 0                   ? VIRN_LOOP_NONE
-                  : (loopBits & XM_TYPE_PINGPONG) ? VIRN_LOOP_PINGPONG
-                                                  : VIRN_LOOP_FORWARD;
-    e->info.loopStart = (uint32_t)ls;
-    e->info.loopEnd = (uint32_t)le;
-    e->sustainType = VIRN_LOOP_NOT_IN_FORMAT;
+    e.loopType = loop_kind(loopBits != 0, loopBits & XM_TYPE_PINGPONG);
+    e.info.loopStart = (uint32_t)ls;
+    e.info.loopEnd = (uint32_t)le;
+    e.sustainType = VIRN_LOOP_NOT_IN_FORMAT;
     // An ADPCM entry's length is its stored block, so that an as-is copy takes the
     // whole packed sample; the decoded size goes into byteLength below.
-    e->length = adpcm ? storedKept : frames;
-    e->rate =
+    e.length = adpcm ? storedKept : frames;
+    e.rate =
         xm_rate((int8_t)rd8(v, sh + XM_SMP_RELATIVE_NOTE), (int8_t)rd8(v, sh + XM_SMP_FINETUNE));
-    set_entry_data(m, e, data);
-    copy_name(e->name, v, sh + XM_SMP_NAME, 22);
-    finish_entry(e, 1);
-    if (adpcm)
-        e->info.byteLength = frames;
+    set_entry_data(m, &e, data);
+    copy_name(e.name, v, sh + XM_SMP_NAME, 22);
+    CatalogEntry *added = add_entry(m, &e, 1);
+    if (added && adpcm)
+        added->info.byteLength = frames;
     return stored;
 }
 
-void load_xm(LoadedModule *m)
+static bool test_xm(const ByteView &v)
 {
-    if (m->recognised)
-        return;
-    ByteView v = module_view(m);
-    if (!has_tag(v, 0, "Extended Module"))
-        return;
+    return has_tag(v, 0, "Extended Module");
+}
 
-    copy_song_name(m, XM_NAME, 20);
+static void load_xm(LoadedModule *m)
+{
+    ByteView v = module_view(m);
     // The patterns follow the header, whose size counts from its own size field. Most
     // files say 276 (fixed fields and a 256-byte order table); a size too small for
     // the fixed fields cannot be meant and is read as the usual one.
@@ -169,18 +161,10 @@ void load_xm(LoadedModule *m)
         uint64_t headers = cursor + size;
         uint64_t data = headers + (uint64_t)XM_SAMPLE_HEADER * n;
         // Only the headers that the file holds become entries.
-        uint32_t present = n;
-        if (!fits(v, headers, (uint64_t)XM_SAMPLE_HEADER * n))
-            present = headers < v.size ? (uint32_t)((v.size - headers) / XM_SAMPLE_HEADER) : 0;
+        uint32_t present = records_that_fit(v, headers, n, XM_SAMPLE_HEADER);
         uint64_t total = 0;
         for (uint32_t s = 0; s < present && m->entryCount < CATALOG_CAPACITY; s++) {
-            CatalogEntry e = {};
-            uint64_t stored = xm_sample(m, v, headers + (uint64_t)XM_SAMPLE_HEADER * s, data, &e);
-            m->entryCount++;
-            if (e.length)
-                m->sampleCount++;
-            m->moduleType = VIRN_TYPE_XM;
-            store_entry(m, &e, m->entryCount - 1u);
+            uint64_t stored = xm_sample(m, v, headers + (uint64_t)XM_SAMPLE_HEADER * s, data);
             data += stored;
             total += stored;
         }
@@ -188,5 +172,6 @@ void load_xm(LoadedModule *m)
             break;
         cursor = headers + (uint64_t)XM_SAMPLE_HEADER * n + total;
     }
-    m->recognised = 1;
 }
+
+const ModuleFormat XmFormat = {VIRN_TYPE_XM, XM_NAME, 20, test_xm, load_xm};

@@ -1,6 +1,6 @@
 // note_rate: sample rates from a linear frequency table, as trackers with linear
 // frequency slides compute them.
-#include "module.h"
+#include "loader_toolkit.h"
 
 // One octave in 768 steps: T[i] = 16726 * 2^(i/768), truncated, where a fraction above
 // 0.999 counts as the next integer (floating-point noise in the original computation).

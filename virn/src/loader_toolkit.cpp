@@ -1,6 +1,7 @@
-// The small helpers every loader shares: entry finishing and storing, byte swapping,
-// name copying and the pointer (or offset) to a sample's stored data.
-#include "module.h"
+// The small helpers every loader shares: entry finishing and storing, bounds on what
+// the file holds, name copying, the pointer (or offset) to a sample's stored data and
+// the chunk walk.
+#include "loader_toolkit.h"
 
 #include <string.h>
 
@@ -67,24 +68,28 @@ void bound_entry(CatalogEntry *entry)
         entry->rate = VIRN_MAX_RATE;
 }
 
-// Only the low 16 bits of the slot count; slots beyond the table are dropped so that
-// a module claiming more samples than the catalog holds cannot write past it.
-void store_entry(LoadedModule *m, const CatalogEntry *entry, uint32_t slot)
+// Slots beyond the table are dropped so that a module claiming more samples than the
+// catalog holds cannot write past it.
+CatalogEntry *add_entry(LoadedModule *m, CatalogEntry *entry, int shift)
 {
-    slot &= 0xFFFF;
+    uint32_t slot = m->entryCount++;
+    if (entry->length && entry->encoding != ENC_NO_DECODER)
+        m->sampleCount++;
+    finish_entry(entry, shift);
     if (slot >= CATALOG_CAPACITY)
-        return;
-    memcpy(&m->catalog[slot], entry, sizeof(CatalogEntry));
+        return nullptr;
+    CatalogEntry *stored = &m->catalog[slot];
+    if (stored != entry)
+        memcpy(stored, entry, sizeof(CatalogEntry));
+    return stored;
 }
 
-uint16_t swap16(uint16_t v)
+uint32_t records_that_fit(const ByteView &v, uint64_t offset, uint32_t count, uint32_t recordSize)
 {
-    return (uint16_t)((v >> 8) | (v << 8));
-}
-
-uint32_t swap32(uint32_t v)
-{
-    return (v >> 24) | ((v >> 8) & 0xFF00) | ((v << 8) & 0xFF0000) | (v << 24);
+    if (!fits(v, offset, 0))
+        return 0;
+    uint64_t room = (v.size - offset) / recordSize;
+    return room < count ? (uint32_t)room : count;
 }
 
 void copy_name(char *dst, const ByteView &v, uint64_t offset, uint32_t max)
@@ -133,4 +138,16 @@ StoredData entry_stored_data(const LoadedModule *m, const CatalogEntry *entry)
         return none;
     StoredData d = {m->copyBase + offset, m->copyLength - offset};
     return d;
+}
+
+bool next_chunk(ChunkWalk *walk, Chunk *chunk)
+{
+    const ByteView &v = walk->view;
+    if (walk->next + walk->headRoom >= v.size)
+        return false;
+    chunk->head = walk->next;
+    chunk->body = walk->next + 8;
+    chunk->size = walk->bigEndian ? rd32be(v, walk->next + 4) : rd32le(v, walk->next + 4);
+    walk->next = chunk->body + chunk->size;
+    return true;
 }
