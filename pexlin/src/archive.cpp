@@ -258,7 +258,7 @@ static void make_record(ArchiveWalk *w, const char *mapped)
     ExtractedMember *rec = (ExtractedMember *)pages_alloc(sizeof(ExtractedMember));
     if (!rec)
         return;
-    if (size) {
+    if (size && !(rec->data = give_up_module(&w->engine.out, size))) {
         rec->data = (uint8_t *)pages_alloc(size);
         if (!rec->data) {
             pages_free(rec);
@@ -587,7 +587,7 @@ ExtractedMember *process_archive(const uint8_t *archive, uint32_t size,
     walk_directory(w);
 
     ExtractedMember *result = w->first_record;
-    if (!w->engine.out.module && result) {
+    if (!w->engine.out.has_module && result) {
         drop_records(w);
         if (append_after)
             append_after->next = saved_next;

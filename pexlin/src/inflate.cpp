@@ -1,17 +1,20 @@
 // The deflate decoder (method 8, RFC 1951).
 //
-// Input comes through the input's bit reader; output goes through a 32 KB sliding window
-// that is handed to the member's output whenever it fills, and once at the end. Invariant:
-// the last 32768 bytes of output (or all of it, when less) are always in the window.
+// Input comes through the input's bit reader. Output goes straight into the member's
+// buffer, which has room for the whole declared size (direct_room): the buffer itself is
+// the sliding window, since everything the member produced so far is in it, and a distance
+// is valid exactly when it does not reach before the member's first byte. Nothing is
+// written beyond the declared size. At the end the output is handed over in one piece; when
+// the data turns out invalid, only its whole 32 KB windows are, as they would have been
+// with a window of deflate's own.
 //
 // Two paths decode the same codes. The careful one (decode, take_bits, copy_match) pads
-// with zero bits past the member's end and hands the window over the moment it fills. The
-// fast one (decode_fast) runs while its conditions make both impossible: the input's fast
-// reader has whole bytes of the member for every refill of a symbol, and the longest match
-// (258 bytes) still fits before the window's end. It also stops, like the careful path,
-// once the declared size is reached. Whenever a condition fails it gives the state back to
-// the careful path, which takes a symbol or two until the window has been handed over or
-// the member's input is nearly used up. Stored blocks copy their bytes in runs.
+// with zero bits past the member's end. The fast one (decode_fast) runs while its
+// conditions make that impossible: the input's fast reader has whole bytes of the member
+// for every refill of a symbol, and the longest match (258 bytes) still fits before the
+// declared size. Whenever a condition fails it gives the state back to the careful path,
+// which takes a symbol or two until the member's input or output is nearly used up.
+// Stored blocks copy their bytes in runs.
 //
 // A stream need not end properly. Once the member's input is used up the decoder reads
 // zero bits, and in some codes zero bits decode to an endless run of output; so the decode
@@ -40,18 +43,15 @@ const uint8_t DIST_EXTRA[32] = {0,  0,  0,  0,  1,  1,  2,  2,  3,          3,  
 const uint8_t CODE_LENGTH_ORDER[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                        11, 4,  12, 3, 13, 2, 14, 1, 15};
 
-enum { MAX_MATCH = 258 };
+enum { MAX_MATCH = 258, WHOLE_WINDOWS = ~32767u };
 
 struct Inflate {
     Input *in;
-    Output *out;
-    uint8_t *window;
-    uint32_t wpos;   // next free byte of the window
-    uint64_t handed; // bytes handed to the output before the window's current content
-    uint64_t limit;  // the member's declared size
-    bool wrapped;    // the window has been handed over at least once
-    bool block_end;  // the current block's end-of-block code was met
-    bool stop;       // the input is used up or the declared size reached: a normal end
+    uint8_t *out;   // the member's first byte in its buffer
+    uint32_t pos;   // bytes written
+    uint32_t end;   // the declared size: no byte is written at or beyond it
+    bool block_end; // the current block's end-of-block code was met
+    bool stop;      // the input is used up or the declared size reached: a normal end
 };
 
 // Decodes one symbol; its entry comes back with op OP_INVALID for an invalid code.
@@ -71,19 +71,10 @@ inline HuffCode decode(Input *in, const HuffCode *table, uint32_t width)
     return e;
 }
 
-Status hand_over(Inflate *z)
-{
-    Status status = emit(z->out, z->window, z->wpos);
-    z->handed += z->wpos;
-    z->wpos = 0;
-    z->wrapped = true;
-    return status;
-}
-
 // True when the declared size is reached; the decode then stops.
 inline bool full(Inflate *z)
 {
-    if (z->handed + z->wpos >= z->limit)
+    if (z->pos >= z->end)
         z->stop = true;
     return z->stop;
 }
@@ -96,36 +87,24 @@ inline bool input_ended(Inflate *z)
     return z->stop;
 }
 
-// Stores a byte; the window is handed over when it fills.
-inline Status store(Inflate *z, uint8_t b)
-{
-    z->window[z->wpos++] = b;
-    return z->wpos == INFLATE_WINDOW ? hand_over(z) : StatusOk;
-}
-
-// Copies a match from `from` to `to`, both inside the window, first byte first. A source
-// behind the destination may overlap it: the copy then repeats its own output, as deflate
-// means it to. A source ahead of it (in the window's tail) reads bytes before they are
-// overwritten. Pieces of 4 or 8 bytes keep both true when source and destination lie at
-// least 8 bytes apart: a piece then never overlaps itself, reads behind the destination
-// only bytes already written, and reads ahead of it only bytes not yet overwritten. The
-// last piece may end where the match ends and start inside what was copied already: it
-// writes those bytes again with the same values. Nothing is written past the match's end,
-// where the window still holds the oldest output.
+// Copies a match from `from`, behind `to`, first byte first. The source may overlap the
+// destination: the copy then repeats its own output, as deflate means it to. Pieces of 4
+// or 8 bytes keep that true when source and destination lie at least 8 bytes apart: a
+// piece then never overlaps itself and reads only bytes already written. The last piece
+// may end where the match ends and start inside what was copied already: it writes those
+// bytes again with the same values. Nothing is written past the match's end.
 inline void copy_forward(uint8_t *to, const uint8_t *from, uint32_t length)
 {
-    if (to > from) {
-        // A source fewer than 8 bytes behind repeats a short period: copying one period
-        // makes the period twice as long, as seen from the new destination.
-        while ((size_t)(to - from) < 8 && length > (uint32_t)(to - from)) {
-            uint32_t period = (uint32_t)(to - from);
-            for (uint32_t i = 0; i < period; i++)
-                to[i] = from[i];
-            to += period;
-            length -= period;
-        }
+    // A source fewer than 8 bytes behind repeats a short period: copying one period makes
+    // the period twice as long, as seen from the new destination.
+    while ((size_t)(to - from) < 8 && length > (uint32_t)(to - from)) {
+        uint32_t period = (uint32_t)(to - from);
+        for (uint32_t i = 0; i < period; i++)
+            to[i] = from[i];
+        to += period;
+        length -= period;
     }
-    size_t gap = to > from ? (size_t)(to - from) : (size_t)(from - to);
+    size_t gap = (size_t)(to - from);
     if (gap >= 8 && length >= 8) {
         while (length > 8) {
             memcpy(to, from, 8);
@@ -143,23 +122,17 @@ inline void copy_forward(uint8_t *to, const uint8_t *from, uint32_t length)
     }
 }
 
-// Copies a match inside the window, in pieces that run past the window's end neither at
-// the source nor at the destination.
+// Copies a match; the part beyond the declared size is never written (it would be dropped).
 Status copy_match(Inflate *z, uint32_t length, uint32_t distance)
 {
-    while (length > 0) {
-        uint32_t from = (z->wpos - distance) & (INFLATE_WINDOW - 1);
-        uint32_t n = length;
-        if (n > INFLATE_WINDOW - z->wpos)
-            n = INFLATE_WINDOW - z->wpos;
-        if (n > INFLATE_WINDOW - from)
-            n = INFLATE_WINDOW - from;
-        copy_forward(z->window + z->wpos, z->window + from, n);
-        z->wpos += n;
-        length -= n;
-        if (z->wpos == INFLATE_WINDOW && hand_over(z) != StatusOk)
-            return StatusOutputFailed;
-    }
+    // A distance before the member's first byte would copy whatever the buffer held
+    // before: that is invalid data, not a reason to show stale memory.
+    if (distance > z->pos)
+        return StatusBadFormat;
+    if (length > z->end - z->pos)
+        length = z->end - z->pos;
+    copy_forward(z->out + z->pos, z->out + z->pos - distance, length);
+    z->pos += length;
     return StatusOk;
 }
 
@@ -189,26 +162,25 @@ inline HuffCode fast_decode(FastBits *f, const HuffCode *table, uint32_t mask)
 Status decode_fast(Inflate *z, const HuffCode *lit, uint32_t lit_width, const HuffCode *dist,
                    uint32_t dist_width)
 {
-    // Output: stop where a longest match could reach the window's end, or where the declared
-    // size is reached (the careful path then ends the member as full, as after any symbol).
-    uint32_t out_stop = INFLATE_WINDOW - MAX_MATCH;
-    if (z->limit - z->handed < out_stop)
-        out_stop = (uint32_t)(z->limit - z->handed);
-    uint32_t wpos = z->wpos;
-    FastBits f;
-    if (wpos >= out_stop || !fast_begin(z->in, &f))
+    // Output: stop where a longest match could reach the declared size.
+    if (z->end - z->pos <= MAX_MATCH)
         return StatusOk;
-    uint8_t *const window = z->window;
+    const uint32_t out_stop = z->end - MAX_MATCH;
+    FastBits f;
+    if (!fast_begin(z->in, &f))
+        return StatusOk;
+    uint8_t *const out = z->out;
+    uint32_t pos = z->pos;
     const uint32_t lit_mask = (1u << lit_width) - 1;
     const uint32_t dist_mask = (1u << dist_width) - 1;
     const bool narrow = BIT_BUFFER_BITS < 64;
     Status status = StatusOk;
 
-    while (f.next <= f.last && wpos < out_stop) {
+    while (f.next <= f.last && pos < out_stop) {
         fast_refill(&f);
         HuffCode e = fast_decode(&f, lit, lit_mask);
         if (e.op == OP_LITERAL) {
-            window[wpos++] = (uint8_t)e.val;
+            out[pos++] = (uint8_t)e.val;
             continue;
         }
         if (e.op == OP_END) {
@@ -235,26 +207,14 @@ Status decode_fast(Inflate *z, const HuffCode *lit, uint32_t lit_width, const Hu
         uint32_t distance = d.val + ((uint32_t)f.bits & ((1u << d.op) - 1));
         f.bits >>= d.op;
         f.count -= d.op;
-
-        // wpos + length <= INFLATE_WINDOW here: the destination never wraps.
-        if (distance <= wpos) {
-            copy_forward(window + wpos, window + wpos - distance, length);
-        } else {
-            // The source starts in the window's tail, in the output of the previous round,
-            // and may run on into the window's start.
-            if (!z->wrapped) {
-                status = StatusBadFormat; // before the member's first byte
-                break;
-            }
-            uint32_t back = distance - wpos; // bytes of the source in the tail, from its end
-            uint32_t n = length < back ? length : back;
-            copy_forward(window + wpos, window + INFLATE_WINDOW - back, n);
-            if (length > n)
-                copy_forward(window + wpos + n, window, length - n);
+        if (distance > pos) {
+            status = StatusBadFormat; // before the member's first byte
+            break;
         }
-        wpos += length;
+        copy_forward(out + pos, out + pos - distance, length);
+        pos += length;
     }
-    z->wpos = wpos;
+    z->pos = pos;
     fast_end(z->in, &f);
     return status;
 }
@@ -274,7 +234,7 @@ Status decode_codes(Inflate *z, const HuffCode *lit, uint32_t lit_width, const H
         if (input_ended(z))
             return StatusOk;
         if (e.op == OP_LITERAL) {
-            status = store(z, (uint8_t)e.val);
+            z->out[z->pos++] = (uint8_t)e.val;
         } else if (e.op == OP_END) {
             z->block_end = true;
             return StatusOk;
@@ -286,10 +246,6 @@ Status decode_codes(Inflate *z, const HuffCode *lit, uint32_t lit_width, const H
             uint32_t distance = d.val + take_bits(in, d.op);
             if (input_ended(z))
                 return StatusOk;
-            // A distance before the member's first byte would copy whatever the window
-            // held before: that is invalid data, not a reason to show stale memory.
-            if (!z->wrapped && distance > z->wpos)
-                return StatusBadFormat;
             status = copy_match(z, length, distance);
         }
         if (status != StatusOk || full(z))
@@ -310,32 +266,23 @@ Status stored_block(Inflate *z)
     // Whole bytes the bit buffer already holds come first (the fast path reads ahead).
     for (; length > 0 && in->bit_count > 0; length--) {
         uint8_t b = (uint8_t)take_bits(in, 8);
-        Status status = input_ended(z) ? StatusOk : store(z, b);
-        if (status != StatusOk || z->stop || full(z))
-            return status;
-    }
-    // The rest straight from the input, in runs that end at the input's block, the
-    // member's compressed size, the window's end or the declared size, whichever is first.
-    while (length > 0) {
-        uint32_t most = INFLATE_WINDOW - z->wpos;
-        uint64_t room = z->limit - (z->handed + z->wpos); // not full: at least 1
-        if (most > length)
-            most = length;
-        if (most > room)
-            most = (uint32_t)room;
-        const uint8_t *run;
-        uint32_t n = member_run(in, most, &run);
-        if (n == 0) {
-            z->stop = true;
+        if (input_ended(z))
             return StatusOk;
-        }
-        memcpy(z->window + z->wpos, run, n);
-        z->wpos += n;
-        length -= n;
-        if (z->wpos == INFLATE_WINDOW && hand_over(z) != StatusOk)
-            return StatusOutputFailed;
+        z->out[z->pos++] = b;
         if (full(z))
             return StatusOk;
+    }
+    // The rest straight from the input, in runs, up to the declared size.
+    while (length > 0 && !full(z)) {
+        const uint8_t *run;
+        uint32_t n = member_run(in, length < z->end - z->pos ? length : z->end - z->pos, &run);
+        if (n == 0) {
+            z->stop = true;
+            break;
+        }
+        memcpy(z->out + z->pos, run, n);
+        z->pos += n;
+        length -= n;
     }
     return StatusOk;
 }
@@ -442,9 +389,10 @@ Status inflate(Input *in, Output *out, InflateArea *area, FixedTables *fixed)
     Inflate z;
     memset(&z, 0, sizeof z);
     z.in = in;
-    z.out = out;
-    z.window = area->window;
-    z.limit = out->declared;
+    z.out = direct_room(out);
+    z.end = out->declared;
+    if (!z.out)
+        return StatusOutputFailed;
     Status status = StatusOk;
     bool last = false;
     while (status == StatusOk && !last && !full(&z)) {
@@ -461,8 +409,7 @@ Status inflate(Input *in, Output *out, InflateArea *area, FixedTables *fixed)
         else
             status = StatusBadFormat;
     }
-    // A completed last block, used-up input or a full member: the window holds output.
-    if (status == StatusOk)
-        status = hand_over(&z);
+    // A completed last block, used-up input or a full member: all of the output counts.
+    commit_direct(out, status == StatusOk ? z.pos : z.pos & WHOLE_WINDOWS);
     return status;
 }

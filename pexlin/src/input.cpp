@@ -93,18 +93,19 @@ void begin_member(Input *in, int64_t compressed_size)
 
 uint32_t member_run(Input *in, uint32_t most, const uint8_t **at)
 {
-    if (in->member_left <= 0 || (in->left == 0 && !next_block(in)))
+    // Straight from the image: the same bytes the block would hold, without copying them
+    // there first. The block follows to where the run ends.
+    int64_t from = input_position(in);
+    int64_t n =
+        in->archive_size - from < in->member_left ? in->archive_size - from : in->member_left;
+    if (in->block_length < 0 || n <= 0)
         return 0;
-    uint32_t n = most;
-    if (n > in->left)
-        n = in->left;
-    if ((int64_t)n > in->member_left)
-        n = (uint32_t)in->member_left;
-    *at = in->next;
-    in->next += n;
-    in->left -= n;
+    if (n > most)
+        n = most;
+    *at = in->archive + from;
     in->member_left -= n;
-    return n;
+    seek_archive(in, from + n);
+    return (uint32_t)n;
 }
 
 bool fast_begin(Input *in, FastBits *f)

@@ -57,8 +57,8 @@ Status skip_bytes(Input *in, uint32_t count);
 // The member's compressed bytes, from the current position on.
 void begin_member(Input *in, int64_t compressed_size);
 
-// The next run of the member's bytes inside the block, at most `most` long; taken.
-// 0 when the member or the archive is used up.
+// The next run of the member's bytes, at most `most` long; taken. 0 when the member or the
+// archive is used up.
 uint32_t member_run(Input *in, uint32_t most, const uint8_t **at);
 
 inline bool read_byte(Input *in, uint8_t *out)

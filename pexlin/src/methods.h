@@ -8,7 +8,7 @@
 #include "input.h"
 #include "output.h"
 
-enum { LZW_CODES = 8193, INFLATE_WINDOW = 32768, IMPLODE_NODES = 2 * 256 + 2 };
+enum { LZW_CODES = 8193, IMPLODE_NODES = 2 * 256 + 2 };
 
 struct ShrinkArea {
     int16_t parent[LZW_CODES]; // -1: a free code
@@ -34,7 +34,6 @@ struct ImplodeArea {
 };
 
 struct InflateArea {
-    uint8_t window[INFLATE_WINDOW]; // the last 32768 bytes of output are always in it
     HuffCode lens[LENS_TABLE_SIZE];
     HuffCode lit[LIT_TABLE_SIZE];
     HuffCode dist[DIST_TABLE_SIZE];

@@ -66,8 +66,10 @@ static Status open_text(Output *o, const char *ext)
 static Status open_module(Output *o, const char *ext, uint32_t archive_size)
 {
     o->text_mode = false;
-    if (extension_in_list(ext, EXTENSION_LIST))
+    if (extension_in_list(ext, EXTENSION_LIST)) {
         release_module(o);
+        o->has_module = false;
+    }
     if (!o->module) {
         // A member declared larger than twice the archive gets a block of its size straight
         // away: the smaller one would be replaced at once. Short of memory, it is tried.
@@ -76,6 +78,7 @@ static Status open_module(Output *o, const char *ext, uint32_t archive_size)
             !regrow_module(o, capacity))
             return StatusOutputFailed;
         o->module_length = 0;
+        o->has_module = true;
     }
     o->member_start = o->module_length;
     // The declared size is known (and was checked against what the method can produce):
@@ -113,18 +116,38 @@ const uint8_t *member_bytes(const Output *o, uint32_t *length)
     return from + o->member_start;
 }
 
+// Makes room for `need` bytes in the text buffer (its terminator included).
+static bool reserve_text(Output *o, uint64_t need, uint64_t slack)
+{
+    if (o->text_capacity >= need)
+        return true;
+    uint64_t grown = need + slack;
+    uint8_t *t = grown <= 0xFFFFFFFFu ? (uint8_t *)malloc((size_t)grown) : nullptr;
+    if (!t)
+        return false;
+    memcpy(t, o->text, o->text_length + 1);
+    free(o->text);
+    o->text = t;
+    o->text_capacity = (uint32_t)grown;
+    return true;
+}
+
+uint8_t *give_up_module(Output *o, uint32_t size)
+{
+    uint8_t *m = o->module;
+    if (o->text_mode || !o->opened || o->member_start != 0 || o->module_length != size ||
+        o->emitted != size || size == 0 || (uint64_t)size * 4 < o->module_capacity)
+        return nullptr;
+    o->module = nullptr;
+    o->module_capacity = 0;
+    o->module_length = 0;
+    return m;
+}
+
 static bool append_text(Output *o, const uint8_t *bytes, uint32_t count)
 {
-    if (o->text_capacity < (uint64_t)o->text_length + count + 1) {
-        uint64_t grown = (uint64_t)o->text_capacity + count + 4096;
-        uint8_t *t = grown <= 0xFFFFFFFFu ? (uint8_t *)malloc((size_t)grown) : nullptr;
-        if (!t)
-            return false;
-        memcpy(t, o->text, o->text_length + 1);
-        free(o->text);
-        o->text = t;
-        o->text_capacity = (uint32_t)grown;
-    }
+    if (!reserve_text(o, (uint64_t)o->text_length + count + 1, 4096 - 1))
+        return false;
     memcpy(o->text + o->text_length, bytes, count);
     o->text_length += count;
     o->text[o->text_length] = 0;
@@ -169,6 +192,31 @@ Status emit(Output *o, const uint8_t *bytes, uint32_t count)
     }
     o->emitted += count;
     return StatusOk;
+}
+
+uint8_t *direct_room(Output *o)
+{
+    if (o->text_mode)
+        return reserve_text(o, (uint64_t)o->text_length + o->declared + 1, 0)
+                   ? o->text + o->text_length
+                   : nullptr;
+    uint64_t need = (uint64_t)o->module_length + o->declared;
+    if (!o->module || (need > o->module_capacity && !regrow_module(o, need)))
+        return nullptr;
+    return o->module + o->module_length;
+}
+
+void commit_direct(Output *o, uint32_t count)
+{
+    uint8_t *at = o->text_mode ? o->text + o->text_length : o->module + o->module_length;
+    o->crc = crc32_bytes(o->crc, at, count);
+    o->emitted += count;
+    if (o->text_mode) {
+        o->text_length += count;
+        o->text[o->text_length] = 0;
+    } else {
+        o->module_length += count;
+    }
 }
 
 Status flush_window(Output *o)

@@ -25,7 +25,8 @@ struct Output {
     uint8_t *module; // module output buffer (zero-filled pages); null when none
     uint32_t module_capacity;
     uint32_t module_length;
-    uint8_t *text; // text buffer, NUL-terminated; null when none
+    bool has_module; // a module output buffer exists, or went to a record
+    uint8_t *text;   // text buffer, NUL-terminated; null when none
     uint32_t text_capacity;
     uint32_t text_length;
     bool text_mode;
@@ -51,8 +52,19 @@ void release_buffers(Output *o);
 // The member's bytes so far, in its buffer.
 const uint8_t *member_bytes(const Output *o, uint32_t *length);
 
+// The module buffer itself, given up, when it holds the `size` bytes of the member just
+// extracted and nothing else, and is not much larger: its record takes it instead of a
+// copy. Null otherwise. The next member that needs a module buffer gets a new one.
+uint8_t *give_up_module(Output *o, uint32_t size);
+
 // Adds a decoded run to the member's CRC and buffer, cut at the declared size.
 Status emit(Output *o, const uint8_t *bytes, uint32_t count);
+
+// Room for the whole member straight in its buffer, behind what the buffer holds, or null
+// when the buffer cannot be made that large. A decoder that writes there hands over what it
+// wrote with commit_direct, which takes it into the CRC; the window is then not used.
+uint8_t *direct_room(Output *o);
+void commit_direct(Output *o, uint32_t count);
 
 Status flush_window(Output *o);
 
