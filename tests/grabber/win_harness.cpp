@@ -56,16 +56,6 @@ void focus_row(HWND list, int row)
     SendMessageA(list, LVM_SETITEMSTATE, row, (LPARAM)&item);
 }
 
-void save(const std::string &path, const Bytes &bytes)
-{
-    ASSERT_TRUE(write_file(path, bytes)) << path;
-}
-
-Bytes load(const std::string &path)
-{
-    return read_file(path);
-}
-
 Bytes numbered_it(const std::string &song, int count, int emptyEvery)
 {
     ItSong s;
@@ -85,32 +75,27 @@ Bytes numbered_it(const std::string &song, int count, int emptyEvery)
     return write_it(s);
 }
 
-// The shell hooks call whatever the running test put in the answers above.
+// The shell hooks call whatever the running test put in the answers above; a shell dialog
+// that no test expects fails it.
+static bool unexpected(const char *what)
+{
+    ADD_FAILURE() << "unexpected " << what;
+    return false;
+}
+
 static BOOL WINAPI open_thunk(OPENFILENAMEA *o)
 {
-    if (!g_openAnswer) {
-        ADD_FAILURE() << "unexpected open dialog";
-        return FALSE;
-    }
-    return g_openAnswer(o);
+    return g_openAnswer ? g_openAnswer(o) : unexpected("open dialog");
 }
 
 static BOOL WINAPI save_thunk(OPENFILENAMEA *o)
 {
-    if (!g_saveAnswer) {
-        ADD_FAILURE() << "unexpected save dialog";
-        return FALSE;
-    }
-    return g_saveAnswer(o);
+    return g_saveAnswer ? g_saveAnswer(o) : unexpected("save dialog");
 }
 
 static bool folder_thunk(char *path)
 {
-    if (!g_folderAnswer) {
-        ADD_FAILURE() << "unexpected folder browser";
-        return false;
-    }
-    return g_folderAnswer(path);
+    return g_folderAnswer ? g_folderAnswer(path) : unexpected("folder browser");
 }
 
 static BOOL WINAPI write_thunk(HANDLE file, LPCVOID data, DWORD n, LPDWORD written,
@@ -134,8 +119,7 @@ void GrabberTest::SetUp()
     g_saveAnswer = nullptr;
     g_folderAnswer = nullptr;
     g_writeAnswer = nullptr;
-    const testing::TestInfo *info = testing::UnitTest::GetInstance()->current_test_info();
-    dir = work_folder(std::string(info->test_suite_name()) + "." + info->name());
+    dir = work_folder();
     // The settings of these frames live in the test's folder.
     save(dir + "\\curset.set", {0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0xBB, 0, 0});
     load_settings_from(nullptr, (dir + "\\curset.set").c_str(), (dir + "\\none").c_str());

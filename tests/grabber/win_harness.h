@@ -31,9 +31,6 @@ bool checked(HWND list, int row);
 void set_checked(HWND list, int row, bool on);
 void focus_row(HWND list, int row);
 
-void save(const std::string &path, const Bytes &bytes);
-Bytes load(const std::string &path);
-
 // `count` 8-bit samples named "s<row>" (1-based), each with its own length (100 + row
 // bytes), content and rate (8000 + row), so every row is told apart by what it writes.
 // Every `emptyEvery`-th row (when not 0) is an empty, unnamed slot. IT, by our writer.

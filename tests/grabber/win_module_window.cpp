@@ -1,59 +1,35 @@
-// The module window: one row per catalog entry, check boxes, the edited-row tint, and
-// full row indexes for modules with more than 255 entries.
+// The module window: one row per catalog entry (full row indexes for modules with more
+// than 255 entries), check boxes, the edited-row tint.
 #include "win_harness.h"
 
 #include "app_state.h"
 #include "resource.h"
 
 #include <commctrl.h>
+#include <stdlib.h>
 
 namespace
 {
 
-TEST_F(GrabberTest, RowsShowTheLibrarysEntries)
+TEST_F(GrabberTest, RowsShowTheLibrarysEntriesBeyond255)
 {
-    save(dir + "\\five.it", numbered_it("five", 5, 2)); // rows 2 and 4 are empty
-    open_frame();
-    HWND w = open_one(dir + "\\five.it");
-    ASSERT_NE(nullptr, w);
-    EXPECT_TRUE(IsWindowVisible(w));
-    HWND list = list_of(w);
-    ASSERT_EQ(5, row_count(list));
-    const char *expected[5][6] = {
-        {"1", "s1", "101", "8001", "1", "8"}, {"2", "-none-", "0", "8363", "1", "8"},
-        {"3", "s3", "103", "8003", "1", "8"}, {"4", "-none-", "0", "8363", "1", "8"},
-        {"5", "s5", "105", "8005", "1", "8"},
-    };
-    for (int row = 0; row < 5; row++) {
-        for (int col = 0; col < 6; col++)
-            EXPECT_EQ(expected[row][col], item_text(list, row, col)) << row << "," << col;
-        EXPECT_FALSE(checked(list, row));
-    }
-    // Headers, as the user sees them.
-    HWND header = (HWND)SendMessageA(list, LVM_GETHEADER, 0, 0);
-    const char *headers[6] = {"\xB9", "Name", "Length (bytes) ", "freq.", "channels", "resolution"};
-    for (int col = 0; col < 6; col++) {
-        char text[64] = "";
-        HDITEMA item = {};
-        item.mask = HDI_TEXT;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(header, HDM_GETITEMA, col, (LPARAM)&item);
-        EXPECT_STREQ(headers[col], text);
-    }
-}
-
-TEST_F(GrabberTest, ThreeHundredRowsCheckAllThenReset)
-{
-    save(dir + "\\m.it", numbered_it("m", 300));
+    save(dir + "\\m.it", numbered_it("m", 300, 4)); // every fourth row is empty
     open_frame();
     HWND list = list_of(open_one(dir + "\\m.it"));
     ASSERT_EQ(300, row_count(list));
-    EXPECT_EQ("256", item_text(list, 255, 0));
-    EXPECT_EQ("s257", item_text(list, 256, 1));
-    EXPECT_EQ("8300", item_text(list, 299, 3));
+    const char *expected[][6] = {
+        {"1", "s1", "101", "8001", "1", "8"},     {"4", "-none-", "0", "8363", "1", "8"},
+        {"5", "s5", "105", "8005", "1", "8"},     {"256", "-none-", "0", "8363", "1", "8"},
+        {"257", "s257", "357", "8257", "1", "8"}, {"299", "s299", "399", "8299", "1", "8"},
+    };
+    for (const auto &row : expected) {
+        int index = atoi(row[0]) - 1;
+        for (int col = 0; col < 6; col++)
+            EXPECT_EQ(row[col], item_text(list, index, col)) << row[0] << "," << col;
+        EXPECT_FALSE(checked(list, index));
+    }
     command(IDM_CHECKALL);
-    for (int row : {0, 254, 255, 256, 299})
+    for (int row : {0, 254, 256, 298})
         EXPECT_TRUE(checked(list, row)) << row;
     command(IDM_RESETSELECTION);
     int stillChecked = 0;

@@ -69,14 +69,10 @@ class Player : public GrabberTest
             captures += *p == '/' ? '\\' : *p;
         ItSong song;
         for (const Row &r : Rows) {
-            ItSample s;
-            s.flags = r.flags;
-            s.c5speed = r.rate;
-            s.loopStart = r.loopStart;
-            s.loopEnd = r.loopEnd;
-            s.data = noise(r.frames * ((r.flags & 2) ? 2 : 1) * ((r.flags & 4) ? 2 : 1), r.frames);
-            s.data[0] = s.data[1] = 0x40; // sound from the first value: it marks the start
-            song.samples.push_back(s);
+            Bytes data =
+                noise(r.frames * ((r.flags & 2) ? 2 : 1) * ((r.flags & 4) ? 2 : 1), r.frames);
+            data[0] = data[1] = 0x40; // sound from the first value: it marks the start
+            song.samples.push_back({"", data, r.flags, 1, -1, r.loopStart, r.loopEnd, r.rate});
         }
         save(dir + "\\player.it", write_it(song));
         open_frame();
@@ -107,13 +103,9 @@ class Player : public GrabberTest
 
     void pump_until(std::function<bool()> done)
     {
-        for (DWORD start = GetTickCount(); !done(); Sleep(5)) {
-            pump();
-            if (GetTickCount() - start > 60000) {
-                ADD_FAILURE() << "hangs";
-                return;
-            }
-        }
+        for (DWORD start = GetTickCount(); !done(); Sleep(5), pump())
+            if (GetTickCount() - start > 60000)
+                return (void)(ADD_FAILURE() << "hangs");
     }
 
     void wait_idle()
@@ -131,13 +123,7 @@ class Player : public GrabberTest
 
     Bytes heard()
     {
-        return load(capture());
-    }
-
-    void clear_captures()
-    {
-        for (const std::string &name : files_in(captures))
-            DeleteFileA((captures + "\\" + name).c_str());
+        return read_file(capture());
     }
 
     // The sample info dialog on the row, handed to `handler`, which closes it.
@@ -151,7 +137,7 @@ class Player : public GrabberTest
     // Play looped in the dialog until `bytes` are heard, then stop.
     void play_looped(int row, uint32_t bytes)
     {
-        clear_captures();
+        empty_folder(captures);
         with_dialog(row, [&](HWND dialog) {
             click(dialog, IDC_PLAY_LOOPED);
             EXPECT_EQ("Stop", dialog_item_text(dialog, IDC_PLAY_LOOPED));
@@ -187,7 +173,7 @@ TEST_F(Player, WaveOutWritesThePcmOnceOrTheIntroThenWholeLoops)
         Bytes source = pcm(c.row);
         if (!c.loop) {
             focus_row(list, c.row);
-            clear_captures();
+            empty_folder(captures);
             command(IDM_PLAY);
             EXPECT_EQ(7, play_image()); // the stop picture while it plays
             wait_idle();
@@ -254,7 +240,7 @@ TEST_F(Player, DirectSoundPlaysOnceAndLooped)
         return std::vector<float>(v.begin() + first, v.begin() + end);
     };
     focus_row(list, 5);
-    clear_captures();
+    empty_folder(captures);
     command(IDM_PLAY);
     wait_idle();
     std::vector<float> played = sound(), expected = as_mixed(pcm(5), true, true);
@@ -298,7 +284,7 @@ TEST_F(Player, StopsAreNeverLost)
     // A stop while the intro plays, then a new play before the first thread has ended:
     // the first ends without its loop, and the second, with an event of its own, still
     // stops when the first is gone.
-    clear_captures();
+    empty_folder(captures);
     with_dialog(4, [&](HWND dialog) {
         for (int i = 0; i < 3; i++)
             click(dialog, IDC_PLAY_LOOPED);
@@ -331,7 +317,7 @@ TEST_F(Player, LoopsThatDoNotFitPlayOnceAndRateZeroPlaysNothing)
         SCOPED_TRACE(testing::Message() << c.loopStart << ".." << c.loopEnd << " @" << c.rate);
         g_app.outputDevice = c.device;
         g_app.outputVolume = c.device ? 0xFFFF : 0;
-        clear_captures();
+        empty_folder(captures);
         bool rateZero = c.rate[0] == '0';
         with_dialog(0, [&](HWND dialog) {
             SetDlgItemTextA(dialog, IDC_LOOP_START, c.loopStart);

@@ -59,8 +59,8 @@ TEST(VirnExe, OpensItsCommandLineAndKeepsSettingsBesideItself)
         PostMessageA(frame, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
     EXPECT_EQ(0u, finish_program(&pi, 30000));
 
-    EXPECT_TRUE(load(besideExe) == settings);
-    EXPECT_TRUE(load(dir + "\\curset.set") == settings);
+    EXPECT_TRUE(read_file(besideExe) == settings);
+    EXPECT_TRUE(read_file(dir + "\\curset.set") == settings);
     DeleteFileA(besideExe.c_str());
 }
 

@@ -172,7 +172,7 @@ TEST_F(SampleInfo, PlayedValuesStayAfterCancelAndReachTheGrabbedWav)
     };
     expect_dialog(message_box("Virn", "Do you want to grab sample as a raw data?", IDNO));
     command(IDM_GRABCURRENT);
-    Bytes wav = load(path);
+    Bytes wav = read_file(path);
     ASSERT_GT(wav.size(), 44u + 102 + 36 + 48);
     auto u32 = [&](size_t at) { return wav[at] | wav[at + 1] << 8 | wav[at + 2] << 16; };
     EXPECT_EQ(22050, u32(24));    // fmt: rate

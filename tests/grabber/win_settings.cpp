@@ -22,57 +22,37 @@ Bytes le_bytes(uint32_t device, uint32_t volume)
     return b;
 }
 
-struct SettingsCase {
-    const char *what;
-    bool beside, inCurrent; // which files exist
-    Bytes besideBytes, currentBytes;
-    bool warning;
-    uint32_t device, volume;
-};
-
 // Which file is read and written; what short and long files hold is tested natively.
 TEST_F(GrabberTest, SettingsComeFromBesideTheProgramFirst)
 {
-    const SettingsCase cases[] = {
-        {"beside only", true, false, le_bytes(0xFFFF0001u, 30000), {}, false, 0xFFFF0001u, 30000},
-        {"both: beside wins", true, true, le_bytes(0, (uint32_t)-2500), le_bytes(7, 7), false, 0,
-         (uint32_t)-2500},
-        {"current folder only, read once",
-         false,
-         true,
-         {},
-         le_bytes(0xFFFFFFFFu, 1200),
-         false,
-         0xFFFFFFFFu,
-         1200},
-        {"neither: warning and defaults", false, false, {}, {}, true, 0xFFFFFFFFu, 48000},
+    const Bytes none, a = le_bytes(0xFFFF0001u, 30000), b = le_bytes(0, (uint32_t)-2500),
+                      c = le_bytes(7, 7), d = le_bytes(0xFFFFFFFFu, 1200),
+                      defaults = le_bytes(0xFFFFFFFFu, 48000);
+    const struct {
+        const char *what;
+        const Bytes &beside, &current, &read; // none: no such file
+    } cases[] = {
+        {"beside only", a, none, a},
+        {"both: beside wins", b, c, b},
+        {"current folder only, read once", none, d, d},
+        {"neither: warning and defaults", none, none, defaults},
     };
-    for (const SettingsCase &c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.what);
         std::string folder = work_folder("settings");
-        CreateDirectoryA((folder + "\\program").c_str(), nullptr);
-        CreateDirectoryA((folder + "\\current").c_str(), nullptr);
-        std::string beside = folder + "\\program\\curset.set";
-        std::string current = folder + "\\current\\curset.set";
-        if (c.beside)
-            save(beside, c.besideBytes);
-        if (c.inCurrent)
-            save(current, c.currentBytes);
-        g_app.outputDevice = 0x55555555;
-        if (c.warning)
+        std::string beside = folder + "\\beside.set", current = folder + "\\current.set";
+        if (!k.beside.empty())
+            save(beside, k.beside);
+        if (!k.current.empty())
+            save(current, k.current);
+        if (&k.read == &defaults)
             expect_dialog(message_box("Virn", MissingSettings, IDOK));
         load_settings_from(nullptr, beside.c_str(), current.c_str());
-        EXPECT_EQ(c.device, g_app.outputDevice);
-        EXPECT_EQ(c.volume, g_app.outputVolume);
-        // Saving always goes beside the program; a file in the current folder is left
-        // as it was.
+        // Saving always goes beside the program; a file in the current folder is left as
+        // it was (or absent).
         save_settings();
-        EXPECT_TRUE(load(beside) == le_bytes(c.device, c.volume));
-        if (c.inCurrent) {
-            EXPECT_TRUE(load(current) == c.currentBytes);
-        } else {
-            EXPECT_FALSE(file_exists(current));
-        }
+        EXPECT_TRUE(read_file(beside) == k.read);
+        EXPECT_TRUE(read_file(current) == k.current);
     }
 }
 
@@ -83,7 +63,7 @@ TEST_F(GrabberTest, FrameSavesSettingsWhenDestroyed)
     g_app.outputVolume = 12000;
     DestroyWindow(frame);
     pump();
-    EXPECT_TRUE(load(dir + "\\curset.set") == le_bytes(0xFFFF0002u, 12000));
+    EXPECT_TRUE(read_file(dir + "\\curset.set") == le_bytes(0xFFFF0002u, 12000));
 }
 
 // The dialog's items: text and device value, in list order.

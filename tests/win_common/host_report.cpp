@@ -7,19 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <stdio.h>
-#include <string.h>
 
 static HostRun report(int status, const std::string &file)
 {
     Bytes b = read_file(file);
     HostRun r{status, {}, std::string(b.begin(), b.end())};
-    for (size_t at = 0, end; at < r.text.size(); at = end + 1) {
-        end = r.text.find('\n', at);
-        if (end == std::string::npos)
-            end = r.text.size();
-        std::string line = r.text.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r') // gtest and Wine's consoles write CRLF
-            line.pop_back();
+    for (const std::string &line : lines_of(file)) {
         size_t colon = line.find(": ");
         if (colon != std::string::npos)
             r.values[line.substr(0, colon)] = line.substr(colon + 2);
@@ -46,25 +39,21 @@ HostRun host_program(const std::string &commandLine, const std::string &folder)
     return report(run_program(commandLine, folder, path), path);
 }
 
-static uint32_t le32(const Bytes &b, size_t at)
-{
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | (uint32_t)b[at + 3] << 24;
-}
-
 Bytes wav_data(const std::string &path, uint32_t rate, int channels, int bits)
 {
     Bytes b = read_file(path);
     EXPECT_GE(b.size(), 44u) << path;
     if (b.size() < 44)
         return Bytes();
-    uint32_t frame = (uint32_t)(channels * bits / 8);
-    EXPECT_EQ(0, memcmp(b.data(), "RIFF", 4));
-    EXPECT_EQ(b.size() - 8, le32(b, 4));
-    EXPECT_EQ(0, memcmp(b.data() + 8, "WAVEfmt ", 8));
-    EXPECT_EQ(1u | (uint32_t)channels << 16, le32(b, 20));
-    EXPECT_EQ(rate, le32(b, 24));
-    EXPECT_EQ(rate * frame, le32(b, 28));
-    EXPECT_EQ(frame | (uint32_t)bits << 16, le32(b, 32));
-    EXPECT_EQ(b.size() - 44, le32(b, 40));
+    // The canonical 44-byte header: RIFF, WAVE, a 16-byte PCM format chunk, data.
+    uint32_t frame = (uint32_t)(channels * bits / 8), size = (uint32_t)b.size();
+    Bytes header = text_of("RIFF");
+    pack_le(header, "I", {size - 8});
+    put_text(header, "WAVEfmt ", 8);
+    pack_le(header, "IHHIIHH",
+            {16, 1, (uint32_t)channels, rate, rate * frame, frame, (uint32_t)bits});
+    put_text(header, "data", 4);
+    pack_le(header, "I", {size - 44});
+    EXPECT_TRUE(Bytes(b.begin(), b.begin() + 44) == header) << path;
     return Bytes(b.begin() + 44, b.end());
 }

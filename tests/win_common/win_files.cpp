@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 
 std::string program_folder()
@@ -32,7 +34,10 @@ void remove_tree(const std::string &folder)
 
 std::string work_folder(const std::string &name)
 {
-    std::string root = program_folder() + "\\work", folder = root + "\\" + name;
+    const testing::TestInfo *test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string root = program_folder() + "\\work", folder = root + "\\";
+    folder +=
+        !name.empty() || !test ? name : test->test_suite_name() + std::string(".") + test->name();
     CreateDirectoryA(root.c_str(), nullptr);
     remove_tree(folder);
     CreateDirectoryA(folder.c_str(), nullptr);
@@ -59,4 +64,39 @@ std::vector<std::string> files_in(const std::string &folder)
     FindClose(h);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::string save(const std::string &path, const Bytes &bytes)
+{
+    EXPECT_TRUE(write_file(path, bytes)) << path;
+    return path;
+}
+
+Bytes joined_files(const std::string &folder)
+{
+    Bytes all;
+    for (const std::string &name : files_in(folder)) {
+        Bytes b = read_file(folder + "\\" + name);
+        all.insert(all.end(), b.begin(), b.end());
+    }
+    return all;
+}
+
+std::vector<std::string> lines_of(const std::string &path)
+{
+    std::vector<std::string> lines(1);
+    for (uint8_t c : read_file(path))
+        if (c == '\n')
+            lines.emplace_back();
+        else if (c != '\r')
+            lines.back() += (char)c;
+    if (lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
+void empty_folder(const std::string &folder)
+{
+    for (const std::string &name : files_in(folder))
+        DeleteFileA((folder + "\\" + name).c_str());
 }
