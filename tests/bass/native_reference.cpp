@@ -6,9 +6,10 @@
 //   bass_reference DIR
 //
 // The steps are the documented ones, written independently of the library: the module's
-// exact bytes through the callback loader, the random generator reset to srand(1), the
-// player started at the case's format (8-bit unsigned), the MOD player mode and the
-// interpolation set, then one tick after another until the first loop back.
+// exact bytes through the callback loader (as the library reads them: the memory loader
+// decodes a compressed sample that ends the file differently), the random generator reset
+// to srand(1), the player started at the case's format (8-bit unsigned), the MOD player
+// mode and the interpolation set, then one tick after another until the first loop back.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>

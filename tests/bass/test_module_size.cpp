@@ -70,34 +70,28 @@ struct ModCase {
     const char *tag;
     std::vector<uint8_t> orders;
     std::vector<uint16_t> words;
-    size_t size;
+    size_t readable, size;
 };
 
 TEST(ModuleSize, ModHeaders)
 {
     const ModCase cases[] = {
-        {"4 channels, orders to 2", "M.K.", {0, 2, 1}, {100, 0, 50}, 1084 + 3 * 1024 + 300},
-        {"order list ends at a byte above 0x7F", "M.K.", {1, 0x80, 5}, {}, 1084 + 2 * 1024},
-        {"xCHN", "6CHN", {0}, {1}, 1084 + 6 * 256 + 2},
-        {"xxCH", "12CH", {1}, {}, 1084 + 2 * 12 * 256},
-        {"FLT8 orders count 4-channel halves", "FLT8", {0, 2, 3}, {}, 1084 + 2 * 2048},
-        {"FLT4", "FLT4", {3}, {}, 1084 + 4 * 1024},
+        {"4 channels, orders to 2", "M.K.", {0, 2, 1}, {100, 0, 50}, 200000, 1084 + 3 * 1024 + 300},
+        {"order list ends at a byte above 0x7F", "M.K.", {1, 0x80, 5}, {}, 200000, 1084 + 2 * 1024},
+        {"xCHN", "6CHN", {0}, {1}, 200000, 1084 + 6 * 256 + 2},
+        {"xxCH", "12CH", {1}, {}, 200000, 1084 + 2 * 12 * 256},
+        {"FLT8 orders count 4-channel halves", "FLT8", {0, 2, 3}, {}, 200000, 1084 + 2 * 2048},
+        {"FLT4", "FLT4", {3}, {}, 200000, 1084 + 4 * 1024},
+        {"never past the readable extent", "M.K.", {0}, {0xFFFF}, 5000, 5000},
+        {"... also when that is the header alone", "M.K.", {0}, {0xFFFF}, 1084, 1084},
     };
     for (const ModCase &c : cases) {
         Bytes b = mod_header(c.tag, c.orders, c.words);
         b.resize(200000, 0);
-        ModuleExtent e = module_extent(b.data(), b.size());
+        ModuleExtent e = module_extent(b.data(), c.readable);
         EXPECT_EQ(e.kind, KindMod) << c.what;
         EXPECT_EQ(e.size, c.size) << c.what;
     }
-}
-
-TEST(ModuleSize, NeverPastTheReadableExtent)
-{
-    Bytes b = mod_header("M.K.", {0}, {0xFFFF});
-    b.resize(5000, 0);
-    EXPECT_EQ(module_extent(b.data(), 5000).size, 5000u);
-    EXPECT_EQ(module_extent(b.data(), 1084).size, 1084u);
 }
 
 TEST(ModuleSize, FifteenSampleModule)

@@ -9,6 +9,7 @@
 
 #include "reference_cases.h"
 #include "song_writer.h"
+#include "win_files.h"
 #include "win_helpers.h"
 
 namespace
@@ -18,26 +19,6 @@ std::string capture_dir()
 {
     const char *dir = getenv("BASS_CAPTURE_DIR");
     return dir ? dir : "";
-}
-
-// Every captured byte, all files joined (each open of the device writes one); with
-// `clear` the files are deleted instead.
-Bytes captured(bool clear = false)
-{
-    Bytes all;
-    WIN32_FIND_DATAA fd;
-    std::string dir = capture_dir();
-    HANDLE h = FindFirstFileA((dir + "\\cap_*").c_str(), &fd);
-    for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &fd)) {
-        std::string path = dir + "\\" + fd.cFileName;
-        Bytes b = clear ? Bytes() : read_file(path);
-        all.insert(all.end(), b.begin(), b.end());
-        if (clear)
-            DeleteFileA(path.c_str());
-    }
-    if (h != INVALID_HANDLE_VALUE)
-        FindClose(h);
-    return all;
 }
 
 // Polls until the song is no longer active; false after `seconds`.
@@ -56,7 +37,7 @@ struct OwnDevice : ::testing::Test {
     {
         ASSERT_FALSE(capture_dir().empty()) << "BASS_CAPTURE_DIR is not set";
         ASSERT_GT(waveOutGetNumDevs(), 0u) << "no waveOut device: is HOME/.asoundrc read?";
-        captured(true);
+        empty_folder(capture_dir());
         BASS_Free();
     }
     void TearDown() override
@@ -95,7 +76,7 @@ TEST_F(OwnDevice, PlaysTheSongToItsEnd)
     EXPECT_TRUE(heard == Bytes(expected.begin(), expected.begin() + heard.size()));
     BASS_Stop();
     // The device pads its last period with silence.
-    Bytes played = captured();
+    Bytes played = joined_files(capture_dir());
     ASSERT_GE(played.size(), expected.size());
     EXPECT_LE(played.size(), expected.size() + 22050 / 10);
     EXPECT_TRUE(Bytes(played.begin(), played.begin() + expected.size()) == expected);
@@ -119,7 +100,8 @@ TEST_F(OwnDevice, PauseResumeSeekAndStop)
     ASSERT_TRUE(wait_until_stopped(music, 60));
     // The rest of the song from second 8 was played: a bit over two seconds of it.
     QWORD rest = BASS_MusicGetLength(music, TRUE) - 8 * 44100 * 4;
-    EXPECT_LE(captured().size(), rest + 4 * 4410 * 4); // and what was queued before
+    EXPECT_LE(joined_files(capture_dir()).size(),
+              rest + 4 * 4410 * 4); // and what was queued before
     // Stop ends the output; the song stays loaded.
     ASSERT_TRUE(BASS_ChannelSetPosition(music, 0));
     ASSERT_TRUE(BASS_MusicPlay(music));
