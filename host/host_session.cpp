@@ -189,6 +189,29 @@ int info(In_Module *m, const Options &o, FILE *out)
 
 } // namespace
 
+In_Module *host_load_plugin(const char *path, HMODULE *library)
+{
+    *library = LoadLibraryA(path);
+    GetInModuleFunction get =
+        *library ? (GetInModuleFunction)(void *)GetProcAddress(*library, "winampGetInModule2")
+                 : nullptr;
+    In_Module *m = get ? get() : nullptr;
+    if (!m || m->version != IN_MODULE_VERSION) {
+        if (*library)
+            FreeLibrary(*library);
+        *library = nullptr;
+        return nullptr;
+    }
+    m->hMainWindow = g_host.window;
+    m->hDllInstance = *library;
+    Out_Module *output = wav_output_module();
+    output->hMainWindow = g_host.window;
+    output->hDllInstance = GetModuleHandleA(nullptr);
+    m->outMod = output;
+    host_fill_hooks(m);
+    return m;
+}
+
 int host_run(int argc, char **argv, FILE *out)
 {
     Options o;
@@ -205,24 +228,12 @@ int host_run(int argc, char **argv, FILE *out)
         fprintf(out, "error: cannot create the main window\n");
         return EXIT_FAILED;
     }
-    HMODULE library = LoadLibraryA(o.plugin);
-    GetInModuleFunction get =
-        library ? (GetInModuleFunction)(void *)GetProcAddress(library, "winampGetInModule2")
-                : nullptr;
-    In_Module *m = get ? get() : nullptr;
-    if (!m || m->version != IN_MODULE_VERSION) {
+    HMODULE library;
+    In_Module *m = host_load_plugin(o.plugin, &library);
+    if (!m) {
         fprintf(out, "error: %s is no input plug-in\n", o.plugin);
-        if (library)
-            FreeLibrary(library);
         return EXIT_FAILED;
     }
-    m->hMainWindow = g_host.window;
-    m->hDllInstance = library;
-    Out_Module *output = wav_output_module();
-    output->hMainWindow = g_host.window;
-    output->hDllInstance = GetModuleHandleA(nullptr);
-    m->outMod = output;
-    host_fill_hooks(m);
     fprintf(out, "plug-in: %s\n", m->description ? m->description : "");
     m->Init();
 

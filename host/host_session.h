@@ -12,8 +12,16 @@
 #ifndef HOST_SESSION_H
 #define HOST_SESSION_H
 
+#include <windows.h>
+
 #include <stdio.h>
 
 int host_run(int argc, char **argv, FILE *out);
+
+// Loads an input plug-in and fills its record as the player does (the main window, the
+// host's output module and hooks), short of Init. Null, with nothing loaded, when the
+// file is no input plug-in.
+struct In_Module;
+In_Module *host_load_plugin(const char *path, HMODULE *library);
 
 #endif

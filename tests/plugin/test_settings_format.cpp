@@ -1,7 +1,8 @@
 // Quorvel.cfg: the 15-byte block, the command line behind it, and the flags the
-// configuration dialog composes from its choices.
+// configuration dialog composes from its choices. Records are compared whole, as a line.
 #include <gtest/gtest.h>
 
+#include <stdio.h>
 #include <string.h>
 #include <string>
 #include <vector>
@@ -10,53 +11,65 @@
 
 typedef std::vector<uint8_t> Bytes;
 
-static Bytes file_bytes(const Settings &s)
+namespace
+{
+
+Bytes file_bytes(const Settings &s)
 {
     uint8_t out[SETTINGS_FILE_MAX];
     size_t n = settings_to_bytes(&s, out);
     return Bytes(out, out + n);
 }
 
-static Bytes block(std::initializer_list<int> values, const std::string &commandLine = "")
+std::string text(const Settings &s)
 {
-    Bytes b;
-    for (int v : values)
-        b.push_back((uint8_t)v);
-    b.insert(b.end(), commandLine.begin(), commandLine.end());
-    return b;
+    char line[400];
+    snprintf(line, sizeof line, "flags %x, %u Hz, %u bits, device %x, %u channels, own %u [%s]",
+             s.musicFlags, s.frequency, s.bits, s.deviceFlags, s.channels, s.libraryOutput,
+             s.commandLine);
+    return line;
 }
 
-TEST(SettingsFile, DefaultsWriteTheDocumentedBytes)
+std::string text(const DialogChoices &d)
+{
+    char line[100];
+    snprintf(line, sizeof line, "surround %d ramp %d mod %d plain %d", d.surround, d.ramping,
+             d.modPlayback, d.nonInterpolated);
+    return line;
+}
+
+std::string text(const SongFormat &f)
+{
+    char line[100];
+    snprintf(line, sizeof line, "device %d, load %x, init %x, %u Hz, %d bits, %d channels",
+             f.device, f.musicFlags, f.deviceFlags, f.frequency, f.bits, f.channels);
+    return line;
+}
+
+Settings defaults()
 {
     Settings s;
     settings_defaults(&s);
-    EXPECT_EQ(block({0x00, 0x20, 0x20, 0x00, 0x44, 0xAC, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00, 0x00,
-                     0x02, 0x00}),
-              file_bytes(s));
+    return s;
 }
 
-TEST(SettingsFile, ReadsEveryFieldAtItsOffset)
+TEST(SettingsFile, EveryFieldAtItsOffsetAndBack)
 {
-    Bytes b = block(
-        {0x62, 0x64, 0x00, 0x00, 0x22, 0x56, 0x00, 0x00, 0x08, 0x01, 0x02, 0x03, 0x04, 0x01, 0x01},
-        "plgin_other.dll");
+    EXPECT_EQ((Bytes{0x00, 0x20, 0x20, 0x00, 0x44, 0xAC, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00, 0x00,
+                     0x02, 0x00}),
+              file_bytes(defaults()));
+    Bytes b = {0x62, 0x64, 0, 0, 0x22, 0x56, 0, 0, 8, 1, 2, 3, 4, 1, 1, 'p', 'l', 'g'};
     Settings s;
     settings_from_bytes(b.data(), b.size(), &s);
-    EXPECT_EQ(0x6462u, s.musicFlags);
-    EXPECT_EQ(22050u, s.frequency);
-    EXPECT_EQ(8, s.bits);
-    EXPECT_EQ(0x04030201u, s.deviceFlags);
-    EXPECT_EQ(1, s.channels);
-    EXPECT_EQ(1u, s.libraryOutput);
-    EXPECT_STREQ("plgin_other.dll", s.commandLine);
-    EXPECT_EQ(b, file_bytes(s)); // and back, byte for byte
+    EXPECT_EQ("flags 6462, 22050 Hz, 8 bits, device 4030201, 1 channels, own 1 [plg]", text(s));
+    EXPECT_EQ(b, file_bytes(s));
 }
 
 // Short files, and a command line cut to 259 characters, are read through the Windows
 // file calls in win_packed.cpp; here what only the bytes show.
 TEST(SettingsFile, ShortAndLongFiles)
 {
-    Bytes full = block({1, 0, 0, 0, 0x11, 0x2B, 0, 0, 8, 1, 0, 0, 0, 1, 1});
+    Bytes full = {1, 0, 0, 0, 0x11, 0x2B, 0, 0, 8, 1, 0, 0, 0, 1, 1};
     Settings s;
     memset(&s, 0x5A, sizeof s);
     settings_from_bytes(full.data(), 15, &s);
@@ -70,99 +83,86 @@ TEST(SettingsFile, ShortAndLongFiles)
     EXPECT_EQ(1, written[14]);
 }
 
-// Every choice of the dialog as the list of what is checked, and what closing makes of it.
-struct Composition {
-    const char *what;
-    DialogChoices choices;
-    Settings before;
-    uint32_t musicFlags, deviceFlags, frequency;
-    int bits, channels;
-    uint32_t pending;
-};
-
-static DialogChoices choices(int freq, int eightBit, int mono, int ramp, int mod, int surround,
-                             bool noInterp, bool library)
-{
-    DialogChoices c;
-    memset(&c, 0, sizeof c);
-    c.frequency = freq;
-    c.eightBit = eightBit;
-    c.mono = mono;
-    c.ramping = ramp;
-    c.modPlayback = mod;
-    c.surround = surround;
-    c.nonInterpolated = noInterp;
-    c.libraryOutput = library;
-    return c;
-}
-
-static Settings with(uint8_t bits, uint8_t channels, uint32_t deviceFlags, uint32_t frequency)
-{
-    Settings s;
-    settings_defaults(&s);
-    s.bits = bits;
-    s.channels = channels;
-    s.deviceFlags = deviceFlags;
-    s.frequency = frequency;
-    return s;
-}
-
 TEST(ConfigDialog, ClosingComposesTheFlags)
 {
-    const Composition cases[] = {
-        {"every library-output choice",
-         choices(FREQ_22050, 1, 1, RAMP_SENSITIVE, MOD_PT1, SURROUND_2, true, true),
-         with(16, 2, 0, 44100), 0x6462, 0x1, 22050, 8, 1, 1},
-        {"8 bit without library output keeps the bits and drops device flag 1",
-         choices(FREQ_44100, 1, 0, RAMP_NONE, MOD_NORMAL, SURROUND_NONE, false, false),
-         with(16, 2, 0x1, 44100), 0x202000, 0, 44100, 16, 2, 0},
-        {"... also when the bits were 8",
-         choices(FREQ_44100, 1, 0, RAMP_NONE, MOD_NORMAL, SURROUND_NONE, false, false),
-         with(8, 2, 0x1, 44100), 0x202000, 0, 44100, 8, 2, 0},
-        {"surround counts only with library output",
-         choices(FREQ_48000, 0, 0, RAMP_FT2, MOD_FT2, SURROUND_1, false, false),
-         with(8, 1, 0, 11025), 0x202011, 0, 48000, 16, 2, 0},
-        {"surround mode 1 with library output",
-         choices(FREQ_11025, 0, 0, RAMP_FT2, MOD_FT2, SURROUND_1, false, true),
-         with(16, 2, 0, 44100), 0x2211, 0, 11025, 16, 2, 1},
-        {"no frequency checked keeps an odd rate",
-         choices(-1, 0, 1, RAMP_NONE, MOD_NORMAL, SURROUND_NONE, true, false),
-         with(16, 2, 0, 32000), 0x206040, 0, 32000, 16, 1, 0},
+    // Frequency, 8 bit, mono, ramping, MOD playback, surround, no interpolation, library
+    // output; the settings before (bits, channels, device flags, rate); what closing makes.
+    const struct {
+        DialogChoices choices;
+        uint8_t bits, channels;
+        uint32_t deviceFlags, frequency;
+        const char *after;
+    } cases[] = {
+        // Every library-output choice.
+        {{FREQ_22050, 1, 1, RAMP_SENSITIVE, MOD_PT1, SURROUND_2, true, true, ""},
+         16,
+         2,
+         0,
+         44100,
+         "flags 6462, 22050 Hz, 8 bits, device 1, 1 channels, own 0 [] 1"},
+        // 8 bit without library output keeps the bits and drops device flag 1 ...
+        {{FREQ_44100, 1, 0, RAMP_NONE, MOD_NORMAL, SURROUND_NONE, false, false, ""},
+         16,
+         2,
+         1,
+         44100,
+         "flags 202000, 44100 Hz, 16 bits, device 0, 2 channels, own 0 [] 0"},
+        // ... also when the bits were 8.
+        {{FREQ_44100, 1, 0, RAMP_NONE, MOD_NORMAL, SURROUND_NONE, false, false, ""},
+         8,
+         2,
+         1,
+         44100,
+         "flags 202000, 44100 Hz, 8 bits, device 0, 2 channels, own 0 [] 0"},
+        // Surround counts only with library output.
+        {{FREQ_48000, 0, 0, RAMP_FT2, MOD_FT2, SURROUND_1, false, false, ""},
+         8,
+         1,
+         0,
+         11025,
+         "flags 202011, 48000 Hz, 16 bits, device 0, 2 channels, own 0 [] 0"},
+        {{FREQ_11025, 0, 0, RAMP_FT2, MOD_FT2, SURROUND_1, false, true, ""},
+         16,
+         2,
+         0,
+         44100,
+         "flags 2211, 11025 Hz, 16 bits, device 0, 2 channels, own 0 [] 1"},
+        // No frequency checked keeps an odd rate.
+        {{-1, 0, 1, RAMP_NONE, MOD_NORMAL, SURROUND_NONE, true, false, ""},
+         16,
+         2,
+         0,
+         32000,
+         "flags 206040, 32000 Hz, 16 bits, device 0, 1 channels, own 0 [] 0"},
     };
-    for (const Composition &c : cases) {
-        Settings s = c.before;
+    for (const auto &c : cases) {
+        Settings s = defaults();
+        s.bits = c.bits;
+        s.channels = c.channels;
+        s.deviceFlags = c.deviceFlags;
+        s.frequency = c.frequency;
         uint32_t pending = 7;
         apply_choices(&c.choices, &s, &pending);
-        EXPECT_EQ(c.musicFlags, s.musicFlags) << c.what;
-        EXPECT_EQ(c.deviceFlags, s.deviceFlags) << c.what;
-        EXPECT_EQ(c.frequency, s.frequency) << c.what;
-        EXPECT_EQ(c.bits, s.bits) << c.what;
-        EXPECT_EQ(c.channels, s.channels) << c.what;
-        EXPECT_EQ(c.pending, pending) << c.what;
+        EXPECT_EQ(c.after, text(s) + " " + std::to_string(pending));
     }
 }
 
 TEST(ConfigDialog, OpeningShowsTheFirstFlagOfEachGroup)
 {
-    struct Case {
+    const struct {
         uint32_t flags;
-        int surround, ramping, mod;
-        bool noInterp;
+        const char *shown;
     } cases[] = {
-        {0x202000, SURROUND_NONE, RAMP_NONE, MOD_NORMAL, false},
-        {0x6462, SURROUND_2, RAMP_SENSITIVE, MOD_PT1, true},
-        {0x603 | 0x30, SURROUND_1, RAMP_FT2, MOD_FT2, false}, // both bits: the first test wins
+        {0x202000, "surround 2 ramp 2 mod 2 plain 0"},
+        {0x6462, "surround 1 ramp 1 mod 0 plain 1"},
+        {0x603 | 0x30, "surround 0 ramp 0 mod 1 plain 0"}, // both bits: the first test wins
     };
-    for (const Case &c : cases) {
-        Settings s;
-        settings_defaults(&s);
+    for (const auto &c : cases) {
+        Settings s = defaults();
         s.musicFlags = c.flags;
         DialogChoices d;
         choices_from_settings(&s, false, &d);
-        EXPECT_EQ(c.surround, d.surround) << std::hex << c.flags;
-        EXPECT_EQ(c.ramping, d.ramping) << std::hex << c.flags;
-        EXPECT_EQ(c.mod, d.modPlayback) << std::hex << c.flags;
-        EXPECT_EQ(c.noInterp, d.nonInterpolated) << std::hex << c.flags;
+        EXPECT_EQ(c.shown, text(d)) << std::hex << c.flags;
     }
     const uint32_t rates[] = {11025, 22050, 44100, 48000, 8000};
     const int expected[] = {FREQ_11025, FREQ_22050, FREQ_44100, FREQ_48000, -1};
@@ -174,27 +174,26 @@ TEST(ConfigDialog, OpeningShowsTheFirstFlagOfEachGroup)
 // channel count handed to the host follow them, and the decode flag follows the path.
 TEST(SongFormat, TheFlagsDecideWhatTheHostIsTold)
 {
-    struct Case {
+    const struct {
         const char *what;
         uint32_t musicFlags, deviceFlags;
         uint8_t bits, channels;
         bool libraryOutput;
-        int device;
-        uint32_t loadFlags, initFlags;
-        int outBits, outChannels;
+        const char *format;
     } cases[] = {
-        {"defaults", 0x202000, 0, 16, 2, false, -2, 0x202000, 0, 16, 2},
-        {"library output: no decode flag, own device", 0x2040, 0x1, 8, 1, true, -1, 0x2040, 0x201,
-         8, 1},
-        {"8 bits kept from library output, host output renders 16", 0x202000, 0, 8, 2, false, -2,
-         0x202000, 0, 16, 2},
+        {"defaults", 0x202000, 0, 16, 2, false,
+         "device -2, load 202000, init 0, 22050 Hz, 16 bits, 2 channels"},
+        {"library output: no decode flag, own device", 0x2040, 0x1, 8, 1, true,
+         "device -1, load 2040, init 201, 22050 Hz, 8 bits, 1 channels"},
+        {"8 bits kept from library output, host output renders 16", 0x202000, 0, 8, 2, false,
+         "device -2, load 202000, init 0, 22050 Hz, 16 bits, 2 channels"},
         {"the dialog switched to library output during a song: decode until Stop", 0x2000, 0, 16, 2,
-         false, -2, 0x202000, 0, 16, 2},
-        {"and back", 0x202040, 0, 16, 1, true, -1, 0x2040, 0x200, 16, 1},
+         false, "device -2, load 202000, init 0, 22050 Hz, 16 bits, 2 channels"},
+        {"and back", 0x202040, 0, 16, 1, true,
+         "device -1, load 2040, init 200, 22050 Hz, 16 bits, 1 channels"},
     };
-    for (const Case &c : cases) {
-        Settings s;
-        settings_defaults(&s);
+    for (const auto &c : cases) {
+        Settings s = defaults();
         s.musicFlags = c.musicFlags;
         s.deviceFlags = c.deviceFlags;
         s.bits = c.bits;
@@ -202,11 +201,8 @@ TEST(SongFormat, TheFlagsDecideWhatTheHostIsTold)
         s.frequency = 22050;
         SongFormat f;
         song_format(&s, c.libraryOutput, &f);
-        EXPECT_EQ(c.device, f.device) << c.what;
-        EXPECT_EQ(c.loadFlags, f.musicFlags) << c.what;
-        EXPECT_EQ(c.initFlags, f.deviceFlags) << c.what;
-        EXPECT_EQ(c.outBits, f.bits) << c.what;
-        EXPECT_EQ(c.outChannels, f.channels) << c.what;
-        EXPECT_EQ(22050u, f.frequency) << c.what;
+        EXPECT_EQ(c.format, text(f)) << c.what;
     }
 }
+
+} // namespace

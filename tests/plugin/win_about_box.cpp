@@ -13,14 +13,9 @@ namespace
 
 std::vector<std::string> g_opened;
 
-HINSTANCE WINAPI record_open(HWND owner, LPCSTR verb, LPCSTR target, LPCSTR parameters,
-                             LPCSTR folder, INT show)
+HINSTANCE WINAPI record_open(HWND, LPCSTR verb, LPCSTR target, LPCSTR, LPCSTR, INT)
 {
-    EXPECT_EQ(nullptr, owner);
     EXPECT_STREQ("open", verb);
-    EXPECT_EQ(nullptr, parameters);
-    EXPECT_EQ(nullptr, folder);
-    EXPECT_EQ(SW_SHOW, show);
     g_opened.push_back(target);
     return (HINSTANCE)33;
 }

@@ -13,27 +13,12 @@
 namespace
 {
 
-std::vector<std::string> lines_of(const Bytes &b)
-{
-    std::vector<std::string> lines;
-    std::string line;
-    for (uint8_t c : b) {
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-        } else if (c != '\r') {
-            line += (char)c;
-        }
-    }
-    return lines;
-}
-
 // Waits for the program started by WinExec to leave its record (it runs on its own).
 std::vector<std::string> program_record(const std::string &path)
 {
     std::vector<std::string> lines;
     for (int i = 0; i < 3000 && lines.empty(); i++) {
-        lines = lines_of(read_file(path)); // the file may still be held a moment
+        lines = lines_of(path); // the file may still be held a moment
         if (lines.empty())
             Sleep(10);
     }
@@ -47,7 +32,7 @@ class InfoBox : public testing::Test
     std::string dir, settings, record;
     void SetUp() override
     {
-        dir = work_folder(testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = work_folder();
         settings = dir + "\\settings";
         CreateDirectoryA(settings.c_str(), nullptr);
         fake_host_start(settings);
@@ -164,7 +149,7 @@ TEST_F(InfoBox, AnotherPluginShowsTheModule)
     EXPECT_EQ(0, info_box((pack + "<SONG.MOD").c_str(), g_fakeHost.window));
     EXPECT_EQ((std::vector<std::string>{"infobox " + settings + "\\SONG.MOD owned",
                                         "infobox " + plain + " owned"}),
-              lines_of(read_file(dir + "\\plugin.log")));
+              lines_of(dir + "\\plugin.log"));
     EXPECT_EQ(std::vector<std::string>{"Plugins"}, files_in(settings));
 }
 

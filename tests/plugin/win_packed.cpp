@@ -28,7 +28,7 @@ class PackedModules : public testing::Test
     std::string dir;
     void SetUp() override
     {
-        dir = work_folder(testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = work_folder();
         fake_host_start(dir);
     }
     void TearDown() override

@@ -77,20 +77,8 @@ Bytes long_song()
         p.push_back({row, (uint8_t)(row % 3), (uint8_t)(1 + row % 25), (uint8_t)(1 + row % 2)});
     s.patterns = {p, p};
     s.orders = {0, 1};
-    SongSample a;
-    a.name = "sine";
-    a.pcm = sine8(2000, 50, 80);
-    a.loopLength = 2000;
-    SongSample b;
-    b.name = "noise";
-    b.pcm = noise(1500, 3);
-    s.samples = {a, b};
+    s.samples = {{"sine", sine8(2000, 50, 80), false, 0, 2000}, {"noise", noise(1500, 3)}};
     return write_song_xm(s);
-}
-
-Bytes song(const char *name)
-{
-    return name == std::string("long") ? long_song() : playable_song(name);
 }
 
 Bytes wav_data(const std::string &path, const Config &c)
@@ -106,16 +94,9 @@ struct Session {
     explicit Session(const std::string &settingsDir)
     {
         host_window_create(settingsDir.c_str());
-        dll = LoadLibraryA(Plugin);
-        GetInModuleFunction get =
-            dll ? (GetInModuleFunction)(void *)GetProcAddress(dll, "winampGetInModule2") : nullptr;
-        m = get ? get() : nullptr;
+        m = host_load_plugin(Plugin, &dll);
         if (!m)
             return;
-        m->hMainWindow = g_host.window;
-        m->hDllInstance = dll;
-        m->outMod = wav_output_module();
-        host_fill_hooks(m);
         WavOutputOptions options = {nullptr, 0, false, false};
         wav_output_configure(&options);
         m->Init();
@@ -154,7 +135,7 @@ class Playback : public testing::Test
     std::string dir;
     void SetUp() override
     {
-        dir = work_folder(testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = work_folder();
         write_settings(Config());
     }
     void TearDown() override
@@ -164,9 +145,7 @@ class Playback : public testing::Test
     }
     std::string save(const std::string &name, const Bytes &bytes)
     {
-        std::string path = dir + "\\" + name;
-        EXPECT_TRUE(write_file(path, bytes));
-        return path;
+        return ::save(dir + "\\" + name, bytes);
     }
 };
 
@@ -190,7 +169,7 @@ TEST_F(Playback, WholeSongsAreWhatTheLibraryRenders)
     };
     for (const Case &c : cases) {
         write_settings(c.config);
-        Bytes module = song(c.song);
+        Bytes module = playable_song(c.song);
         Bytes expected = rendered(module, c.config);
         std::string wav = dir + "\\whole.wav";
         std::vector<std::string> args = {Plugin, "play", save("song.mod", module), "-o", wav};
@@ -203,18 +182,17 @@ TEST_F(Playback, WholeSongsAreWhatTheLibraryRenders)
         EXPECT_TRUE(wav_data(wav, c.config) ==
                     (c.dsp ? doubled_frames(expected, frameBytes) : expected))
             << c.what;
-        EXPECT_EQ("1", r.values["end messages"]) << c.what;
-        EXPECT_EQ(std::to_string(frames / c.config.rate * 1000), r.values["length"]) << c.what;
-        EXPECT_EQ(std::to_string(blocks * c.step), r.values["output time"]) << c.what;
-        EXPECT_EQ("1", r.values["opens"]) << c.what;
-        EXPECT_EQ("1", r.values["closes"]) << c.what;
-        EXPECT_EQ(std::to_string(8 * frameBytes * c.config.rate / 1000) + " " +
-                      std::to_string(c.config.rate / 1000) + " " + std::to_string(channels),
-                  r.values["info"])
-            << c.what;
-        std::string n = std::to_string(blocks);
-        EXPECT_EQ("savsa 1/1 sa " + n + " vsa " + n + " setinfo 1 dsp " + (c.dsp ? n : "0"),
-                  r.values["hooks"])
+        std::string n = std::to_string(blocks), report;
+        for (const char *key :
+             {"end messages", "length", "output time", "opens", "closes", "info", "hooks"})
+            report += r.values[key] + "|";
+        EXPECT_EQ("1|" + std::to_string(frames / c.config.rate * 1000) + "|" +
+                      std::to_string(blocks * c.step) + "|1|1|" +
+                      std::to_string(8 * frameBytes * c.config.rate / 1000) + " " +
+                      std::to_string(c.config.rate / 1000) + " " + std::to_string(channels) +
+                      "|savsa 1/1 sa " + n + " vsa " + n + " setinfo 1 dsp " + (c.dsp ? n : "0") +
+                      "|",
+                  report)
             << c.what;
     }
 }
@@ -258,19 +236,7 @@ TEST_F(Playback, EntryPointsAroundASong)
         Session s(dir);
         ASSERT_NE(nullptr, s.m);
         EXPECT_EQ(0x100, s.m->version);
-        EXPECT_STREQ("Quorvel v0.9.8", s.m->description);
-        EXPECT_EQ(1, s.m->is_seekable);
-        EXPECT_EQ(1, s.m->UsesOutputPlug);
         EXPECT_EQ(0, s.m->IsOurFile((char *)module.c_str()));
-        std::string extensions;
-        for (const char *e = s.m->FileExtensions; *e; e += strlen(e) + 1)
-            extensions += std::string(e) + "|";
-        EXPECT_EQ("MO3|Modules with mp3/ogg compressed samples (*.MO3)|IT|Impulse Tracker modules "
-                  "(*.IT)|XM|Fast Tracker 2 modules (*.XM)|S3M|Scream Tracker 3 modules "
-                  "(*.S3M)|MTM|Multi Tracker modules (*.MTM)|MOD|Pro Tracker modules ( "
-                  "*.MOD)|UMX|Unreal\\Unreal Tournament music (*.UMX)|MDZ;S3Z;XMZ;ITZ;ZIP|Packed "
-                  "modules(*.MDZ;*.S3Z;*.XMZ;*.ITZ;*.ZIP)|",
-                  extensions);
         s.m->Stop();
         EXPECT_EQ(-1, s.m->Play((char *)(dir + "\\missing.xm").c_str()));
         expect_dialog([](HWND box) {
@@ -320,19 +286,14 @@ TEST_F(Playback, FileInformation)
     Config c;
     Bytes named = playable_song("s3m_flow");
     size_t bytes = rendered(named, c).size();
-    SongSpec unnamed;
-    unnamed.patterns = {{{0, 0, 13, 1}}};
-    unnamed.orders = {0};
-    SongSample tone;
-    tone.name = "tone";
-    tone.pcm = sine8(1000, 40, 60);
-    unnamed.samples = {tone};
+    Bytes unnamed = playable_song("xm_flow");
+    std::fill(unnamed.begin() + 17, unnamed.begin() + 37, 0); // the song's name
     struct Case {
         std::string file, title;
         int length;
     } cases[] = {
         {save("named.s3m", named), "s3m flow", (int)(bytes * 1000 / (c.rate * 4))},
-        {save("unnamed.xm", write_song_xm(unnamed)), dir + "\\unnamed.xm", -2},
+        {save("unnamed.xm", unnamed), dir + "\\unnamed.xm", -2},
         {save("text.it", word_text(5000, 4)), "", 0},
         {dir + "\\missing.it", "", 0},
     };
@@ -445,8 +406,7 @@ TEST_F(Playback, LibraryOutput)
     const char *captures = getenv("PLUGIN_CAPTURE_DIR");
     ASSERT_NE(nullptr, captures) << "PLUGIN_CAPTURE_DIR is not set";
     ASSERT_GT(waveOutGetNumDevs(), 0u) << "no waveOut device: is HOME/.asoundrc read?";
-    for (const std::string &f : files_in(captures))
-        DeleteFileA((std::string(captures) + "\\" + f).c_str());
+    empty_folder(captures);
     Config c = {22050, true, true, true};
     write_settings(c);
     Bytes module = playable_song("xm_flow");
@@ -457,11 +417,7 @@ TEST_F(Playback, LibraryOutput)
     EXPECT_EQ("0", r.values["opens"]);
     EXPECT_EQ("savsa 1/1", r.values["hooks"].substr(0, 9));
 
-    Bytes played;
-    for (const std::string &f : files_in(captures)) {
-        Bytes b = read_file(std::string(captures) + "\\" + f);
-        played.insert(played.end(), b.begin(), b.end());
-    }
+    Bytes played = joined_files(captures);
     c.libraryOutput = false;
     Bytes expected = rendered(module, c);
     // The device pads its last period with silence.
