@@ -122,34 +122,30 @@ TEST_F(VirnGrab, EveryModuleMemberListedAndExtractedAsItsOwnModule)
     for (const std::string &archive : archives) {
         SCOPED_TRACE(archive);
         std::string a = path(archive);
-        Result table = run({"list", a}), json = run({"list", "--json", a});
+        // Listed as each member alone would be, under the label "archive<member".
+        Result table = run({"list", a});
         ASSERT_EQ(0, table.status) << table.err;
-        EXPECT_EQ(0, json.status);
-        std::string expected_table, expected_json;
-        for (const Member &m : members) {
-            std::string label = a + "<" + m.mapped;
-            expected_table += replaced(run({"list", path(m.mapped)}).out, path(m.mapped), label);
-            expected_json +=
-                replaced(run({"list", "--json", path(m.mapped)}).out, path(m.mapped), label);
-        }
-        EXPECT_EQ(expected_table, table.out);
-        EXPECT_EQ(expected_json, json.out);
+        std::string expected;
+        for (const Member &m : members)
+            expected +=
+                replaced(run({"list", path(m.mapped)}).out, path(m.mapped), a + "<" + m.mapped);
+        EXPECT_EQ(expected, table.out);
 
         // Several module members: one subfolder each, holding what the member gives alone.
         Result x = run({"extract", "-o", path("x"), a});
         ASSERT_EQ(0, x.status) << x.err;
-        std::map<std::string, Bytes> got = tree(path("x")), expected;
+        std::map<std::string, Bytes> got = tree(path("x")), want;
         for (const Member &m : members) {
             std::string alone = path("alone");
             ASSERT_EQ(0, run({"extract", "-o", alone, path(m.mapped)}).status);
             std::map<std::string, Bytes> files = tree(alone);
             ASSERT_FALSE(files.empty());
             for (const auto &f : files)
-                expected["/" + archive + "_" + m.mapped + f.first] = f.second;
+                want["/" + archive + "_" + m.mapped + f.first] = f.second;
             remove_tree(alone);
         }
-        EXPECT_EQ(expected.size(), got.size());
-        EXPECT_TRUE(expected == got);
+        EXPECT_EQ(want.size(), got.size());
+        EXPECT_TRUE(want == got);
         remove_tree(path("x"));
     }
 }
