@@ -71,16 +71,19 @@ inline bool read_byte(Input *in, uint8_t *out)
     return true;
 }
 
-// Makes sure n bits are there (n <= BIT_BUFFER_BITS - 8), zero bytes past the member's end.
+// Makes sure n bits are there (n <= BIT_BUFFER_BITS - 8): as many whole bytes as fit, and
+// zero bytes past the member's end where those are not enough.
 inline void need_bits(Input *in, uint32_t n)
 {
-    while (in->bit_count < n) {
-        uint8_t b;
-        if (!read_byte(in, &b)) {
-            b = 0;
-            in->padding += 8;
-        }
+    if (in->bit_count >= n)
+        return;
+    uint8_t b;
+    while (in->bit_count < BIT_BUFFER_BITS - 8 && read_byte(in, &b)) {
         in->bits |= (BitBuffer)b << in->bit_count;
+        in->bit_count += 8;
+    }
+    while (in->bit_count < n) {
+        in->padding += 8;
         in->bit_count += 8;
     }
 }

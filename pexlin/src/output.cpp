@@ -229,7 +229,7 @@ Status flush_window(Output *o)
     return status;
 }
 
-void write_run(Output *o, const uint8_t *bytes, uint32_t count)
+void write_run_wrapping(Output *o, const uint8_t *bytes, uint32_t count)
 {
     while (count > 0) {
         uint32_t n = WINDOW_SIZE - o->window_count;
@@ -244,17 +244,9 @@ void write_run(Output *o, const uint8_t *bytes, uint32_t count)
     }
 }
 
-void copy_back(Output *o, uint32_t distance, uint32_t length)
+void copy_back_wrapping(Output *o, uint32_t distance, uint32_t length)
 {
     uint32_t from = (o->window_count - distance) & (WINDOW_SIZE - 1);
-    if (from + length <= WINDOW_SIZE && o->window_count + length < WINDOW_SIZE) {
-        // Neither wraps nor fills the window: straight inside it, byte by byte.
-        uint8_t *to = o->window + o->window_count;
-        for (uint32_t i = 0; i < length; i++)
-            to[i] = o->window[from + i];
-        o->window_count += length;
-        return;
-    }
     for (uint32_t i = 0; i < length; i++) {
         put_byte(o, o->window[from]);
         from = (from + 1) & (WINDOW_SIZE - 1);

@@ -81,10 +81,37 @@ inline uint32_t output_so_far(const Output *o)
     return o->flushed_count + o->window_count;
 }
 
-void write_run(Output *o, const uint8_t *bytes, uint32_t count);
+void write_run_wrapping(Output *o, const uint8_t *bytes, uint32_t count);
+
+inline void write_run(Output *o, const uint8_t *bytes, uint32_t count)
+{
+    if (o->window_count + count >= WINDOW_SIZE) {
+        write_run_wrapping(o, bytes, count);
+        return;
+    }
+    // Short runs (most strings of the old methods) cost less than a call of memcpy.
+    uint8_t *to = o->window + o->window_count;
+    for (uint32_t i = 0; i < count; i++)
+        to[i] = bytes[i];
+    o->window_count += count;
+}
 
 // Copies `length` bytes from `distance` (at most 8192) back, oldest first, each stored
 // before the next is read: a copy closer than its length repeats its own output.
-void copy_back(Output *o, uint32_t distance, uint32_t length);
+void copy_back_wrapping(Output *o, uint32_t distance, uint32_t length);
+
+inline void copy_back(Output *o, uint32_t distance, uint32_t length)
+{
+    uint32_t from = (o->window_count - distance) & (WINDOW_SIZE - 1);
+    if (from + length > WINDOW_SIZE || o->window_count + length >= WINDOW_SIZE) {
+        copy_back_wrapping(o, distance, length);
+        return;
+    }
+    // Neither wraps nor fills the window: straight inside it, byte by byte.
+    uint8_t *to = o->window + o->window_count;
+    for (uint32_t i = 0; i < length; i++)
+        to[i] = o->window[from + i];
+    o->window_count += length;
+}
 
 #endif

@@ -16,9 +16,13 @@ enum {
 
 // The next code, or -1 when the input cannot complete it (the spare bits that pad the last
 // byte after the member's last code are dropped that way).
-static int read_code(Input *in, int size)
+static inline int read_code(Input *in, int size)
 {
-    return real_bits(in, (uint32_t)size) ? (int)take_bits(in, (uint32_t)size) : -1;
+    if (!real_bits(in, (uint32_t)size))
+        return -1;
+    int code = (int)peek_bits(in, (uint32_t)size);
+    drop_bits(in, (uint32_t)size);
+    return code;
 }
 
 // Frees every string code that no other code uses as its prefix, over the whole dictionary:
