@@ -7,6 +7,7 @@
 static Bytes it_of(std::vector<ItSample> samples, uint16_t cmwt = 0x214)
 {
     ItSong song;
+    song.name = "Twenty-six characters, and more";
     song.cmwt = cmwt;
     song.samples = std::move(samples);
     return write_it(song);
@@ -76,7 +77,8 @@ TEST(ItLoader, LoopKindsAndValues)
     samples.push_back(st);
     samples.push_back(huge);
     LoadedFile m(it_of(samples));
-    EXPECT_EQ(m.table(), lines({"32 11/11 ", "0 1: 100 e0 100 L0:50-5000 S0:7-3 8363 1x8",
+    EXPECT_EQ(m.table(), lines({"32 11/11 Twenty-six characters, and",
+                                "0 1: 100 e0 100 L0:50-5000 S0:7-3 8363 1x8",
                                 "1 17: 100 e0 100 L1:50-100 S0:7-3 8363 1x8",
                                 "2 65: 100 e0 100 L0:50-5000 S0:7-3 8363 1x8",
                                 "3 81: 100 e0 100 L2:50-100 S0:7-3 8363 1x8",

@@ -8,6 +8,7 @@
 static Bytes s3m_of(std::vector<S3mInstrument> instruments, uint16_t sampleFormat = 2)
 {
     S3mSong song;
+    song.title = "A title of more than 28 characters";
     song.sampleFormat = sampleFormat;
     song.instruments = std::move(instruments);
     return write_s3m(song);
@@ -46,6 +47,8 @@ TEST(S3mLoader, EncodingsAndLoopsFromTheFormatWordAndFlags)
     std::vector<S3mInstrument> kinds = {
         {"mono", noise(400, 2), 0, 0, 80},
         {"looped", noise(400, 2), 1, 0, 80},
+        {"not a sample: no slot", {}, 0, 0, 0, S3mInstrument::Empty},
+        {"AdLib: no slot", {}, 0, 0, 0, S3mInstrument::Adlib},
         {"16", noise(400, 2), 4, 0, 80},
         {"16 looped", noise(400, 2), 5, 0, 80},
         {"stereo", noise(400, 2), 2, 0, 80},
@@ -58,7 +61,8 @@ TEST(S3mLoader, EncodingsAndLoopsFromTheFormatWordAndFlags)
         {"empty", Bytes(), 1, 10, 90},
     };
     LoadedFile m(s3m_of(kinds, 1));
-    EXPECT_EQ(m.table(), lines({"2 12/11 ", "0 mono: 400 e0 400 L0:0-80 S4:0-0 8363 1x8",
+    EXPECT_EQ(m.table(), lines({"2 12/11 A title of more than 28 char",
+                                "0 mono: 400 e0 400 L0:0-80 S4:0-0 8363 1x8",
                                 "1 looped: 400 e0 400 L1:0-80 S4:0-0 8363 1x8",
                                 "2 16: 200 e4 400 L0:0-160 S4:0-0 8363 1x16",
                                 "3 16 looped: 200 e4 400 L1:0-160 S4:0-0 8363 1x16",
@@ -73,7 +77,7 @@ TEST(S3mLoader, EncodingsAndLoopsFromTheFormatWordAndFlags)
     // Any other format word: unsigned data, one more in every encoding.
     for (uint16_t format : {2, 0}) {
         LoadedFile u(s3m_of(kinds, format));
-        for (unsigned i = 0; i < kinds.size(); i++)
+        for (unsigned i = 0; i < m.count(); i++)
             EXPECT_EQ(u.entry(i).encoding, m.entry(i).encoding + 1) << format << " " << i;
     }
 }

@@ -39,6 +39,7 @@ TEST(UltLoader, WidthsLoopKindsAndUnits)
     // sample of 4 G frames.
     UltSong song;
     song.version = '2';
+    song.title = "Widths of the ULT samples, too long";
     song.samples = {{"none", noise(800, 6), 0, 100, 300},
                     {"loop", noise(800, 6), 8, 100, 300},
                     {"ping-pong bit alone", noise(800, 6), 16, 100, 300},
@@ -50,7 +51,8 @@ TEST(UltLoader, WidthsLoopKindsAndUnits)
                     {"after", ramp8(120, 5)}};
     song.samples[4].rate = 44100;
     song.samples[7].at = 500;
-    std::string rows = lines({"128 9/8 ", "0 none: 800 e0 800 L0:100-300 S4:0-0 8363 1x8",
+    std::string rows = lines({"128 9/8 Widths of the ULT samples, too l",
+                              "0 none: 800 e0 800 L0:100-300 S4:0-0 8363 1x8",
                               "1 loop: 800 e0 800 L1:100-300 S4:0-0 8363 1x8",
                               "2 ping-pong bit alone: 800 e0 800 L2:100-300 S4:0-0 8363 1x8",
                               "3 both: 800 e0 800 L2:100-300 S4:0-0 8363 1x8",

@@ -10,7 +10,8 @@
 static Bytes xm_of(std::vector<XmSample> samples)
 {
     XmSong song;
-    song.instruments = {{"instrument", -1, std::move(samples)}};
+    song.name = "twenty-one characters";
+    song.instruments = {{"instrument", -1, std::move(samples)}, {"no samples"}};
     return write_xm(song);
 }
 
@@ -31,7 +32,8 @@ TEST(XmLoader, LoopsInBytesBecomeFramesAndAreRepaired)
                              {"8-bit stereo", noise(4000, 3), 0x22, 2000, 4000},
                          }))
                   .table(),
-              lines({"4 12/12 ", "0 forward: 5000 e2 5000 L1:1000-3000 S4:0-0 8363 1x8",
+              lines({"4 12/12 twenty-one character",
+                     "0 forward: 5000 e2 5000 L1:1000-3000 S4:0-0 8363 1x8",
                      "1 ping-pong: 5000 e2 5000 L2:1000-3000 S4:0-0 8363 1x8",
                      "2 kind 3: 5000 e2 5000 L2:1000-3000 S4:0-0 8363 1x8",
                      "3 no length: no kind: 5000 e2 5000 L0:0-0 S4:0-0 8363 1x8",
@@ -68,7 +70,8 @@ TEST(XmLoader, AdpcmSamplesKeepTheirPackedSizeAndDecodedLength)
     LoadedFile m(xm_of({packed, {"next", xm_deltas8(noise(64, 8))}, wide}));
     // The stored block (16 + 1002 / 2 bytes) is copied whole as-is; the decoded size and
     // the loop count values, not packed bytes.
-    EXPECT_EQ(m.table(), lines({"4 3/3 ", "0 adpcm: 517 e3 1001 L1:100-900 S4:0-0 8363 1x8",
+    EXPECT_EQ(m.table(), lines({"4 3/3 twenty-one character",
+                                "0 adpcm: 517 e3 1001 L1:100-900 S4:0-0 8363 1x8",
                                 "1 next: 64 e2 64 L0:0-0 S4:0-0 8363 1x8",
                                 "2 16: mark ignored: 100 e6 200 L0:0-0 S4:0-0 8363 1x16"}));
     EXPECT_EQ(m.stored(0), packed.data);
