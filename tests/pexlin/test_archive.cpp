@@ -3,6 +3,7 @@
 // the fuzz target's.
 #include <gtest/gtest.h>
 
+#include "names.h"
 #include "pexlin_test_util.h"
 
 namespace
@@ -244,4 +245,33 @@ TEST(Zip64, InfoZipFromAPipe)
         EXPECT_TRUE(Contents({{"-", song}}) == contents(zip)) << form;
     }
     EXPECT_EQ(0, system(("rm -rf '" + work + "'").c_str()));
+}
+TEST(Archive, NameMapping)
+{
+    struct Case {
+        const char *stored;
+        const char *mapped;
+    } cases[] = {
+        {"music/dir/SONG.MOD", "SONG.MOD"},
+        {"dos\\path\\TUNE.S3M", "TUNE.S3M"},
+        {"a:b.xm", "a_b.xm"},
+        {"song.it;1", "song.it"},
+        {"<tag>odd[1].mtm", "odd.mtm"},
+        {"ctl\x01name.mod", "ctlname.mod"},
+        {"esc\x16:colon.it", "esc:colon.it"},
+        {"esc\x16/slash.it", "esc/slash.it"},
+        {"two words.mod", "two words.mod"},
+        {"dir/", ""},
+        {"<unclosed.mod", ""},
+        {"trailing\x16", "trailing"},
+        {"\xE9t\xE9.mod", "\xE9t\xE9.mod"},
+    };
+    for (const Case &c : cases) {
+        char out[PEXLIN_NAME_MAX + 1];
+        EXPECT_EQ(strlen(c.mapped), map_name(c.stored, out)) << c.stored;
+        EXPECT_STREQ(c.mapped, out) << c.stored;
+    }
+    std::string long_name(259, 'x');
+    char out[PEXLIN_NAME_MAX + 1];
+    EXPECT_EQ(255u, map_name(long_name.c_str(), out));
 }
