@@ -60,18 +60,13 @@ Bytes numbered_it(const std::string &song, int count, int emptyEvery)
 {
     ItSong s;
     s.name = song;
-    for (int row = 1; row <= count; row++) {
-        ItSample sample;
-        if (emptyEvery && row % emptyEvery == 0) {
-            sample.flags = 0;
-            s.samples.push_back(sample);
-            continue;
-        }
-        sample.name = "s" + std::to_string(row);
-        sample.c5speed = 8000 + (uint32_t)row;
-        sample.data = ramp8(100 + (size_t)row, (uint8_t)row, (uint8_t)(1 + row % 7));
-        s.samples.push_back(sample);
-    }
+    for (uint32_t row = 1; row <= (uint32_t)count; row++)
+        if (emptyEvery && row % emptyEvery == 0)
+            s.samples.push_back({"", {}, 0}); // no data
+        else
+            s.samples.push_back({"s" + std::to_string(row),
+                                 ramp8(100 + row, (uint8_t)row, (uint8_t)(1 + row % 7)), 1, 1, -1,
+                                 0, 0, 8000 + row});
     return write_it(s);
 }
 
@@ -171,6 +166,13 @@ HWND GrabberTest::open_one(const std::string &path)
     std::vector<HWND> after = module_windows();
     EXPECT_EQ(before + 1, after.size()) << path;
     return after.size() > before ? after.back() : nullptr;
+}
+
+HWND GrabberTest::open_numbered(int count, int emptyEvery)
+{
+    save(dir + "\\m.it", numbered_it("m", count, emptyEvery));
+    open_frame();
+    return open_one(dir + "\\m.it");
 }
 
 void GrabberTest::command(int id)

@@ -49,6 +49,8 @@ class GrabberTest : public testing::Test
     // Module windows in the order they were made (the MDI client numbers them so).
     std::vector<HWND> module_windows();
     HWND open_one(const std::string &path);
+    // A frame with m.it of numbered_it(count, emptyEvery) open; its module window.
+    HWND open_numbered(int count, int emptyEvery = 0);
     void command(int id);
 };
 

@@ -1,6 +1,7 @@
 // The module window: one row per catalog entry (full row indexes for modules with more
 // than 255 entries), check boxes, the edited-row tint.
 #include "win_harness.h"
+#include "win_picture.h"
 
 #include "app_state.h"
 #include "resource.h"
@@ -13,9 +14,7 @@ namespace
 
 TEST_F(GrabberTest, RowsShowTheLibrarysEntriesBeyond255)
 {
-    save(dir + "\\m.it", numbered_it("m", 300, 4)); // every fourth row is empty
-    open_frame();
-    HWND list = list_of(open_one(dir + "\\m.it"));
+    HWND list = list_of(open_numbered(300, 4)); // every fourth row is empty
     ASSERT_EQ(300, row_count(list));
     const char *expected[][6] = {
         {"1", "s1", "101", "8001", "1", "8"},     {"4", "-none-", "0", "8363", "1", "8"},
@@ -40,40 +39,21 @@ TEST_F(GrabberTest, RowsShowTheLibrarysEntriesBeyond255)
 
 TEST_F(GrabberTest, EditedRowsAreTinted)
 {
-    save(dir + "\\m.it", numbered_it("m", 3));
-    open_frame();
-    HWND w = open_one(dir + "\\m.it");
-    HWND list = list_of(w);
+    HWND list = list_of(open_numbered(3));
     LVITEMA item = {};
     item.mask = LVIF_PARAM;
     item.iItem = 1;
     item.lParam = EDITED_MARK;
     SendMessageA(list, LVM_SETITEMA, 0, (LPARAM)&item);
-    InvalidateRect(list, nullptr, TRUE);
-    UpdateWindow(list);
-
     // The text background of a row's name cell: lavender when edited, yellow otherwise.
-    auto colours_in = [&](int row) {
-        RECT r = {};
-        r.top = 1; // the name column
-        r.left = LVIR_LABEL;
-        SendMessageA(list, LVM_GETSUBITEMRECT, row, (LPARAM)&r);
-        HDC dc = GetDC(list);
-        int lavender = 0, yellow = 0;
-        for (int y = r.top; y < r.bottom; y++)
-            for (int x = r.left; x < r.right; x++) {
-                COLORREF c = GetPixel(dc, x, y);
-                lavender += c == EditedColour;
-                yellow += c == ListColour;
-            }
-        ReleaseDC(list, dc);
-        return std::make_pair(lavender, yellow);
-    };
-    auto edited = colours_in(1);
-    auto plain = colours_in(0);
-    EXPECT_GT(edited.first, 0);
-    EXPECT_EQ(0, plain.first);
-    EXPECT_GT(plain.second, 0);
+    RECT name[2];
+    for (int row = 0; row < 2; row++) {
+        name[row] = {LVIR_LABEL, 1, 0, 0}; // the name column
+        SendMessageA(list, LVM_GETSUBITEMRECT, row, (LPARAM)&name[row]);
+    }
+    EXPECT_GT(pixels_of(list, EditedColour, &name[1]), 0);
+    EXPECT_EQ(0, pixels_of(list, EditedColour, &name[0]));
+    EXPECT_GT(pixels_of(list, ListColour, &name[0]), 0);
 }
 
 } // namespace

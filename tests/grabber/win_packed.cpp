@@ -7,20 +7,11 @@
 namespace
 {
 
-ZipEntry member(const std::string &name, const Bytes &data, uint16_t method)
-{
-    ZipEntry e;
-    e.name = name;
-    e.data = data;
-    e.method = method;
-    return e;
-}
-
 TEST_F(GrabberTest, EachModuleInAnArchiveOpens)
 {
-    Bytes zip = zip_write({member("FIRST.IT", numbered_it("one", 2), 8),
-                           member("readme.txt", word_text(500, 3), 8),
-                           member("SECOND.IT", numbered_it("two", 3), 0)});
+    Bytes zip = zip_write({{"FIRST.IT", numbered_it("one", 2), 8},
+                           {"readme.txt", word_text(500, 3), 8},
+                           {"SECOND.IT", numbered_it("two", 3), 0}});
     save(dir + "\\pack.MDZ", zip);
     open_frame({dir + "\\pack.MDZ"});
     std::vector<HWND> windows = module_windows();
@@ -32,7 +23,7 @@ TEST_F(GrabberTest, EachModuleInAnArchiveOpens)
 
 TEST_F(GrabberTest, AnArchiveWithoutModulesIsNotAModule)
 {
-    save(dir + "\\text.zip", zip_write({member("readme.txt", word_text(500, 3), 8)}));
+    save(dir + "\\text.zip", zip_write({{"readme.txt", word_text(500, 3), 8}}));
     save(dir + "\\plain.zip", numbered_it("really an it", 1)); // misnamed, still opens
     open_frame();
     expect_dialog(message_box("Virn", "Does not looks like supported module...", IDOK));

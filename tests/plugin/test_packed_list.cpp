@@ -66,14 +66,6 @@ void enqueue(const char *entry)
 
 const ArchiveAccess Access = {read_image, free_image, process, release_record, enqueue};
 
-ZipEntry stored(const std::string &name, const std::string &text)
-{
-    ZipEntry e;
-    e.name = name;
-    e.data.assign(text.begin(), text.end());
-    return e;
-}
-
 std::string bytes_of(const ExtractedMember *r)
 {
     return r ? std::string((const char *)r->data, r->size) : "<none>";
@@ -88,12 +80,12 @@ class PackedListTest : public testing::Test
     void SetUp() override
     {
         g_world = &world;
-        world.files["D:\\m\\song.mdz"] =
-            zip_write({stored("SONG.MOD", "song of song.mdz"), stored("B.XM", "b of song.mdz")});
-        world.files["D:\\m\\a.mdz"] =
-            zip_write({stored("SONG.MOD", "song of a.mdz"), stored("SONG.MOD2", "song2 of a")});
-        world.files["D:\\m\\b.mdz"] =
-            zip_write({stored("SONG.MOD2", "song2 of b"), stored("SONG.MOD", "song of b.mdz")});
+        world.files["D:\\m\\song.mdz"] = zip_write(
+            {{"SONG.MOD", text_of("song of song.mdz")}, {"B.XM", text_of("b of song.mdz")}});
+        world.files["D:\\m\\a.mdz"] = zip_write(
+            {{"SONG.MOD", text_of("song of a.mdz")}, {"SONG.MOD2", text_of("song2 of a")}});
+        world.files["D:\\m\\b.mdz"] = zip_write(
+            {{"SONG.MOD2", text_of("song2 of b")}, {"SONG.MOD", text_of("song of b.mdz")}});
         world.files["D:\\m\\plain.xm"] = Bytes{'x', 'm', '!'};
     }
     void TearDown() override

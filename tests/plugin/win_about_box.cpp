@@ -2,6 +2,7 @@
 // back from the drawn pixels), show the hand cursor while hovered, open their target when
 // released over, and Escape leaves the box open.
 #include "win_harness.h"
+#include "win_picture.h"
 
 #include "about_box.h"
 #include <shellapi.h>
@@ -20,20 +21,9 @@ HINSTANCE WINAPI record_open(HWND, LPCSTR verb, LPCSTR target, LPCSTR, LPCSTR, I
     return (HINSTANCE)33;
 }
 
-// Whether the control's drawing holds a pixel of this colour.
 bool shows_colour(HWND control, COLORREF colour)
 {
-    InvalidateRect(control, nullptr, TRUE);
-    UpdateWindow(control);
-    RECT r;
-    GetClientRect(control, &r);
-    HDC dc = GetDC(control);
-    bool found = false;
-    for (int y = r.top; y < r.bottom && !found; y++)
-        for (int x = r.left; x < r.right && !found; x++)
-            found = GetPixel(dc, x, y) == colour;
-    ReleaseDC(control, dc);
-    return found;
+    return pixels_of(control, colour) > 0;
 }
 
 const COLORREF Normal = RGB(0, 0, 188), Hovered = RGB(0, 0, 255), Pressed = RGB(222, 0, 0);

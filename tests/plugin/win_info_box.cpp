@@ -54,12 +54,7 @@ class InfoBox : public testing::Test
     }
     std::string archive(const std::string &memberName)
     {
-        ZipEntry e;
-        e.name = memberName;
-        e.data = Bytes{'m', 'o', 'd'};
-        std::string path = dir + "\\pack.mdz";
-        EXPECT_TRUE(write_file(path, zip_write({e})));
-        return path;
+        return save(dir + "\\pack.mdz", zip_write({{memberName, text_of("mod")}}));
     }
     // The next message box shows the command and is answered with OK.
     void expect_command(const std::string &command)

@@ -13,15 +13,6 @@
 namespace
 {
 
-ZipEntry member(const std::string &name, const std::string &text, uint16_t method = 8)
-{
-    ZipEntry e;
-    e.name = name;
-    e.data.assign(text.begin(), text.end());
-    e.method = method;
-    return e;
-}
-
 class PackedModules : public testing::Test
 {
   protected:
@@ -35,12 +26,6 @@ class PackedModules : public testing::Test
     {
         release_list();
         EXPECT_EQ(nullptr, g_packedList.head);
-    }
-    std::string archive(const std::string &name, const std::vector<ZipEntry> &members)
-    {
-        std::string path = dir + "\\" + name;
-        EXPECT_TRUE(write_file(path, zip_write(members)));
-        return path;
     }
 };
 
@@ -112,7 +97,7 @@ TEST_F(PackedModules, PlainFilesAndReleasing)
     EXPECT_FALSE(load_image((dir + "\\missing.xm").c_str(), &image));
 
     // Records and their blocks go back to the system at release.
-    std::string a = archive("r.mdz", {member("R.IT", std::string(70000, 'r'))});
+    std::string a = save(dir + "\\r.mdz", zip_write({{"R.IT", Bytes(70000, 'r'), 8}}));
     ASSERT_TRUE(expand_archive(a.c_str()));
     void *data = g_packedList.head->data;
     release_list();

@@ -31,3 +31,20 @@ bool save_window_picture(HWND window, const std::string &path)
     ReleaseDC(nullptr, screen);
     return bits && write_file(path, file);
 }
+
+int pixels_of(HWND window, COLORREF colour, const RECT *r)
+{
+    RECT all;
+    GetClientRect(window, &all);
+    if (!r)
+        r = &all;
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
+    HDC dc = GetDC(window);
+    int n = 0;
+    for (int y = r->top; y < r->bottom; y++)
+        for (int x = r->left; x < r->right; x++)
+            n += GetPixel(dc, x, y) == colour;
+    ReleaseDC(window, dc);
+    return n;
+}
