@@ -88,6 +88,25 @@ inline uint32_t next_width(uint32_t announced, uint32_t width)
     return announced < width ? announced : announced + 1;
 }
 
+// The width that the change marker e announces; below width 7 the announcement is in
+// the bits that follow the marker (the low ones of `following`).
+template <uint32_t ValueBits>
+inline uint32_t changed_width(const Width &w, uint32_t e, uint32_t following)
+{
+    typedef ItRules<ValueBits> R;
+    if (w.bits < 7)
+        return next_width((following & ((1u << R::lowBits) - 1)) + 1, w.bits);
+    if (w.bits < R::top)
+        return next_width(e - w.markLo + 1, w.bits);
+    return (e & 0xFF) + 1;
+}
+
+// Bits a change takes after the marker itself.
+template <uint32_t ValueBits> inline uint32_t extra_bits(const Width &w)
+{
+    return w.bits < 7 ? ItRules<ValueBits>::lowBits : 0;
+}
+
 template <uint32_t ValueBits> struct ItDecoder {
     const uint8_t *stream;
     uint32_t available; // bytes that may be read
@@ -123,13 +142,14 @@ uint32_t run_fast(ItDecoder<ValueBits> &st, uint8_t *out, uint32_t pos, uint32_t
     Width w = st.width;
     uint32_t d = st.d, s = st.s;
     while (pos < end && bit < stopBit) {
-        // A step takes at most `top` bits, so this many steps all start before stopBit;
-        // counting them down is the loop's one check.
+        // A step takes at most `top` bits, so this many steps all start before stopBit.
+        // The loop counts values; a width change, which makes none, takes one off.
         uint32_t steps = (stopBit - bit + R::top - 1) / R::top;
         if (steps > end - pos)
             steps = end - pos;
         uint8_t *o = out + (size_t)pos * (ValueBits / 8);
-        for (; steps; steps--) {
+        uint8_t *stop = o + (size_t)steps * (ValueBits / 8);
+        while (o != stop) {
             BitWord word = load_word(base + (bit >> 3)) >> (bit & 7);
             uint32_t e = (uint32_t)word & w.mask;
             if (e - w.markLo >= w.markCount) {
@@ -140,27 +160,17 @@ uint32_t run_fast(ItDecoder<ValueBits> &st, uint8_t *out, uint32_t pos, uint32_t
                 o += ValueBits / 8;
                 continue;
             }
-            uint32_t next;
-            if (w.bits < 7) {
-                next = ((uint32_t)(word >> w.bits) & ((1u << R::lowBits) - 1)) + 1;
-                bit += w.bits + R::lowBits;
-                next = next_width(next, w.bits);
-            } else if (w.bits < R::top) {
-                next = next_width(e - w.markLo + 1, w.bits);
-                bit += w.bits;
-            } else {
-                next = (e & 0xFF) + 1;
-                bit += w.bits;
-            }
+            uint32_t next = changed_width<ValueBits>(w, e, (uint32_t)(word >> w.bits));
+            bit += w.bits + extra_bits<ValueBits>(w);
             w = width_of<ValueBits>(next);
-            if (next > R::top) {
-                pos = (uint32_t)((o - out) / (ValueBits / 8));
-                goto done;
-            }
+            stop -= ValueBits / 8;
+            if (next > R::top || o == stop)
+                break;
         }
         pos = (uint32_t)((o - out) / (ValueBits / 8));
+        if (w.bits > R::top)
+            break;
     }
-done:
     st.at = 8 * (uint64_t)first + bit;
     st.width = w;
     st.d = d;
@@ -197,18 +207,12 @@ bool careful_step(ItDecoder<ValueBits> &st, uint8_t *out, uint32_t *pos)
     uint32_t e = peek_bits(st.stream, st.available, st.at, w.bits);
     st.at += w.bits;
     if (e - w.markLo < w.markCount) {
-        uint32_t next;
-        if (w.bits < 7) {
-            if (st.at + R::lowBits > end)
-                return false;
-            next = next_width(peek_bits(st.stream, st.available, st.at, R::lowBits) + 1, w.bits);
-            st.at += R::lowBits;
-        } else if (w.bits < R::top) {
-            next = next_width(e - w.markLo + 1, w.bits);
-        } else {
-            next = (e & 0xFF) + 1;
-        }
-        st.width = width_of<ValueBits>(next);
+        uint32_t extra = extra_bits<ValueBits>(w);
+        if (st.at + extra > end)
+            return false;
+        uint32_t following = peek_bits(st.stream, st.available, st.at, R::lowBits);
+        st.at += extra;
+        st.width = width_of<ValueBits>(changed_width<ValueBits>(w, e, following));
     } else {
         st.d += (e ^ w.sign) - w.sign;
         st.s += st.d;
