@@ -1,9 +1,12 @@
 // Input: the archive image read through one 512-byte block, the current member's compressed
-// bytes (never one beyond its compressed size), and the one bit reader of every method.
+// bytes (never one beyond its compressed size), and the one bit reader of every method. The
+// member's bulk (stored runs, the fast reader) comes straight from the image, which is in
+// memory whole; the block then follows to where it stopped.
 //
 // Invariants:
-// - Every byte of the archive is read through read_block, which never reads outside the
-//   image, whatever offsets and sizes the archive claims.
+// - No read leaves the image, whatever offsets and sizes the archive claims: read_block
+//   clips to it, and member runs and the fast reader stop at its end as well as at the
+//   member's compressed size.
 // - `next` and `left` describe the unread part of the block: next + left is its end.
 // - The bit buffer holds `bit_count` valid bits, the first one lowest; the bits above them
 //   are 0. The top `padding` of them are zero bits made up past the member's end, so a
