@@ -86,61 +86,38 @@ TEST(SettingsFile, ShortAndLongFiles)
 TEST(ConfigDialog, ClosingComposesTheFlags)
 {
     // Frequency, 8 bit, mono, ramping, MOD playback, surround, no interpolation, library
-    // output; the settings before (bits, channels, device flags, rate); what closing makes.
+    // output; the settings before; what closing makes of them, and the pending output.
     const struct {
         DialogChoices choices;
-        uint8_t bits, channels;
-        uint32_t deviceFlags, frequency;
+        Settings before; // flags, rate, bits, device flags, channels, own output, command
         const char *after;
     } cases[] = {
         // Every library-output choice.
         {{FREQ_22050, 1, 1, RAMP_SENSITIVE, MOD_PT1, SURROUND_2, true, true, ""},
-         16,
-         2,
-         0,
-         44100,
+         {0x202000, 44100, 16, 0, 2, 0, ""},
          "flags 6462, 22050 Hz, 8 bits, device 1, 1 channels, own 0 [] 1"},
         // 8 bit without library output keeps the bits and drops device flag 1 ...
         {{FREQ_44100, 1, 0, RAMP_NONE, MOD_NORMAL, SURROUND_NONE, false, false, ""},
-         16,
-         2,
-         1,
-         44100,
+         {0x202000, 44100, 16, 1, 2, 0, ""},
          "flags 202000, 44100 Hz, 16 bits, device 0, 2 channels, own 0 [] 0"},
         // ... also when the bits were 8.
         {{FREQ_44100, 1, 0, RAMP_NONE, MOD_NORMAL, SURROUND_NONE, false, false, ""},
-         8,
-         2,
-         1,
-         44100,
+         {0x202000, 44100, 8, 1, 2, 0, ""},
          "flags 202000, 44100 Hz, 8 bits, device 0, 2 channels, own 0 [] 0"},
         // Surround counts only with library output.
         {{FREQ_48000, 0, 0, RAMP_FT2, MOD_FT2, SURROUND_1, false, false, ""},
-         8,
-         1,
-         0,
-         11025,
+         {0x202000, 11025, 8, 0, 1, 0, ""},
          "flags 202011, 48000 Hz, 16 bits, device 0, 2 channels, own 0 [] 0"},
         {{FREQ_11025, 0, 0, RAMP_FT2, MOD_FT2, SURROUND_1, false, true, ""},
-         16,
-         2,
-         0,
-         44100,
+         {0x202000, 44100, 16, 0, 2, 0, ""},
          "flags 2211, 11025 Hz, 16 bits, device 0, 2 channels, own 0 [] 1"},
         // No frequency checked keeps an odd rate.
         {{-1, 0, 1, RAMP_NONE, MOD_NORMAL, SURROUND_NONE, true, false, ""},
-         16,
-         2,
-         0,
-         32000,
+         {0x202000, 32000, 16, 0, 2, 0, ""},
          "flags 206040, 32000 Hz, 16 bits, device 0, 1 channels, own 0 [] 0"},
     };
     for (const auto &c : cases) {
-        Settings s = defaults();
-        s.bits = c.bits;
-        s.channels = c.channels;
-        s.deviceFlags = c.deviceFlags;
-        s.frequency = c.frequency;
+        Settings s = c.before;
         uint32_t pending = 7;
         apply_choices(&c.choices, &s, &pending);
         EXPECT_EQ(c.after, text(s) + " " + std::to_string(pending));

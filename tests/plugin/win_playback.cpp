@@ -6,6 +6,7 @@
 #include "win_harness.h"
 
 #include "host_report.h"
+#include "win_process.h"
 
 #include "host_session.h"
 #include "host_state.h"
@@ -340,18 +341,11 @@ bool zip_by_program(const std::string &archive, const std::vector<std::string> &
     std::string command = "/usr/bin/zip -q -X -j " + unix_path(archive);
     for (const std::string &m : members)
         command += " " + unix_path(m);
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back(0);
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &pi))
+    PROCESS_INFORMATION pi;
+    if (!start_program(command, "", &pi))
         return false;
-    if (pi.hProcess)
-        CloseHandle(pi.hProcess);
-    if (pi.hThread)
-        CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
     for (int i = 0; i < 600 && !file_exists(archive); i++)
         Sleep(50);
     return file_exists(archive);
