@@ -75,16 +75,6 @@ std::vector<std::pair<std::string, uint32_t>> device_items(HWND dialog)
     return items;
 }
 
-int selected(HWND dialog)
-{
-    return (int)SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, CB_GETCURSEL, 0, 0);
-}
-
-int volume_position(HWND dialog)
-{
-    return (int)SendDlgItemMessageA(dialog, IDC_VOLUME, TBM_GETPOS, 0, 0);
-}
-
 TEST_F(GrabberTest, SoundPreferencesShowAndStoreTheSettings)
 {
     open_frame();
@@ -118,9 +108,9 @@ TEST_F(GrabberTest, SoundPreferencesShowAndStoreTheSettings)
             // gives it one that writes files.
             listed = wanted >= 0;
             if (listed) {
-                EXPECT_EQ(wanted, selected(dialog));
+                EXPECT_EQ(wanted, SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, CB_GETCURSEL, 0, 0));
             }
-            EXPECT_EQ(c.shownPosition, volume_position(dialog));
+            EXPECT_EQ(c.shownPosition, SendDlgItemMessageA(dialog, IDC_VOLUME, TBM_GETPOS, 0, 0));
             if (!listed)
                 SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, CB_SETCURSEL, mapper, 0);
             SendDlgItemMessageA(dialog, IDC_VOLUME, TBM_SETPOS, TRUE, c.newPosition);

@@ -21,11 +21,6 @@ HINSTANCE WINAPI record_open(HWND, LPCSTR verb, LPCSTR target, LPCSTR, LPCSTR, I
     return (HINSTANCE)33;
 }
 
-bool shows_colour(HWND control, COLORREF colour)
-{
-    return pixels_of(control, colour) > 0;
-}
-
 const COLORREF Normal = RGB(0, 0, 188), Hovered = RGB(0, 0, 255), Pressed = RGB(222, 0, 0);
 
 } // namespace
@@ -44,15 +39,15 @@ TEST(AboutBox, LinksByState)
         for (int id : links) {
             HWND link = GetDlgItem(box, id);
             SCOPED_TRACE(id);
-            EXPECT_TRUE(shows_colour(link, Normal));
+            EXPECT_GT(pixels_of(link, Normal), 0);
             EXPECT_EQ(HTCLIENT, SendMessageA(link, WM_NCHITTEST, 0, 0));
             SendMessageA(link, WM_SETCURSOR, (WPARAM)link, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
             EXPECT_EQ(link, GetCapture());
             EXPECT_EQ(hand, GetCursor());
-            EXPECT_TRUE(shows_colour(link, Hovered));
-            EXPECT_FALSE(shows_colour(link, Normal));
+            EXPECT_GT(pixels_of(link, Hovered), 0);
+            EXPECT_EQ(0, pixels_of(link, Normal));
             SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-            EXPECT_TRUE(shows_colour(link, Pressed));
+            EXPECT_GT(pixels_of(link, Pressed), 0);
             SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
             // Moving off the link lets it go: normal colour and the arrow again.
             SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
@@ -60,7 +55,7 @@ TEST(AboutBox, LinksByState)
             SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(5000, 2));
             EXPECT_EQ(nullptr, GetCapture());
             EXPECT_EQ(LoadCursor(nullptr, IDC_ARROW), GetCursor());
-            EXPECT_TRUE(shows_colour(link, Normal));
+            EXPECT_GT(pixels_of(link, Normal), 0);
             // A release without a press opens nothing.
             SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
         }

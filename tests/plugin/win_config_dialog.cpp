@@ -22,12 +22,6 @@ bool surround_enabled(HWND dialog, bool enabled)
     return true;
 }
 
-// A radio button chosen as a click would: the others of its group cleared.
-void choose(HWND dialog, int first, int last, int id)
-{
-    CheckRadioButton(dialog, first, last, id);
-}
-
 // The settings as the 15-byte block of the file.
 Bytes block()
 {
@@ -92,7 +86,7 @@ TEST_F(ConfigDialogTest, OpensWithTheSettingsAndCancelKeepsThem)
         EXPECT_FALSE(is_checked(d, IDC_LIBRARY_OUTPUT));
         EXPECT_TRUE(surround_enabled(d, false));
         EXPECT_EQ(0, g_pendingLibraryOutput);
-        choose(d, IDC_FREQ_11025, IDC_FREQ_48000, IDC_FREQ_48000);
+        CheckRadioButton(d, IDC_FREQ_11025, IDC_FREQ_48000, IDC_FREQ_48000);
         SetDlgItemTextA(d, IDC_COMMAND_LINE, "changed");
         click(d, IDCANCEL);
     });
@@ -111,13 +105,13 @@ TEST_F(ConfigDialogTest, OkComposesTheFlags)
         SendDlgItemMessageA(d, IDC_LIBRARY_OUTPUT, BM_CLICK, 0, 0);
         EXPECT_TRUE(surround_enabled(d, true));
         EXPECT_EQ(1, g_pendingLibraryOutput);
-        choose(d, IDC_8BIT, IDC_16BIT, IDC_8BIT);
-        choose(d, IDC_MONO, IDC_STEREO, IDC_MONO);
-        choose(d, IDC_SURROUND_1, IDC_SURROUND_NONE, IDC_SURROUND_2);
-        choose(d, IDC_RAMP_FT2, IDC_RAMP_NONE, IDC_RAMP_SENSITIVE);
+        CheckRadioButton(d, IDC_8BIT, IDC_16BIT, IDC_8BIT);
+        CheckRadioButton(d, IDC_MONO, IDC_STEREO, IDC_MONO);
+        CheckRadioButton(d, IDC_SURROUND_1, IDC_SURROUND_NONE, IDC_SURROUND_2);
+        CheckRadioButton(d, IDC_RAMP_FT2, IDC_RAMP_NONE, IDC_RAMP_SENSITIVE);
         CheckDlgButton(d, IDC_MOD_NORMAL, BST_UNCHECKED);
         CheckDlgButton(d, IDC_MOD_PT1, BST_CHECKED);
-        choose(d, IDC_FREQ_11025, IDC_FREQ_48000, IDC_FREQ_22050);
+        CheckRadioButton(d, IDC_FREQ_11025, IDC_FREQ_48000, IDC_FREQ_22050);
         SendDlgItemMessageA(d, IDC_NO_INTERPOLATION, BM_CLICK, 0, 0);
         click(d, IDOK);
     });
@@ -132,7 +126,7 @@ TEST_F(ConfigDialogTest, OkComposesTheFlags)
     expect_dialog([](HWND d) {
         SendDlgItemMessageA(d, IDC_LIBRARY_OUTPUT, BM_CLICK, 0, 0);
         EXPECT_TRUE(surround_enabled(d, false));
-        choose(d, IDC_MONO, IDC_STEREO, IDC_STEREO);
+        CheckRadioButton(d, IDC_MONO, IDC_STEREO, IDC_STEREO);
         SendMessageA(d, WM_CLOSE, 0, 0);
     });
     g_settings.bits = 16;
