@@ -40,31 +40,22 @@ uint8_t *read_image(const char *path, uint32_t *size)
     return copy;
 }
 
-void free_image(uint8_t *image)
-{
-    g_world->openImages--;
-    free(image);
-}
-
-ExtractedMember *process(const uint8_t *archive, uint32_t size, ExtractedMember *after,
-                         const char *wanted)
-{
-    g_world->processCalls++;
-    return g_world->libraryPresent ? check_and_process_arc(archive, size, after, wanted) : nullptr;
-}
-
-void release_record(ExtractedMember *r)
-{
-    free(r->data); // natively the library allocates with calloc
-    free(r);
-}
-
-void enqueue(const char *entry)
-{
-    g_world->enqueued.push_back(entry);
-}
-
-const ArchiveAccess Access = {read_image, free_image, process, release_record, enqueue};
+const ArchiveAccess Access = {
+    read_image,
+    [](uint8_t *image) {
+        g_world->openImages--;
+        free(image);
+    },
+    [](const uint8_t *archive, uint32_t size, ExtractedMember *after, const char *wanted) {
+        g_world->processCalls++;
+        return g_world->libraryPresent ? check_and_process_arc(archive, size, after, wanted)
+                                       : nullptr;
+    },
+    [](ExtractedMember *r) {
+        free(r->data); // natively the library allocates with calloc
+        free(r);
+    },
+    [](const char *entry) { g_world->enqueued.push_back(entry); }};
 
 std::string bytes_of(const ExtractedMember *r)
 {
