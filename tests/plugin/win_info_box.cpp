@@ -79,11 +79,8 @@ TEST_F(InfoBox, StartsTheProgramInTheModulesFolder)
     std::string command = program_folder() + "\\record_args.exe \"" + module + "\"";
     expect_command(command);
     EXPECT_EQ(0, info_box(module.c_str(), g_fakeHost.window));
-    std::vector<std::string> got = program_record(record);
-    ASSERT_EQ(3u, got.size());
-    EXPECT_EQ(command, got[0]);
-    EXPECT_EQ(folder, got[1]);
-    EXPECT_EQ(module, got[2]); // one argument, blanks and all
+    // The command line, the current folder, one argument (blanks and all).
+    EXPECT_EQ((std::vector<std::string>{command, folder, module}), program_record(record));
 }
 
 TEST_F(InfoBox, HostileMemberNamesStayInTheSettingsFolder)
@@ -107,13 +104,11 @@ TEST_F(InfoBox, HostileMemberNamesStayInTheSettingsFolder)
         std::string entry = g_fakeHost.enqueued.back();
         g_fakeHost.enqueued.clear();
         std::string copy = settings + "\\" + c.copy;
-        expect_command(program_folder() + "\\record_args.exe " + copy);
+        std::string command = program_folder() + "\\record_args.exe " + copy;
+        expect_command(command);
         DeleteFileA(record.c_str());
         EXPECT_EQ(0, info_box(entry.c_str(), g_fakeHost.window));
-        std::vector<std::string> got = program_record(record);
-        ASSERT_EQ(3u, got.size()) << c.copy;
-        EXPECT_EQ(copy, got[2]);
-        EXPECT_EQ(settings, got[1]);
+        EXPECT_EQ((std::vector<std::string>{command, settings, copy}), program_record(record));
         EXPECT_EQ(Bytes({'m', 'o', 'd'}), read_file(copy)) << "the copy stays for the program";
     }
     // Nothing reached the folders above.
