@@ -135,13 +135,7 @@ TEST_F(SampleInfo, OkMarksTheRowAndRestoreOriginalsClearsTheMark)
     // Unchanged fields leave the row unmarked also where "off" is kind 4: a format
     // without sustain loops.
     XmSong song;
-    XmSample looped;
-    looped.data = ramp8(64);
-    looped.type = 1; // forward loop
-    looped.loopLength = 16;
-    XmInstrument instrument;
-    instrument.samples.push_back(looped);
-    song.instruments.push_back(instrument);
+    song.instruments = {{"", -1, {{"", ramp8(64), 1, 0, 16}}}}; // a forward loop
     open_module("one.xm", write_xm(song));
     with_dialog([](HWND dialog) {
         EXPECT_EQ((UINT)BST_CHECKED, IsDlgButtonChecked(dialog, IDC_SUSTAIN_OFF));
