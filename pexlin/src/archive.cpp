@@ -6,7 +6,7 @@
 
 #include "member.h"
 #include "names.h"
-#include "pages.h"
+#include "page_alloc.h"
 
 static const uint8_t LOCAL_SIGNATURE[4] = {'P', 'K', 3, 4};
 static const uint8_t CENTRAL_SIGNATURE[4] = {'P', 'K', 1, 2};
@@ -255,13 +255,13 @@ static void link_record(ArchiveWalk *w, ExtractedMember *rec)
 static void make_record(ArchiveWalk *w, const char *mapped)
 {
     uint32_t size = w->local.uncompressed_size;
-    ExtractedMember *rec = (ExtractedMember *)pages_alloc(sizeof(ExtractedMember));
+    ExtractedMember *rec = (ExtractedMember *)page_alloc(sizeof(ExtractedMember));
     if (!rec)
         return;
     if (size && !(rec->data = give_up_module(&w->engine.out, size))) {
-        rec->data = (uint8_t *)pages_alloc(size);
+        rec->data = (uint8_t *)page_alloc(size);
         if (!rec->data) {
-            pages_free(rec);
+            page_free(rec);
             return;
         }
         uint32_t n;
@@ -552,8 +552,8 @@ static void drop_records(ArchiveWalk *w)
     ExtractedMember *rec = w->first_record;
     while (rec) {
         ExtractedMember *next = rec->next;
-        pages_free(rec->data);
-        pages_free(rec);
+        page_free(rec->data);
+        page_free(rec);
         rec = next;
     }
 }
@@ -562,7 +562,7 @@ static void release_walk(ArchiveWalk *w)
 {
     release_buffers(&w->engine.out);
     free(w->extra);
-    pages_free(w);
+    page_free(w);
 }
 
 ExtractedMember *process_archive(const uint8_t *archive, uint32_t size,
@@ -570,7 +570,7 @@ ExtractedMember *process_archive(const uint8_t *archive, uint32_t size,
 {
     if (!archive)
         return nullptr;
-    ArchiveWalk *w = (ArchiveWalk *)pages_alloc(sizeof(ArchiveWalk));
+    ArchiveWalk *w = (ArchiveWalk *)page_alloc(sizeof(ArchiveWalk));
     if (!w)
         return nullptr;
     input_open(&w->engine.in, archive, size);

@@ -1,6 +1,6 @@
 #include "member.h"
 
-#include "pages.h"
+#include "page_alloc.h"
 
 Status extract_member(Engine *e, const MemberHeader &h, const char *name)
 {
@@ -73,7 +73,7 @@ Status run_member(const uint8_t *image, uint32_t size, uint32_t offset, const Me
 {
     *bytes = nullptr;
     *length = 0;
-    Engine *e = (Engine *)pages_alloc(sizeof(Engine));
+    Engine *e = (Engine *)page_alloc(sizeof(Engine));
     if (!e)
         return StatusOutputFailed;
     input_open(&e->in, image, size);
@@ -88,6 +88,6 @@ Status run_member(const uint8_t *image, uint32_t size, uint32_t offset, const Me
         *length = 0;
     }
     release_buffers(&e->out);
-    pages_free(e);
+    page_free(e);
     return status;
 }

@@ -32,8 +32,8 @@ Status extract_member(Engine *e, const MemberHeader &h, const char *name);
 uint64_t largest_output(int method, uint64_t compressed);
 
 // One member on its own, extracted as the archive walk extracts a module member: its
-// compressed data at `offset` in `image`. Its bytes come back in a block from pages_alloc
-// (release it with pages_free), or null when none came out.
+// compressed data at `offset` in `image`. Its bytes come back in a block from page_alloc
+// (release it with page_free), or null when none came out.
 Status run_member(const uint8_t *image, uint32_t size, uint32_t offset, const MemberHeader &h,
                   uint8_t **bytes, uint32_t *length);
 

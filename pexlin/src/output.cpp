@@ -6,11 +6,11 @@
 
 #include "crc32.h"
 #include "names.h"
-#include "pages.h"
+#include "page_alloc.h"
 
 static void release_module(Output *o)
 {
-    pages_free(o->module);
+    page_free(o->module);
     o->module = nullptr;
     o->module_capacity = 0;
     o->module_length = 0;
@@ -35,12 +35,12 @@ static bool regrow_module(Output *o, uint64_t capacity)
 {
     if (capacity > 0xFFFFFFFFu)
         return false;
-    uint8_t *m = (uint8_t *)pages_alloc((size_t)capacity);
+    uint8_t *m = (uint8_t *)page_alloc((size_t)capacity);
     if (!m)
         return false;
     if (o->module)
         memcpy(m, o->module, o->module_length);
-    pages_free(o->module);
+    page_free(o->module);
     o->module = m;
     o->module_capacity = (uint32_t)capacity;
     return true;

@@ -72,7 +72,7 @@ bool ours_unpack(const Bytes &packed, uint32_t size)
     uint8_t *bytes;
     uint32_t length;
     run_member(packed.data(), (uint32_t)packed.size(), 0, h, &bytes, &length);
-    pages_free(bytes);
+    page_free(bytes);
     return length == size;
 }
 
@@ -172,7 +172,7 @@ void BM_OldMethod(benchmark::State &state)
         if (run_member(zip.data(), (uint32_t)zip.size(), (uint32_t)data, h, &bytes, &length) !=
             StatusOk)
             state.SkipWithError("decode failed");
-        pages_free(bytes);
+        page_free(bytes);
     }
     double per_run = 1e9;
     for (int i = 0; i < 50; i++) {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "member.h"
-#include "pages.h"
+#include "page_alloc.h"
 #include "pexlin_common.h"
 #include "zip_writer.h"
 
@@ -46,7 +46,7 @@ inline MemberRun run_at(const Bytes &image, size_t offset, int method, uint32_t 
     run.status =
         run_member(image.data(), (uint32_t)image.size(), (uint32_t)offset, h, &bytes, &length);
     run.out.assign(bytes, bytes + length);
-    pages_free(bytes);
+    page_free(bytes);
     return run;
 }
 
