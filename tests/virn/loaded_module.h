@@ -9,8 +9,6 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 
-#include <algorithm>
-#include <map>
 #include <string>
 
 // An entry as one line: "index name: length eEncoding bytes Lloop Ssustain rate channelsxbits",
@@ -22,35 +20,6 @@ inline std::string entry_row(unsigned i, const CatalogEntry &e)
              e.encoding, e.info.byteLength, e.loopType, e.info.loopStart, e.info.loopEnd,
              e.sustainType, e.info.sustainStart, e.info.sustainEnd, e.rate, e.channels, e.bits);
     return t;
-}
-
-// Whether an entry has the values named as "field value" items separated by commas:
-// length, encoding, bytes, loop and sustain ("kind:start-end"), rate, channels, bits.
-inline testing::AssertionResult entry_is(const CatalogEntry &e, const std::string &expected)
-{
-    auto range = [](unsigned kind, uint32_t start, uint32_t end) {
-        return std::to_string(kind) + ":" + std::to_string(start) + "-" + std::to_string(end);
-    };
-    std::map<std::string, std::string> actual = {
-        {"length", std::to_string(e.length)},
-        {"encoding", std::to_string(e.encoding)},
-        {"bytes", std::to_string(e.info.byteLength)},
-        {"loop", range(e.loopType, e.info.loopStart, e.info.loopEnd)},
-        {"sustain", range(e.sustainType, e.info.sustainStart, e.info.sustainEnd)},
-        {"rate", std::to_string(e.rate)},
-        {"channels", std::to_string(e.channels)},
-        {"bits", std::to_string(e.bits)}};
-    std::string wrong;
-    for (size_t at = 0, end; at < expected.size(); at = end + 2) {
-        end = std::min(expected.find(", ", at), expected.size());
-        std::string item = expected.substr(at, end - at);
-        std::string field = item.substr(0, item.find(' ')), value = item.substr(field.size() + 1);
-        if (actual[field] != value)
-            wrong += " " + field + " " + actual[field] + " (not " + value + ")";
-    }
-    if (wrong.empty())
-        return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "entry \"" << e.name << "\":" << wrong;
 }
 
 // A module loaded for one test. A refusal fails the test unless `mayRefuse`; every

@@ -88,6 +88,12 @@ TEST(XmLoader, RatesFromRelativeNoteAndFinetune)
 {
     // The table rule, extended by whole octaves beyond its range: 8363 Hz times
     // 2^((note + finetune / 128) / 12), cut down to an integer, at least 1 Hz.
+    auto rate = [](int note, int finetune) {
+        XmSample s = {"r", xm_deltas8(ramp8(10))};
+        s.relativeNote = (int8_t)note;
+        s.finetune = (int8_t)finetune;
+        return LoadedFile(xm_of({s})).entry(0).rate;
+    };
     struct {
         int8_t note, finetune;
         uint32_t rate;
@@ -96,15 +102,16 @@ TEST(XmLoader, RatesFromRelativeNoteAndFinetune)
         {-48, 0, 522},     {-60, 0, 261},   {-72, 0, 130},        {-128, -128, 4},
         {47, 127, 133684}, {71, 0, 505184}, {127, 127, 13581312},
     };
-    for (auto &c : cases) {
-        XmSample s = {"r", xm_deltas8(ramp8(10))};
-        s.relativeNote = c.note;
-        s.finetune = c.finetune;
-        uint32_t rate = LoadedFile(xm_of({s})).entry(0).rate;
-        EXPECT_EQ(rate, c.rate) << (int)c.note << " " << (int)c.finetune;
-        double ideal = 8363.0 * pow(2.0, (c.note + c.finetune / 128.0) / 12.0);
-        if (ideal > 100) {
-            EXPECT_NEAR(rate, ideal, ideal * 0.005 + 1) << (int)c.note << " " << (int)c.finetune;
+    for (auto &c : cases)
+        EXPECT_EQ(rate(c.note, c.finetune), c.rate) << (int)c.note << " " << (int)c.finetune;
+    // Every note at both ends of the finetune and between them is near the ideal rate.
+    for (int note = -128; note < 128; note++) {
+        for (int finetune : {-128, 0, 127}) {
+            double ideal = 8363.0 * pow(2.0, (note + finetune / 128.0) / 12.0);
+            if (ideal > 100) {
+                EXPECT_NEAR(rate(note, finetune), ideal, ideal * 0.005 + 1)
+                    << note << " " << finetune;
+            }
         }
     }
 }
