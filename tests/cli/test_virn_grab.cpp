@@ -14,6 +14,7 @@
 #include "fixtures.h"
 #include "grab_command.h"
 #include "it_writer.h"
+#include "minor_writers.h"
 #include "mod_writer.h"
 #include "zip_writer.h"
 
@@ -226,4 +227,23 @@ TEST_F(VirnGrab, SamplesThatCannotBeAllocatedAreRefusedWithAMessage)
     }
     EXPECT_NE(std::string::npos, extracted.out.find("(005).wav")) << extracted.out; // 800 bytes
     EXPECT_EQ(std::string::npos, extracted.out.find("(001).wav")) << extracted.out; // 4000 bytes
+}
+
+TEST_F(VirnGrab, PackagedModulesNamedByPackageAndInnerFormat)
+{
+    // The table names the package and the module inside; the JSON names the inner format.
+    std::map<std::string, std::string> inner = {
+        {"umx_it", "IT"}, {"umx_s3m", "S3M"}, {"umx_xm", "XM"}, {"umx_mod", "MOD"}};
+    for (const Fixture &f : umx_fixtures()) {
+        std::string file = path(f.name + ".umx");
+        ASSERT_TRUE(write_file(file, f.bytes));
+        Result table = run({"list", file}), json = run({"list", "--json", file});
+        EXPECT_EQ(0, table.status) << table.err;
+        EXPECT_NE(std::string::npos, table.out.find(": UMX (" + inner[f.name] + ") \"")) << f.name;
+        EXPECT_NE(std::string::npos, json.out.find("\"format\":\"" + inner[f.name] + "\""))
+            << json.out;
+    }
+    // The same module outside a package is named plainly.
+    ASSERT_TRUE(write_file(path("plain.it"), umx_inner_module(32)));
+    EXPECT_NE(std::string::npos, run({"list", path("plain.it")}).out.find(": IT \""));
 }
