@@ -66,4 +66,5 @@ TEST(Loaders, RefuseWhatIsNotAModuleWithSamples)
     EXPECT_EQ(VIRN_LoadModule(nullptr, 0), 0u);
     Bytes good = write_mod(mod);
     EXPECT_EQ(VIRN_LoadModule(good.data(), 0), 0u);
+    EXPECT_EQ(VIRN_FreeModule(VIRN_HANDLE_KEY), 0); // a handle that unscrambles to null
 }
