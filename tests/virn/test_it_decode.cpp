@@ -35,94 +35,56 @@ static Bytes block(std::initializer_list<std::pair<uint32_t, uint32_t>> bits)
 
 TEST(ItDecode, WidthChangesBitByBit)
 {
-    Bytes marker8 = block({{263, 9}, {126, 8}, {3, 3}, {4, 3}, {2, 3}, {9, 4}, {7, 4}});
+    enum Mode { B8, B8Second, B16 }; // 8-bit values, the 2.15 variant, 16-bit values
     struct {
         const char *what;
-        bool wide, secondOrder;
+        Mode mode;
         Bytes stream;
-        uint32_t count;
         Bytes out;
     } cases[] = {
-        {"single integration", false, false, block({{3, 9}, {253, 9}}), 2, {3, 0}},
-        {"double integration", false, true, block({{3, 9}, {253, 9}}), 2, {3, 3}},
+        {"single integration", B8, block({{3, 9}, {253, 9}}), {3, 0}},
+        {"double integration", B8Second, block({{3, 9}, {253, 9}}), {3, 3}},
         // 263 at width 9 changes to width 8 and produces nothing; 0xFF at width 8 is -1.
-        {"top width to 8", false, false, block({{263, 9}, {5, 8}, {0xFF, 8}}), 2, {5, 4}},
+        {"top width to 8", B8, block({{263, 9}, {5, 8}, {0xFF, 8}}), {5, 4}},
         // 256 changes to width 1, where only 0 is a value.
-        {"top width to 1", false, false, block({{7, 9}, {256, 9}, {0, 1}, {0, 1}}), 3, {7, 7, 7}},
+        {"top width to 1", B8, block({{7, 9}, {256, 9}, {0, 1}, {0, 1}}), {7, 7, 7}},
         // From width 8, 124..131 announce the widths 1..7 and 9; then one value at the new
         // width: all ones, -1 where sign-extended (at width 1 a 0: one bit is the marker).
-        {"band to width 1", false, false, block({{263, 9}, {124, 8}, {0, 1}}), 1, {0}},
-        {"band to width 7", false, false, block({{263, 9}, {130, 8}, {127, 7}}), 1, {0xFF}},
-        {"band to width 9", false, false, block({{263, 9}, {131, 8}, {200, 9}}), 1, {200}},
-        {"123 and 132 are values",
-         false,
-         false,
-         block({{263, 9}, {123, 8}, {132, 8}}),
-         2,
-         {123, 255}},
+        {"band to width 1", B8, block({{263, 9}, {124, 8}, {0, 1}}), {0}},
+        {"band to width 7", B8, block({{263, 9}, {130, 8}, {127, 7}}), {0xFF}},
+        {"band to width 9", B8, block({{263, 9}, {131, 8}, {200, 9}}), {200}},
+        {"123 and 132 are values", B8, block({{263, 9}, {123, 8}, {132, 8}}), {123, 255}},
         // To width 3 (263 -> 8, 126 -> 3), then 4 is the marker and 2 means h = 3, which
         // is not below 3: the new width is 4. Then -8+1 = -7 at width 4 (9) and 7 (0111).
-        {"low width marker, h not below", false, false, marker8, 3, {3, 252, 3}},
+        {"marker, h not below",
+         B8,
+         block({{263, 9}, {126, 8}, {3, 3}, {4, 3}, {2, 3}, {9, 4}, {7, 4}}),
+         {3, 252, 3}},
         // h below the current width is taken as it is: marker, then 0 gives width 1.
-        {"low width marker, h below",
-         false,
-         false,
-         block({{263, 9}, {126, 8}, {4, 3}, {0, 3}, {0, 1}}),
-         1,
-         {0}},
+        {"marker, h below", B8, block({{263, 9}, {126, 8}, {4, 3}, {0, 3}, {0, 1}}), {0}},
         // 65535 + 8 at width 17 gives width 8, where the band is (65535 >> 9) - 8 = 119
         // plus 1 to 16: 100 is a value, 136 a value sign-extended to -120, 135 announces
         // 16, which is not below 8: width 17.
-        {"16-bit band at width 8", true, false,
-         block({{65535 + 8, 17}, {100, 8}, {136, 8}, {135, 8}, {40000, 17}}), 3,
+        {"16-bit band at width 8", B16,
+         block({{65535 + 8, 17}, {100, 8}, {136, 8}, {135, 8}, {40000, 17}}),
          le16s({100, -20, 40000 - 20})},
         // At width 16 the band is 32760..32775; 32759 and 32776 are values. 32760 gives
         // width 1, whose marker is followed by 4 bits: 3 means h = 4, so width 5.
-        {"16-bit band at width 16", true, false,
+        {"16-bit band at width 16", B16,
          block(
              {{65535 + 16, 17}, {32759, 16}, {32776, 16}, {32760, 16}, {1, 1}, {3, 4}, {0x1F, 5}}),
-         3, le16s({32759, -1, -2})},
+         le16s({32759, -1, -2})},
+        // 256 + 20 asks for width 21: positions are skipped (left as they were) while
+        // their 21 bits are consumed.
+        {"width 21",
+         B8,
+         block({{5, 9}, {276, 9}, {0x1FFFFF, 21}, {0x1FFFFF, 21}}),
+         {5, 0xEE, 0xEE}},
     };
-    for (auto &c : cases)
-        EXPECT_EQ(decode(c.wide, c.stream, c.count, c.secondOrder), c.out) << c.what;
-}
-
-// Two blocks: a value at width 9, a change to `width` and 32767 `fill` values at it; then
-// a block of the value 2 at width 9.
-static Bytes two_blocks(uint32_t first, uint32_t change, uint32_t width, uint32_t fill)
-{
-    BitWriter a, b;
-    a.put(first, 9).put(change, 9);
-    for (int i = 0; i < 32767; i++)
-        a.put(fill, (int)width);
-    Bytes stream;
-    it_append_block(stream, a);
-    it_append_block(stream, b.put(2, 9));
-    return stream;
-}
-
-TEST(ItDecode8, EveryBlockRestartsWidthAndIntegrators)
-{
-    // Block 1: the value 1, then width 1 and 32767 zeros.
-    Bytes stream = two_blocks(1, 256, 1, 0);
-    Bytes single = decode(false, stream, 32769, false), twice = decode(false, stream, 32769, true);
-    EXPECT_EQ(single[32767], 1);
-    EXPECT_EQ(single[32768], 2);
-    EXPECT_EQ(twice[32767], (uint8_t)32768);
-    EXPECT_EQ(twice[32768], 2);
-    // A sample that ends inside its first block reads nothing after it: the exact-size
-    // copy of the block alone is enough.
-    uint32_t firstBlock = stream[0] | stream[1] << 8;
-    Bytes firstOnly(stream.begin(), stream.begin() + 2 + firstBlock);
-    EXPECT_EQ(decode(false, firstOnly, 32768, false), Bytes(32768, 1));
-    EXPECT_EQ(decode(false, firstOnly, 5, false), Bytes(5, 1));
-    // 256 + 20 asks for width 21: positions are skipped (left as they were) while their
-    // 21 bits are consumed; the next block decodes normally.
-    Bytes out = decode(false, two_blocks(5, 256 + 20, 21, 0x1FFFFF), 32769, false);
-    EXPECT_EQ(out[0], 5);
-    EXPECT_EQ(out[1], 0xEE);
-    EXPECT_EQ(out[32767], 0xEE);
-    EXPECT_EQ(out[32768], 2);
+    for (auto &c : cases) {
+        uint32_t count = (uint32_t)c.out.size() / (c.mode == B16 ? 2 : 1);
+        EXPECT_EQ(decode(c.mode == B16, c.stream, count, c.mode == B8Second), c.out) << c.what;
+    }
 }
 
 // Test signals of n signed values (8-bit values, or 16-bit ones little-endian): silence,
@@ -154,7 +116,6 @@ static Bytes signal(int kind, size_t n, bool wide)
 // header, inside a value, the last few bytes where no whole word can be loaded).
 TEST(ItCompression, RoundTripsWholeAndCut)
 {
-    ItCompressStats stats8 = {}, stats16 = {};
     uint32_t seed = 2024;
     auto next = [&seed](size_t n) {
         seed = seed * 1103515245u + 12345u;
@@ -169,9 +130,8 @@ TEST(ItCompression, RoundTripsWholeAndCut)
                     if (n >= block - 1 && n <= block + 1 && kind % 2 == 0 && n != block + 1)
                         continue; // keep the run short: all lengths for half the signals
                     Bytes pcm = signal(kind, n, wide);
-                    ItCompressStats *stats = wide ? &stats16 : &stats8;
-                    Bytes stream = wide ? it_compress16(pcm, secondOrder, stats)
-                                        : it_compress8(pcm, secondOrder, stats);
+                    Bytes stream =
+                        wide ? it_compress16(pcm, secondOrder) : it_compress8(pcm, secondOrder);
                     // The decoders are given the bound the library passes: the
                     // decoded size, even where the stream is longer (noise).
                     uint32_t bound = (uint32_t)pcm.size();
@@ -190,24 +150,4 @@ TEST(ItCompression, RoundTripsWholeAndCut)
             }
         }
     }
-    // The signals exercise every kind of width change in both decoders.
-    for (ItCompressStats *st : {&stats8, &stats16}) {
-        EXPECT_GT(st->lowChanges, 0u);
-        EXPECT_GT(st->bandChanges, 0u);
-        EXPECT_GT(st->topChanges, 0u);
-    }
-}
-
-TEST(ItCompression, NoiseLongerThanItsDecodedSizeDecodesWhole)
-{
-    // Full-range noise costs more than 8 bits a value: the stream outgrows the decoded
-    // size that serves as the bound, and the tail must not be lost to it.
-    Bytes pcm = noise(20000, 31);
-    Bytes stream = it_compress8(pcm, false);
-    ASSERT_GT(stream.size(), pcm.size());
-    EXPECT_EQ(decode(false, stream, 20000, false, 20000), pcm);
-    Bytes pcm16 = noise(40000, 32);
-    Bytes stream16 = it_compress16(pcm16, true);
-    ASSERT_GT(stream16.size(), pcm16.size());
-    EXPECT_EQ(decode(true, stream16, 20000, true, 40000), pcm16);
 }
