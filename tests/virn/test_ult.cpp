@@ -1,34 +1,10 @@
-// The ULT loader, through the library's exported interface.
+// The ULT loader, through the library's exported interface. (The pattern walk that finds
+// the data behind repeats, text lines and pan tables libxmp confirms on the ULT fixtures
+// of versions '3' and '4'; version '2' below.)
 #include "loaded_module.h"
 #include "minor_writers.h"
 
 #include <gtest/gtest.h>
-
-TEST(UltLoader, PatternWalkFindsTheSampleDataForEveryVersionAndSize)
-{
-    // The pattern area's size depends on the channel and pattern counts, on the
-    // repeats inside it and, from version '3' on, on the pan table; the text lines and
-    // the header size of the version move it as a whole.
-    struct {
-        char version;
-        size_t lines;
-        uint8_t channels, patterns;
-    } cases[] = {{'1', 0, 1, 1},  {'2', 1, 4, 2}, {'3', 2, 8, 3},
-                 {'4', 0, 32, 1}, {'4', 3, 5, 7}, {'3', 0, 1, 1}};
-    for (auto &c : cases) {
-        UltSong song;
-        song.version = c.version;
-        song.text.assign(c.lines, "a line");
-        song.channels = c.channels;
-        song.patterns = c.patterns;
-        song.samples = {{"a", noise(333, 1)}, {"b", noise(100, 2)}};
-        LoadedFile m(write_ult(song));
-        SCOPED_TRACE(testing::Message() << "version " << c.version << ", " << c.lines << " lines, "
-                                        << (int)c.channels << "x" << (int)c.patterns);
-        EXPECT_EQ(m.stored(0), noise(333, 1));
-        EXPECT_EQ(m.stored(1), noise(100, 2));
-    }
-}
 
 TEST(UltLoader, WidthsLoopKindsAndUnits)
 {
