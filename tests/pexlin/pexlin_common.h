@@ -9,9 +9,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "fixtures.h"
 #include "pexlin.h"
@@ -19,18 +17,12 @@
 #include <windows.h>
 #endif
 
-// PEXLIN_TESTDATA from the environment when set (a copy elsewhere), otherwise the folder
-// the build was configured with.
-inline std::string testdata_path(const std::string &name)
-{
-    const char *dir = getenv("PEXLIN_TESTDATA");
-    return std::string(dir && *dir ? dir : PEXLIN_TESTDATA) + "/" + name;
-}
-
-// Reads a whole file of the shared data; call it through ASSERT_NO_FATAL_FAILURE.
+// Reads a whole file of the shared data (from PEXLIN_TESTDATA in the environment when set,
+// a copy elsewhere); call it through ASSERT_NO_FATAL_FAILURE.
 inline void read_testdata(const std::string &name, Bytes *out)
 {
-    std::string path = testdata_path(name);
+    const char *dir = getenv("PEXLIN_TESTDATA");
+    std::string path = std::string(dir && *dir ? dir : PEXLIN_TESTDATA) + "/" + name;
     struct stat st;
     ASSERT_EQ(0, stat(path.c_str(), &st)) << "missing test data file " << path;
     *out = read_file(path);

@@ -1,30 +1,19 @@
-// Helpers of the native archive-library tests: calling the entry point, running one member
-// through extraction, zlib's compressor.
+// Helpers of the native archive-library tests (and the benchmark): the entry point's
+// records, one member run through extraction, zlib's compressor.
 #ifndef TESTS_PEXLIN_TEST_UTIL_H
 #define TESTS_PEXLIN_TEST_UTIL_H
 
-#include <gtest/gtest.h>
-#include <stdlib.h>
 #include <string.h>
 #include <zlib.h>
-
-#include <string>
-#include <vector>
 
 #include "member.h"
 #include "page_alloc.h"
 #include "pexlin_common.h"
 #include "zip_writer.h"
 
-inline ExtractedMember *call(const Bytes &zip, ExtractedMember *after = nullptr,
-                             const char *wanted = nullptr)
-{
-    return check_and_process_arc(zip.data(), (uint32_t)zip.size(), after, wanted);
-}
-
 inline Contents contents(const Bytes &zip, const char *wanted = nullptr)
 {
-    return take(call(zip, nullptr, wanted));
+    return take(check_and_process_arc(zip.data(), (uint32_t)zip.size(), nullptr, wanted));
 }
 
 // One member's status and the bytes it gave.

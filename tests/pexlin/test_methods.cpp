@@ -1,8 +1,8 @@
-// The methods other than deflate at the bit level (stored, shrink, reduce, implode): the
-// cases the shared archives' encoders never produce (short matches, references before the
-// member's start, self-overlapping copies, a partial clear that frees nothing) and broken
-// streams; and the CRC-32 every member is checked with. Damaged streams at large are the
-// fuzz target's.
+// The methods other than deflate at the bit level (stored, shrink, reduce, implode), one case
+// for each path the shared archives' encoders never take (a full dictionary without a clear,
+// a partial clear that frees nothing, the shortest implode match, copies reaching before the
+// member's start or overlapping themselves) and broken streams; and the CRC-32 every member
+// is checked with. Damaged streams at large are the fuzz target's.
 #include <gtest/gtest.h>
 
 #include <iostream>
@@ -15,7 +15,8 @@ namespace
 {
 
 // Bits written as (value, count) pairs, first pair first.
-Bytes bits(const std::vector<std::pair<uint32_t, int>> &fields)
+typedef std::vector<std::pair<uint32_t, int>> Fields;
+Bytes bits(const Fields &fields)
 {
     BitWriter b;
     for (auto &f : fields)
@@ -26,79 +27,39 @@ Bytes bits(const std::vector<std::pair<uint32_t, int>> &fields)
 // A reduce stream with empty follower sets, then plain bytes.
 Bytes reduce_stream(const Bytes &bytes)
 {
-    std::vector<std::pair<uint32_t, int>> fields(256, {0, 6});
+    Fields fields(256, {0, 6});
     for (uint8_t x : bytes)
         fields.push_back({x, 8});
     return bits(fields);
 }
 
-// `lead`, then `count` bytes copied from `distance` back, one at a time.
-Bytes with_copy(Bytes lead, size_t distance, size_t count)
+// An imploded stream without a literal tree (shortest match 2) whose length and distance
+// trees give all 64 symbols 6 bits (symbol s has the code 63 - s, first bit most
+// significant), and a match of it with `low_bits` distance bits (6 for 4 KB, 7 for 8 KB).
+BitWriter implode_trees()
 {
-    for (size_t i = 0; i < count; i++)
-        lead.push_back(lead[lead.size() - distance]);
-    return lead;
-}
-
-// An imploded stream whose trees give every symbol the same bit length (symbol s then has
-// the code count - 1 - s, first bit most significant).
-struct Implode {
     BitWriter b;
-    bool literal_tree;
-    int low_bits;
-    explicit Implode(uint16_t flags) : literal_tree(flags & 4), low_bits(flags & 2 ? 7 : 6)
-    {
-        for (int symbols : {literal_tree ? 256 : 0, 64, 64}) { // literals, lengths, distances
-            for (int i = 0; symbols && i <= symbols / 16; i++)
-                i == 0 ? b.put(symbols / 16 - 1, 8) : b.put(symbols == 256 ? 7 : 5, 4).put(15, 4);
-        }
-    }
-    Implode &literal(uint8_t c)
-    {
-        b.put(1, 1);
-        literal_tree ? b.code(255 - c, 8) : b.put(c, 8);
-        return *this;
-    }
-    Implode &match(uint32_t distance, int length_symbol, int extra = -1)
-    {
-        b.put(0, 1).put((distance - 1) & ((1u << low_bits) - 1), low_bits);
-        b.code(63 - ((distance - 1) >> low_bits), 6).code(63 - length_symbol, 6);
-        if (extra >= 0)
-            b.put(extra, 8);
-        return *this;
-    }
-};
-
-struct Case {
-    const char *what;
-    Bytes stream;
-    int method;
-    uint16_t flags;
-    uint32_t declared;
-    Bytes expected;
-    Status status = StatusOk; // with the expected bytes' CRC
-};
-
-void check(const std::vector<Case> &cases)
+    for (int k = 0; k < 10; k++)
+        b.put(k % 5 ? 0xF5 : 3, 8); // 4 entries of 16 symbols, 6 bits each
+    return b;
+}
+void implode_match(BitWriter &b, uint32_t distance, int length_symbol, int low_bits)
 {
-    for (const Case &c : cases) {
-        MemberRun r = run(c.stream, c.method, c.declared, zip_crc32(c.expected), c.flags);
-        EXPECT_EQ(c.status, r.status) << c.what;
-        EXPECT_EQ(c.expected, r.out) << c.what;
-    }
+    b.put(0, 1).put((distance - 1) & ((1u << low_bits) - 1), low_bits);
+    b.code(63 - ((distance - 1) >> low_bits), 6).code(63 - length_symbol, 6);
 }
 
 } // namespace
 
-TEST(Crc32, AtEveryAlignmentAndLengthAndInPieces)
+TEST(Crc32, AtEveryAlignmentAndLength)
 {
     if (!crc32_clmul_available())
         std::cout << "this processor has no carry-less multiplication: tables only\n";
+    // The tables alone (the only way on processors without carry-less multiplication), and
+    // what crc32_bytes picks here: every start up to 20 and lengths through 8-byte steps or
+    // 16-byte pieces, the four-piece folds, the byte-wise tail and the four table lanes.
+    // Runs continued across calls are every round trip's.
     Bytes big = noise(40000, 13);
-    uint32_t whole = (uint32_t)crc32(0, big.data(), (uInt)big.size());
-    // The tables alone, and what crc32_bytes picks for this processor: every start and
-    // length up to 300 (8-byte steps or 16-byte pieces, the four-piece folds, the byte-wise
-    // tail), lengths around the four table lanes, and a run cut into two calls.
     for (auto method : {crc32_tables, crc32_bytes}) {
         for (uint32_t start = 0; start < 20; start++) {
             for (uint32_t len :
@@ -109,111 +70,79 @@ TEST(Crc32, AtEveryAlignmentAndLengthAndInPieces)
                     << "start " << start << " length " << len;
             }
         }
-        for (uint32_t cut = 0; cut <= big.size(); cut += (cut < 1000 ? 7 : 997)) {
-            uint32_t c = method(0xFFFFFFFFu, big.data(), cut);
-            ASSERT_EQ(whole, method(c, big.data() + cut, (uint32_t)big.size() - cut) ^ 0xFFFFFFFFu)
-                << "cut at " << cut;
-        }
     }
 }
 
-TEST(Methods, StoredAndUnknown)
+TEST(Methods, HandBuiltStreams)
 {
     Bytes window = noise(8192, 5);
-    check({{"exactly one window", window, 0, 0, 8192, window},
-           // Declared beyond the bytes present: what is there, and a short member.
-           {"short", ramp8(100), 0, 0, 300, ramp8(100), StatusWarning},
-           {"unknown method opens the output", ramp8(10), 9, 0, 10, {}, StatusWarning}});
-    // A wrong CRC is a warning, not a reason to drop the bytes.
-    MemberRun r = run(ramp8(100), 0, 100, 1234);
-    EXPECT_TRUE(r.status == StatusWarning && r.out == ramp8(100));
-}
-
-TEST(Methods, Shrink)
-{
-    std::vector<std::pair<uint32_t, int>> full(7936, {97, 9}); // 7935 new strings: all used
+    Fields full(7936, {97, 9}); // shrink: 7935 new strings, all codes used, no clear
     for (int i = 0; i < 4; i++)
         full.insert(full.end(), {{256, 9 + i}, {1, 9 + i}});
     full.insert(full.end(), {{8191, 13}, {97, 13}}); // "aa", then "a"
-    std::vector<std::pair<uint32_t, int>> too_wide = {{97, 9}};
+    Fields too_wide = {{97, 9}};
     for (int i = 0; i < 6; i++)
         too_wide.insert(too_wide.end(), {{256, 9 + i}, {1, 9 + i}});
     too_wide.push_back({98, 15});
-    check({
-        {"a code defined by its own use", bits({{97, 9}, {257, 9}}), 1, 0, 3, text_of("aaa")},
-        {"code size increase", bits({{97, 9}, {256, 9}, {1, 9}, {98, 10}}), 1, 0, 2, text_of("ab")},
-        {"two increases", bits({{97, 9}, {256, 9}, {1, 9}, {98, 10}, {256, 10}, {1, 10}, {99, 11}}),
-         1, 0, 3, text_of("abc")},
-        // "abca" defines 257 "ab", 258 "bc", 259 "ca": all leaves, all freed; "d" then
-        // defines the lowest free code, 257, as "a" + "d".
-        {"partial clear frees leaves and reuses the lowest",
-         bits({{97, 9}, {98, 9}, {99, 9}, {97, 9}, {256, 9}, {2, 9}, {100, 9}, {257, 9}}), 1, 0, 7,
-         text_of("abcadad")},
+    // Implode, 4 KB, no literal tree: 'A', then 3 and 2 bytes from 1 back (length symbols
+    // 1 and 0).
+    BitWriter shortest = implode_trees();
+    shortest.put(1, 1).put('A', 8);
+    implode_match(shortest, 1, 1, 6);
+    implode_match(shortest, 1, 0, 6);
+    // 8 KB: 3 bytes from 300 back, then 'z'.
+    BitWriter before = implode_trees();
+    implode_match(before, 300, 1, 7);
+    before.put(1, 1).put('z', 8);
+    // A tree of 5 x 16 lengths for 64 symbols, and one of 63 lengths before a good distance
+    // tree and a literal, end the member.
+    Bytes over = bits({{4, 8}, {0x5F, 8}, {0x5F, 8}, {0x5F, 8}, {0x5F, 8}, {0x5F, 8}, {0, 32}});
+    Bytes under =
+        bits({{3, 8}, {0xF5F5F5, 24}, {0xE5, 8}, {3, 8}, {0xF5F5F5F5, 32}, {1, 1}, {'A', 8}});
+    struct {
+        const char *what;
+        Bytes stream;
+        int method;
+        uint16_t flags;
+        uint32_t declared;
+        Bytes expected;
+        Status status; // with the expected bytes' CRC
+    } cases[] = {
+        {"exactly one window", window, 0, 0, 8192, window, StatusOk},
+        // Declared beyond the bytes present: what is there, and a short member.
+        {"short", ramp8(100), 0, 0, 300, ramp8(100), StatusWarning},
+        {"unknown method opens the output", ramp8(10), 9, 0, 10, {}, StatusWarning},
         // Codes a, b, 257, c, 258 define 257 "ab", 258 "ba", 259 "abc" and 260 "cb"; the
-        // clear frees 258, 259 and 260 but keeps 257 (the prefix of 259), so after "d"
-        // code 257 is still "ab".
+        // partial clear frees the leaves 258, 259 and 260 but keeps 257 (the prefix of 259),
+        // so after "d" code 257 is still "ab".
         {"partial clear keeps prefixes",
          bits(
              {{97, 9}, {98, 9}, {257, 9}, {99, 9}, {258, 9}, {256, 9}, {2, 9}, {100, 9}, {257, 9}}),
-         1, 0, 10, text_of("ababcbadab")},
+         1, 0, 10, text_of("ababcbadab"), StatusOk},
         {"partial clear that frees nothing", bits({{97, 9}, {256, 9}, {2, 9}, {98, 9}, {257, 9}}),
-         1, 0, 4, text_of("abab")},
-        {"full dictionary keeps decoding", bits(full), 1, 0, 7939, Bytes(7939, 'a')},
-        {"a code size past 13 bits ends the member", bits(too_wide), 1, 0, 1, text_of("a")},
-    });
-    EXPECT_EQ(StatusWarning, run(bits(too_wide), 1, 2).status);
-}
-
-TEST(Methods, Reduce)
-{
-    Bytes lead = ramp8(20, 1), many = ramp8(900, 0, 1);
-    for (uint8_t &b : many)
-        b = b == 144 ? 145 : b;
-    // Byte 255 has one follower, 'A'; the last byte 0 has none: 8 plain bits; then follower
-    // index 0 of byte 255's set.
-    std::vector<std::pair<uint32_t, int>> followers = {{1, 6}, {'A', 8}};
-    followers.insert(followers.end(), 255, {0, 6});
-    followers.insert(followers.end(), {{0xFF, 8}, {0, 1}, {0, 1}});
-    check({
-        {"escaped escape byte", reduce_stream({144, 0}), 2, 0, 1, Bytes(1, 144)},
-        {"copy", reduce_stream(joined({lead, {144, 0x05, 0x10}})), 2, 0, 28,
-         with_copy(lead, 17, 8)},
-        // Method 5: 15 + 2 + 3 = 20 bytes from 801 back.
-        {"long copy", reduce_stream(joined({many, {144, 0x3F, 0x02, 0x20}})), 5, 0, 920,
-         with_copy(many, 801, 20)},
-        {"self-repeating copy", reduce_stream({'x', 144, 0x07, 0x00}), 2, 0, 11, Bytes(11, 'x')},
-        {"copy before the start reads zeros", reduce_stream({144, 0x02, 0x04, 'a'}), 2, 0, 6,
-         joined({Bytes(5, 0), {'a'}})},
-        {"follower sets read from 255 down", bits(followers), 3, 0, 2, Bytes({0xFF, 'A'})},
-    });
-}
-
-TEST(Methods, Implode)
-{
-    // No literal tree: shortest match 2, distances with 6 low bits (4 KB).
-    Implode a(0);
-    a.literal(0x41).match(1, 3).match(1, 0);
-    // Literal tree, 8 KB: shortest match 3; length symbol 63 and 10 more: 76 bytes.
-    Implode b(6);
-    b.literal('q').literal('r').match(2, 63, 10);
-    // The largest distance of the 8 KB dictionary with a literal tree: 8192.
-    Implode c(6);
-    Bytes lead = noise(8192, 5);
-    for (uint8_t x : lead)
-        c.literal(x);
-    c.match(8192, 0);
-    Implode d(2);
-    d.match(300, 1).literal('z');
-    // Trees of 5 x 16 and of 16 lengths for 64 symbols end the member.
-    Bytes over = bits({{4, 8}, {0x5F, 8}, {0x5F, 8}, {0x5F, 8}, {0x5F, 8}, {0x5F, 8}, {0, 32}});
-    Bytes under = bits({{0, 8}, {0x5F, 8}, {0, 32}});
-    check({
-        {"shortest match 2", a.b.done(), 6, 0, 8, Bytes(8, 0x41)},
-        {"length symbol 63 and more", b.b.done(), 6, 6, 78, with_copy(text_of("qr"), 2, 76)},
-        {"largest distance", c.b.done(), 6, 6, 8195, with_copy(lead, 8192, 3)},
-        {"distance before the start reads zeros", d.b.done(), 6, 2, 4,
-         joined({Bytes(3, 0), {'z'}})},
-        {"over-subscribed tree", over, 6, 0, 10, {}, StatusWarning},
-        {"incomplete tree", under, 6, 0, 10, {}, StatusWarning},
-    });
+         1, 0, 4, text_of("abab"), StatusOk},
+        {"full dictionary keeps decoding", bits(full), 1, 0, 7939, Bytes(7939, 'a'), StatusOk},
+        {"a code size past 13 bits ends the member", bits(too_wide), 1, 0, 1, text_of("a"),
+         StatusOk},
+        {"... short of the declared size", bits(too_wide), 1, 0, 2, text_of("a"), StatusWarning},
+        // Reduce (factor 1): 0x90, then the length - 3 in 7 bits (not 0: that escapes 0x90
+        // itself) and the distance - 1.
+        {"reduce copy overlapping itself", reduce_stream({'x', 144, 0x07, 0x00}), 2, 0, 11,
+         Bytes(11, 'x'), StatusOk},
+        {"reduce copy before the start reads zeros", reduce_stream({144, 0x02, 0x04, 'a'}), 2, 0, 6,
+         joined({Bytes(5, 0), {'a'}}), StatusOk},
+        {"implode shortest match 2", shortest.done(), 6, 0, 6, Bytes(6, 'A'), StatusOk},
+        {"implode distance before the start reads zeros", before.done(), 6, 2, 4,
+         joined({Bytes(3, 0), {'z'}}), StatusOk},
+        {"over-subscribed implode tree", over, 6, 0, 10, {}, StatusWarning},
+        {"incomplete implode tree", under, 6, 0, 10, {}, StatusWarning},
+    };
+    for (auto &c : cases) {
+        MemberRun r = run(c.stream, c.method, c.declared, zip_crc32(c.expected), c.flags);
+        EXPECT_EQ(c.status, r.status) << c.what;
+        EXPECT_EQ(c.expected, r.out) << c.what;
+    }
+    // A wrong CRC is a warning, not a reason to drop the bytes.
+    MemberRun r = run(ramp8(100), 0, 100, 1234);
+    EXPECT_TRUE(r.status == StatusWarning && r.out == ramp8(100));
 }
