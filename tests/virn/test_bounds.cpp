@@ -62,24 +62,3 @@ TEST(Bounds, CountsBeyondTheFileOrTheCatalog)
         EXPECT_EQ(VIRN_GetNumberOfSamples(m.h, 1), c.samples) << c.what;
     }
 }
-
-TEST(Bounds, DeclaredLengthsAndOffsetsOutsideTheFile)
-{
-    // A length that runs past the file reaches to its end; data that lies wholly
-    // outside it, or at offset 0, makes an empty slot.
-    XmSong xm;
-    xm.instruments = {{"",
-                       -1,
-                       {{"huge", xm_deltas8(noise(1000, 7)), 1, 0, 0xFFFFFF00u, 0xFFFFFFF0},
-                        {"after", xm_deltas8(ramp8(10))}}}};
-    LoadedFile x(write_xm(xm));
-    EXPECT_EQ(x.table(), lines({"4 2/1 ", "0 huge: 1010 e2 1010 L1:0-1010 S4:0-0 8363 1x8",
-                                "1 after: 0 e2 0 L0:0-0 S4:0-0 8363 1x8"}));
-    PtmSong ptm;
-    ptm.samples = {{"far", noise(100, 3), 1}, {"at 0", noise(100, 4), 1}, {"ok", noise(100, 5), 1}};
-    ptm.samples[0].at = 0x7FFFFFF0;
-    ptm.samples[1].at = 0;
-    LoadedFile p(write_ptm(ptm));
-    EXPECT_EQ(p.entry(0).length + p.entry(1).length, 0u);
-    EXPECT_EQ(p.entry(2).length, 100u);
-}

@@ -17,7 +17,7 @@ TEST(ModLoader, TagsGiveChannelCountsThatPlaceTheSampleData)
         ModSpec desc;
         desc.tag = c.tag;
         desc.channels = c.channels ? c.channels : 4;
-        desc.orders = {0, 2, 1};
+        desc.orders = {0, 2, 1}; // 3 patterns: the largest entry counts, not the song length
         desc.samples = {{"s", noise(200, 3)}};
         LoadedFile m(write_mod(desc), true);
         EXPECT_EQ(m.type(), c.channels ? (uint32_t)VIRN_TYPE_MOD : 0u) << c.tag;
@@ -25,26 +25,17 @@ TEST(ModLoader, TagsGiveChannelCountsThatPlaceTheSampleData)
     }
 }
 
-TEST(ModLoader, PatternCountFromTheLargestOrderEntry)
+TEST(ModLoader, LoopRepairAdpcmAndFinetuneRates)
 {
-    // Largest entry 5 (past the song length too) with 4 channels: the data begins at
-    // 1084 + 4 * 256 * 6; an entry of 255 wraps the 8-bit count to 0 patterns.
-    ModSpec desc;
-    desc.orders = {0, 5};
-    desc.samples = {{"a", ramp8(100)}};
-    Bytes file = write_mod(desc);
-    ASSERT_EQ(file.size(), 7228u + 100);
-    EXPECT_EQ(LoadedFile(file).stored(0), ramp8(100));
-    desc.orders = {255};
-    desc.patternBytesOverride = 0;
-    EXPECT_EQ(LoadedFile(write_mod(desc)).stored(0), ramp8(100));
-    // (FLT8 counts 4-channel halves: libxmp confirms the FLT8 fixture.)
-}
-
-TEST(ModLoader, LoopRepairAndFinetuneRates)
-{
+    // An order entry of 255 wraps the 8-bit pattern count to 0: the data follows the tag.
+    // Real files put "ADPCM" in front of packed data (skipped by its packed size); a name
+    // saying so means nothing.
+    Bytes block = noise(16 + 500, 4), marked = text_of("ADPCM");
+    marked.insert(marked.end(), block.begin(), block.end());
     ModSpec desc;
     desc.title = "abcdefghijklmnopqrstuvwxyz";
+    desc.orders = {255};
+    desc.patternBytesOverride = 0;
     desc.samples = {
         {"plain", ramp8(10000), 1000, 2000},
         {"start in bytes: halved", ramp8(10000), 4000, 2000},
@@ -57,10 +48,13 @@ TEST(ModLoader, LoopRepairAndFinetuneRates)
         {"6 bytes long: kept", ramp8(100), 2, 3},
         {"4 bytes long: dropped", ramp8(100), 3, 2},
         {"junk high nibble", ramp8(8), 0, 1, 0xF9},
+        {"drums", marked, 0, 1, 0, 500}, // 1000 decoded bytes
+        {"ADPCM by name", ramp8(64, 5)},
+        {"next", ramp8(80, 7)},
     };
     LoadedFile m(write_mod(desc));
     EXPECT_EQ(m.table(),
-              lines({"1 31/11 abcdefghijklmnopqrst",
+              lines({"1 31/14 abcdefghijklmnopqrst",
                      "0 plain: 10000 e0 10000 L1:2000-6000 S4:0-0 8287 1x8",
                      "1 start in bytes: halved: 10000 e0 10000 L1:4000-8000 S4:0-0 8287 1x8",
                      "2 length word 1: none: 10000 e0 10000 L0:0-0 S4:0-0 8287 1x8",
@@ -71,7 +65,14 @@ TEST(ModLoader, LoopRepairAndFinetuneRates)
                      "7 8 bytes: dropped: 100 e0 100 L0:0-0 S4:0-0 8287 1x8",
                      "8 6 bytes long: kept: 100 e0 100 L1:4-10 S4:0-0 8287 1x8",
                      "9 4 bytes long: dropped: 100 e0 100 L0:0-0 S4:0-0 8287 1x8",
-                     "10 junk high nibble: 8 e0 8 L0:0-0 S4:0-0 7881 1x8"}));
+                     "10 junk high nibble: 8 e0 8 L0:0-0 S4:0-0 7881 1x8",
+                     "11 drums: 1000 e3 1000 L0:0-0 S4:0-0 8287 1x8",
+                     "12 ADPCM by name: 64 e0 64 L0:0-0 S4:0-0 8287 1x8",
+                     "13 next: 80 e0 80 L0:0-0 S4:0-0 8287 1x8"}));
+    EXPECT_EQ(m.stored(0), ramp8(10000));
+    Bytes head = m.stored(11); // the data starts after the mark
+    EXPECT_EQ(Bytes(head.begin(), head.begin() + (long)block.size()), block);
+    EXPECT_EQ(m.stored(13), ramp8(80, 7));
     // Finetunes 0 to 7 raise the rate, 8 to 15 (-8 to -1) lower it.
     const uint32_t rates[16] = {8287, 8345, 8404, 8465, 8526, 8588, 8650, 8714,
                                 7829, 7881, 7934, 7988, 8042, 8116, 8172, 8229};
@@ -81,22 +82,4 @@ TEST(ModLoader, LoopRepairAndFinetuneRates)
     LoadedFile tuned(write_mod(desc));
     for (unsigned f = 0; f < 16; f++)
         EXPECT_EQ(tuned.entry(f).rate, rates[f]) << f;
-}
-
-TEST(ModLoader, AdpcmSamplesAreMarkedInTheirDataAndSkippedByTheirPackedSize)
-{
-    // Real files put "ADPCM" in front of the packed data; a name saying so means nothing.
-    Bytes block = noise(16 + 500, 4), marked = text_of("ADPCM");
-    marked.insert(marked.end(), block.begin(), block.end());
-    ModSpec desc;
-    desc.samples = {{"drums", marked}, {"ADPCM by name", ramp8(64, 5)}, {"next", ramp8(80, 7)}};
-    desc.samples[0].lengthWords = 500; // 1000 decoded bytes
-    LoadedFile m(write_mod(desc));
-    EXPECT_EQ(m.table(), lines({"1 31/3 ", "0 drums: 1000 e3 1000 L0:0-0 S4:0-0 8287 1x8",
-                                "1 ADPCM by name: 64 e0 64 L0:0-0 S4:0-0 8287 1x8",
-                                "2 next: 80 e0 80 L0:0-0 S4:0-0 8287 1x8"}));
-    Bytes head = m.stored(0); // the data starts after the mark
-    ASSERT_GE(head.size(), block.size());
-    EXPECT_EQ(Bytes(head.begin(), head.begin() + (long)block.size()), block);
-    EXPECT_EQ(m.stored(2), ramp8(80, 7));
 }

@@ -10,7 +10,8 @@ TEST(PtmLoader, KindsRatesLoopsAndEmptySlots)
 {
     // Rates are twice the C4 speed; every slot carries the module type, name and rate,
     // so a module of empty slots still loads. Loops: bytes, 16-bit ones brought to
-    // frames and back, all 32 bits of a field, cut to the sample when they play.
+    // frames and back, all 32 bits of a field, cut to the sample when they play. Data at
+    // offset 0 or past the end of the file makes an empty slot.
     Bytes data = xm_deltas8(noise(1000, 2));
     PtmSong song;
     song.name = "A PTM song name of 28 chars and more";
@@ -24,9 +25,11 @@ TEST(PtmLoader, KindsRatesLoopsAndEmptySlots)
                     {"empty slot", data, 0, 100, 900},
                     {"not digitised", data, 2, 100, 900},
                     {"no data", {}, 0, 0, 0, 0, 4000},
-                    {"zero length", {}, 1}};
+                    {"zero length", {}, 1},
+                    {"at 0", data, 1, 0, -1, -1, 8363, 0},
+                    {"far", data, 1, 0, -1, -1, 8363, 0x7FFFFFF0}};
     EXPECT_EQ(LoadedFile(write_ptm(song)).table(),
-              lines({"262144 11/7 A PTM song name of 28 chars ",
+              lines({"262144 13/7 A PTM song name of 28 chars ",
                      "0 no loop: 1000 e2 1000 L0:100-900 S4:0-0 16726 1x8",
                      "1 loop: 1000 e2 1000 L1:100-900 S4:0-0 16726 1x8",
                      "2 ping-pong and loop: 1000 e2 1000 L2:100-900 S4:0-0 16726 1x8",
@@ -37,5 +40,7 @@ TEST(PtmLoader, KindsRatesLoopsAndEmptySlots)
                      "7 empty slot: 0 e0 0 L0:0-0 S4:0-0 16726 1x8",
                      "8 not digitised: 0 e0 0 L0:0-0 S4:0-0 16726 1x8",
                      "9 no data: 0 e0 0 L0:0-0 S4:0-0 8000 1x8",
-                     "10 zero length: 0 e2 0 L0:0-0 S4:0-0 16726 1x8"}));
+                     "10 zero length: 0 e2 0 L0:0-0 S4:0-0 16726 1x8",
+                     "11 at 0: 0 e2 0 L0:0-0 S4:0-0 16726 1x8",
+                     "12 far: 0 e2 0 L0:0-0 S4:0-0 16726 1x8"}));
 }

@@ -15,36 +15,56 @@ static Bytes xm_of(std::vector<XmSample> samples)
     return write_xm(song);
 }
 
-TEST(XmLoader, LoopsInBytesBecomeFramesAndAreRepaired)
+TEST(XmLoader, LoopsAdpcmAndLengths)
 {
-    EXPECT_EQ(LoadedFile(xm_of({
-                             {"forward", noise(5000, 3), 1, 1000, 2000},
-                             {"ping-pong", noise(5000, 3), 2, 1000, 2000},
-                             {"kind 3", noise(5000, 3), 3, 1000, 2000},
-                             {"no length: no kind", noise(5000, 3), 1, 0, 0},
-                             {"start not below end", noise(5000, 3), 1, 1000, 0},
-                             {"start past the end", noise(5000, 3), 2, 5000, 100},
-                             {"end cut", noise(5000, 3), 1, 4000, 5000},
-                             {"no kind: values kept", noise(5000, 3), 0, 1000, 2000},
-                             {"16-bit", noise(4000, 3), 0x11, 1000, 2000},
-                             {"16-bit odd bytes", noise(4000, 3), 0x11, 1001, 2001},
-                             {"16-bit stereo", noise(8000, 3), 0x31, 1000, 2000},
-                             {"8-bit stereo", noise(4000, 3), 0x22, 2000, 4000},
-                         }))
-                  .table(),
-              lines({"4 12/12 twenty-one character",
-                     "0 forward: 5000 e2 5000 L1:1000-3000 S4:0-0 8363 1x8",
-                     "1 ping-pong: 5000 e2 5000 L2:1000-3000 S4:0-0 8363 1x8",
-                     "2 kind 3: 5000 e2 5000 L2:1000-3000 S4:0-0 8363 1x8",
-                     "3 no length: no kind: 5000 e2 5000 L0:0-0 S4:0-0 8363 1x8",
-                     "4 start not below end: 5000 e2 5000 L1:0-0 S4:0-0 8363 1x8",
-                     "5 start past the end: 5000 e2 5000 L0:0-0 S4:0-0 8363 1x8",
-                     "6 end cut: 5000 e2 5000 L1:4000-5000 S4:0-0 8363 1x8",
-                     "7 no kind: values kept: 5000 e2 5000 L0:1000-3000 S4:0-0 8363 1x8",
-                     "8 16-bit: 2000 e6 4000 L1:1000-3000 S4:0-0 8363 1x16",
-                     "9 16-bit odd bytes: 2000 e6 4000 L1:1000-3000 S4:0-0 8363 1x16",
-                     "10 16-bit stereo: 2000 e14 8000 L1:1000-3000 S4:0-0 8363 2x16",
-                     "11 8-bit stereo: 2000 e10 4000 L2:2000-4000 S4:0-0 8363 2x8"}));
+    // Loops in bytes become frames and are repaired. ADPCM (1001 values: 16 steps, then two
+    // values a byte) is copied whole as-is; its decoded size and loop count values, not
+    // packed bytes, and 16-bit samples ignore the mark. (The values libxmp confirms on the
+    // XM fixture, whose ADPCM sample has an odd count too.) A length that runs past the
+    // file reaches to its end, and the sample after it has no data.
+    XmSample packed = {"adpcm", noise(16 + 501, 6), 1, 100, 800, 1001};
+    packed.packing = 0xAD;
+    XmSample wide = {"16: mark ignored", xm_deltas16(sine16(100, 10)), 0x10};
+    wide.packing = 0xAD;
+    LoadedFile m(xm_of({
+        {"forward", noise(5000, 3), 1, 1000, 2000},
+        {"ping-pong", noise(5000, 3), 2, 1000, 2000},
+        {"kind 3", noise(5000, 3), 3, 1000, 2000},
+        {"no length: no kind", noise(5000, 3), 1, 0, 0},
+        {"start not below end", noise(5000, 3), 1, 1000, 0},
+        {"start past the end", noise(5000, 3), 2, 5000, 100},
+        {"end cut", noise(5000, 3), 1, 4000, 5000},
+        {"no kind: values kept", noise(5000, 3), 0, 1000, 2000},
+        {"16-bit", noise(4000, 3), 0x11, 1000, 2000},
+        {"16-bit odd bytes", noise(4000, 3), 0x11, 1001, 2001},
+        {"16-bit stereo", noise(8000, 3), 0x31, 1000, 2000},
+        {"8-bit stereo", noise(4000, 3), 0x22, 2000, 4000},
+        packed,
+        {"next", xm_deltas8(noise(64, 8))},
+        wide,
+        {"huge", xm_deltas8(noise(1000, 7)), 1, 0, 0xFFFFFF00u, 0xFFFFFFF0},
+        {"after", xm_deltas8(ramp8(10))},
+    }));
+    EXPECT_EQ(m.table(), lines({"4 17/16 twenty-one character",
+                                "0 forward: 5000 e2 5000 L1:1000-3000 S4:0-0 8363 1x8",
+                                "1 ping-pong: 5000 e2 5000 L2:1000-3000 S4:0-0 8363 1x8",
+                                "2 kind 3: 5000 e2 5000 L2:1000-3000 S4:0-0 8363 1x8",
+                                "3 no length: no kind: 5000 e2 5000 L0:0-0 S4:0-0 8363 1x8",
+                                "4 start not below end: 5000 e2 5000 L1:0-0 S4:0-0 8363 1x8",
+                                "5 start past the end: 5000 e2 5000 L0:0-0 S4:0-0 8363 1x8",
+                                "6 end cut: 5000 e2 5000 L1:4000-5000 S4:0-0 8363 1x8",
+                                "7 no kind: values kept: 5000 e2 5000 L0:1000-3000 S4:0-0 8363 1x8",
+                                "8 16-bit: 2000 e6 4000 L1:1000-3000 S4:0-0 8363 1x16",
+                                "9 16-bit odd bytes: 2000 e6 4000 L1:1000-3000 S4:0-0 8363 1x16",
+                                "10 16-bit stereo: 2000 e14 8000 L1:1000-3000 S4:0-0 8363 2x16",
+                                "11 8-bit stereo: 2000 e10 4000 L2:2000-4000 S4:0-0 8363 2x8",
+                                "12 adpcm: 517 e3 1001 L1:100-900 S4:0-0 8363 1x8",
+                                "13 next: 64 e2 64 L0:0-0 S4:0-0 8363 1x8",
+                                "14 16: mark ignored: 100 e6 200 L0:0-0 S4:0-0 8363 1x16",
+                                "15 huge: 1039 e2 1039 L1:0-1039 S4:0-0 8363 1x8",
+                                "16 after: 0 e2 0 L0:0-0 S4:0-0 8363 1x8"}));
+    EXPECT_EQ(m.stored(12), packed.data);
+    EXPECT_EQ(m.pcm(13), wav8(noise(64, 8)));
 }
 
 TEST(XmLoader, StereoDeltasRestartPerChannel)
@@ -54,25 +74,6 @@ TEST(XmLoader, StereoDeltasRestartPerChannel)
                         {"16", split_channels(xm_deltas16(l16), xm_deltas16(r16)), 0x30}}));
     EXPECT_EQ(m.pcm(0), wav8(interleave(l8, r8, 1)));
     EXPECT_EQ(m.pcm(1), interleave(l16, r16, 2));
-}
-
-TEST(XmLoader, AdpcmSamplesKeepTheirPackedSizeAndDecodedLength)
-{
-    // 1001 values: 16 steps, then two values a byte.
-    XmSample packed = {"adpcm", noise(16 + 501, 6), 1, 100, 800, 1001};
-    packed.packing = 0xAD;
-    XmSample wide = {"16: mark ignored", xm_deltas16(sine16(100, 10)), 0x10};
-    wide.packing = 0xAD;
-    LoadedFile m(xm_of({packed, {"next", xm_deltas8(noise(64, 8))}, wide}));
-    // The stored block (16 + 1002 / 2 bytes) is copied whole as-is; the decoded size and
-    // the loop count values, not packed bytes. (The values libxmp confirms on the XM
-    // fixture, whose ADPCM sample has an odd count too.)
-    EXPECT_EQ(m.table(), lines({"4 3/3 twenty-one character",
-                                "0 adpcm: 517 e3 1001 L1:100-900 S4:0-0 8363 1x8",
-                                "1 next: 64 e2 64 L0:0-0 S4:0-0 8363 1x8",
-                                "2 16: mark ignored: 100 e6 200 L0:0-0 S4:0-0 8363 1x16"}));
-    EXPECT_EQ(m.stored(0), packed.data);
-    EXPECT_EQ(m.pcm(1), wav8(noise(64, 8)));
 }
 
 TEST(XmLoader, RatesFromRelativeNoteAndFinetune)
