@@ -29,15 +29,6 @@ inline void read_testdata(const std::string &name, Bytes *out)
     ASSERT_EQ((size_t)st.st_size, out->size()) << "cannot read test data file " << path;
 }
 
-inline void release_block(void *block)
-{
-#if defined(_WIN32)
-    EXPECT_TRUE(!block || VirtualFree(block, 0, MEM_RELEASE));
-#else
-    free(block);
-#endif
-}
-
 // Every record of a chain as its name and bytes, in order; each record and data block is
 // released on the way. A record of size 0 must have no data block.
 typedef std::vector<std::pair<std::string, Bytes>> Contents;
@@ -48,8 +39,13 @@ inline Contents take(ExtractedMember *r)
         ExtractedMember *next = r->next;
         EXPECT_EQ(r->size == 0, r->data == nullptr) << r->name;
         all.push_back({r->name, r->data ? Bytes(r->data, r->data + r->size) : Bytes()});
-        release_block(r->data);
-        release_block(r);
+#if defined(_WIN32)
+        EXPECT_TRUE(!r->data || VirtualFree(r->data, 0, MEM_RELEASE));
+        EXPECT_TRUE(VirtualFree(r, 0, MEM_RELEASE));
+#else
+        free(r->data);
+        free(r);
+#endif
         r = next;
     }
     return all;

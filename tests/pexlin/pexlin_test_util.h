@@ -24,8 +24,8 @@ struct MemberRun {
 
 // The member's compressed data at `offset` of `image` (all of the image behind it unless
 // `compressed` says otherwise), extracted as the archive walk extracts a module member.
-inline MemberRun run_at(const Bytes &image, size_t offset, int method, uint32_t declared,
-                        int64_t crc = -1, uint16_t flags = 0, int64_t compressed = -1)
+inline MemberRun run(const Bytes &image, int method, uint32_t declared, int64_t crc = -1,
+                     uint16_t flags = 0, size_t offset = 0, int64_t compressed = -1)
 {
     MemberHeader h = {(uint16_t)method, flags, (uint32_t)crc,
                       (uint32_t)(compressed < 0 ? image.size() - offset : compressed), declared};
@@ -37,12 +37,6 @@ inline MemberRun run_at(const Bytes &image, size_t offset, int method, uint32_t 
     run.out.assign(bytes, bytes + length);
     page_free(bytes);
     return run;
-}
-
-inline MemberRun run(const Bytes &stream, int method, uint32_t declared, int64_t crc = -1,
-                     uint16_t flags = 0)
-{
-    return run_at(stream, 0, method, declared, crc, flags);
 }
 
 // The parts one after another.

@@ -6,12 +6,7 @@
 #include "names.h"
 #include "pexlin_test_util.h"
 
-namespace
-{
-
-const std::vector<ZipEntry> ONE = {{"song.mod", ramp8(300)}};
-
-} // namespace
+static const std::vector<ZipEntry> ONE = {{"song.mod", ramp8(300)}};
 
 TEST(Archive, WhatIsNotAnArchiveGivesNullAndLeavesTheChainAlone)
 {
@@ -225,6 +220,7 @@ TEST(Zip64, InfoZipFromAPipe)
     }
     EXPECT_EQ(0, system(("rm -rf '" + work + "'").c_str()));
 }
+
 TEST(Archive, NameMapping)
 {
     struct Case {

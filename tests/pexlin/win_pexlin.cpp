@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <string>
-
-#include "pexlin.h"
 #include "pexlin_common.h"
 #include "zip_writer.h"
 
