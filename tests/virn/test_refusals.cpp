@@ -20,8 +20,20 @@ static Bytes poked(Bytes b, size_t at, uint32_t value)
     return b;
 }
 
+// An STM of one sample with the given tracker name and file type.
+static Bytes stm_file(const char *tracker, uint8_t fileType)
+{
+    StmSong song;
+    song.tracker = tracker;
+    song.fileType = fileType;
+    song.instruments = {{"x", ramp8(64)}};
+    return write_stm(song);
+}
+
 TEST(Loaders, RefuseWhatIsNotAModuleWithSamples)
 {
+    Bytes stmWithoutMark = stm_file("!Scream!", 2);
+    stmWithoutMark[28] = 0x1B;
     ModSpec mod;
     mod.samples = {{"a", ramp8(10)}};
     S3mSong s3m;
@@ -52,6 +64,10 @@ TEST(Loaders, RefuseWhatIsNotAModuleWithSamples)
         {"XM without samples", write_xm(xm)},
         {"XM mark alone", prefix(write_xm(xm), 15)},
         {"IT without samples", write_it(it)},
+        {"STM of file type 1", stm_file("!Scream!", 1)},
+        {"STM of another name", stm_file("!scream!", 2)},
+        {"STM of another converter", stm_file("BMOD2ST_", 2)},
+        {"STM without its mark", stmWithoutMark},
         {"MTM without samples", write_mtm(MtmSong())},
         {"ULT without samples", write_ult(UltSong())},
         {"PSM without samples", write_psm(PsmSong())},
