@@ -3,6 +3,7 @@
 // with the extraction of every sample, and (when built with it) libxmp loading the
 // same module. At the end the ratio of our load + extract to its load is printed.
 #include "it_decode.h"
+#include "bench_data.h"
 #include "it_writer.h"
 #include "virn.h"
 
@@ -18,24 +19,6 @@
 #endif
 
 enum { DecodedBytes = 4 << 20 };
-
-// Something like music: two partials and a little noise, so widths keep changing.
-static Bytes music(size_t values, bool wide)
-{
-    Bytes b;
-    Bytes hiss = noise(values, 5);
-    double scale = wide ? 12000.0 : 45.0;
-    for (size_t i = 0; i < values; i++) {
-        double t = (double)i;
-        double v = scale * (sin(t / 23.0) + 0.6 * sin(t / 7.3)) * (0.5 + 0.5 * sin(t / 5000.0));
-        int32_t x = (int32_t)lround(v) + ((int8_t)hiss[i] >> (wide ? 0 : 4)) * (wide ? 8 : 1);
-        if (wide)
-            put_le16(b, (uint32_t)(uint16_t)(int16_t)x);
-        else
-            put_u8(b, (uint32_t)(uint8_t)(int8_t)x);
-    }
-    return b;
-}
 
 static void BM_ItDecode(benchmark::State &state)
 {

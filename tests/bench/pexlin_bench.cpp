@@ -18,32 +18,16 @@
 #include <string>
 #include <string.h>
 
+#include "bench_data.h"
 #include "crc32.h"
 #include "pexlin_test_util.h"
 
 namespace
 {
 
-Bytes binary_data(size_t n)
-{
-    // Module-like: 16-bit samples of a few instruments, a little noise, pattern-like rows.
-    Bytes b = sine16(n / 4, 97);
-    Bytes rows = ramp8(n / 4, 0, 4);
-    b.insert(b.end(), rows.begin(), rows.end());
-    Bytes hiss = noise(n / 8, 3);
-    for (size_t i = 0; i < hiss.size(); i++)
-        hiss[i] &= 0x0F;
-    b.insert(b.end(), hiss.begin(), hiss.end());
-    Bytes s2 = sine16(n / 16, 33, 9000);
-    b.insert(b.end(), s2.begin(), s2.end());
-    b.resize(n);
-    return b;
-}
-
 Bytes data_for(int shape)
 {
-    const size_t n = 4 << 20;
-    return shape == 0 ? word_text(n, 1) : shape == 1 ? binary_data(n) : noise(n, 17);
+    return archive_data(shape, 4 << 20);
 }
 
 double seconds_since(std::chrono::steady_clock::time_point t0)
@@ -76,8 +60,6 @@ bool ours_unpack(const Bytes &packed, uint32_t size)
     return length == size;
 }
 
-const char *const SHAPE_NAMES[] = {"text", "binary", "random"};
-
 void BM_PexlinInflate(benchmark::State &state)
 {
     Bytes data = data_for((int)state.range(0));
@@ -100,7 +82,7 @@ void BM_PexlinInflate(benchmark::State &state)
         state.SetIterationTime(s);
     }
     state.SetBytesProcessed((int64_t)state.iterations() * (int64_t)data.size());
-    state.SetLabel(SHAPE_NAMES[state.range(0)]);
+    state.SetLabel(archive_data_name((int)state.range(0)));
     state.counters["MB_s"] = data.size() / best / 1e6;
     state.counters["zlib_MB_s"] = data.size() / zlib_alone / 1e6;
     state.counters["zlib_crc_MB_s"] = data.size() / zlib_crc / 1e6;
