@@ -33,6 +33,9 @@ TEST(Bounds, CountsBeyondTheFileOrTheCatalog)
     ItSong many;
     for (int i = 0; i < 4100; i++)
         many.samples.push_back({std::to_string(i), Bytes{1, 2, 3, 4, 5}});
+    UltSong ult;
+    for (int i = 0; i < 200; i++)
+        ult.samples.push_back({"s", ramp8(8, (uint8_t)i)});
     struct {
         const char *what;
         Bytes file;
@@ -50,6 +53,7 @@ TEST(Bounds, CountsBeyondTheFileOrTheCatalog)
         // Every record past the file is an empty slot.
         {"DBM samples", poked16(write_dbm(dbm), 70, 0xFFFF), 4000, 2, false},
         {"IT headers past the catalog", write_it(many), 4000, 4000, false},
+        {"ULT samples: a count above 127 is unsigned", write_ult(ult), 200, 200, false},
     };
     for (auto &c : cases) {
         LoadedFile m(c.file);

@@ -1,6 +1,6 @@
 #include "summary.h"
 
-#include "fixtures.h"
+#include "loaded_module.h"
 #include "zip_writer.h"
 
 #include <gtest/gtest.h>
@@ -34,15 +34,12 @@ std::string module_summary(const VirnApi &api, const std::string &name, const ui
     const CatalogEntry *catalog = api.catalog(h);
     for (unsigned i = 0; i < count; i++) {
         const CatalogEntry &e = catalog[i];
-        const SampleInfo &info = *api.getSampleInfo(h, i);
-        std::vector<uint8_t> pcm(info.byteLength), raw(e.length);
+        std::vector<uint8_t> pcm(e.info.byteLength), raw(e.length);
         api.getSample(h, i, pcm.data());
         api.getSampleAsIs(h, i, raw.data());
-        snprintf(text, sizeof text, "|%s,%u,%u,%u,%u,%u,%u,%u,%u,%u,%u,%u,%u,%08x,%08x", e.name,
-                 e.length, e.encoding, info.byteLength, info.loopStart, info.loopEnd,
-                 info.sustainStart, info.sustainEnd, e.loopType, e.sustainType, e.rate, e.channels,
-                 e.bits, crc32(pcm.data(), pcm.size()), crc32(raw.data(), raw.size()));
-        s += text;
+        snprintf(text, sizeof text, " %08x %08x%s", crc32(pcm.data(), pcm.size()),
+                 crc32(raw.data(), raw.size()), api.getSampleInfo(h, i) == &e.info ? "" : " info?");
+        s += "|" + entry_row(i, e) + text;
     }
     api.freeModule(h);
     return s;

@@ -44,14 +44,3 @@ TEST(UltLoader, WidthsLoopKindsAndUnits)
     song.version = '4';
     EXPECT_EQ(LoadedFile(write_ult(song)).entry(4).rate, 44100u);
 }
-
-TEST(UltLoader, CountsAboveAHundredAndTwentySevenAreUnsigned)
-{
-    UltSong song;
-    for (int i = 0; i < 200; i++)
-        song.samples.push_back({"s" + std::to_string(i), ramp8(8, (uint8_t)i)});
-    LoadedFile m(write_ult(song));
-    ASSERT_EQ(m.count(), 200u);
-    EXPECT_STREQ(m.entry(199).name, "s199");
-    EXPECT_EQ(m.stored(199), ramp8(8, 199));
-}
