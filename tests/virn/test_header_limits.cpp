@@ -19,7 +19,8 @@ static Bytes prefix(const Bytes &b, size_t n)
 // The file with the little-endian field of `bytes` bytes at `at` set to `value`.
 static Bytes poked(Bytes b, size_t at, uint32_t value, int bytes = 4)
 {
-    (bytes == 2 ? poke_le16 : poke_le32)(b, at, value);
+    for (int i = 0; i < bytes; i++)
+        b[at + i] = (uint8_t)(value >> (8 * i));
     return b;
 }
 
@@ -35,8 +36,6 @@ static Bytes stm_file(const char *tracker, uint8_t fileType)
 
 TEST(Loaders, RefuseWhatIsNotAModuleWithSamples)
 {
-    Bytes stmWithoutMark = stm_file("!Scream!", 2);
-    stmWithoutMark[28] = 0x1B;
     ModSpec mod;
     mod.samples = {{"a", ramp8(10)}};
     S3mSong s3m;
@@ -51,6 +50,9 @@ TEST(Loaders, RefuseWhatIsNotAModuleWithSamples)
     DbmSong dbm;
     dbm.instruments = {{"instrument", 1}};
     dbm.chunks = {"INST"};
+    DbmSong dbmSong;
+    dbmSong.samples = {{1, noise(64, 7)}};
+    Bytes dbmFile = write_dbm(dbmSong);
     UmxPackage umx;
     umx.module = write_it(it);
     umx.moduleAt = 300;
@@ -70,7 +72,7 @@ TEST(Loaders, RefuseWhatIsNotAModuleWithSamples)
         {"STM of file type 1", stm_file("!Scream!", 1)},
         {"STM of another name", stm_file("!scream!", 2)},
         {"STM of another converter", stm_file("BMOD2ST_", 2)},
-        {"STM without its mark", stmWithoutMark},
+        {"STM without its mark", poked(stm_file("!Scream!", 2), 28, 0x1B, 1)},
         {"MTM without samples", write_mtm(MtmSong())},
         {"ULT without samples", write_ult(UltSong())},
         {"PSM without samples", write_psm(PsmSong())},
@@ -78,6 +80,14 @@ TEST(Loaders, RefuseWhatIsNotAModuleWithSamples)
         // A chunk of 4 GB (as a 64-bit sum) stops the walk without reading past the copy.
         {"PSM chunk beyond the file", poked(psmFile, 16, 0xFFFFFFFF)},
         {"DBM with instruments only", write_dbm(dbm)},
+        {"DBM without its mark", poked(dbmFile, 0, 'X', 1)},
+        {"DBM without its NAME chunk", poked(dbmFile, 8, 'X', 1)},
+        {"DBM with a name of 45 bytes", poked(dbmFile, 15, 45, 1)},
+        {"DBM without its INFO chunk", poked(dbmFile, 60, 'X', 1)},
+        {"DBM with an INFO of 11 bytes", poked(dbmFile, 67, 11, 1)},
+        {"DBM of no songs", poked(dbmFile, 73, 0, 1)},
+        {"DBM of no channels", poked(dbmFile, 77, 0, 1)},
+        {"DBM without its SONG chunk", poked(dbmFile, 78, 'X', 1)},
         {"UMX around a module without samples", write_umx(umx)},
     };
     for (auto &c : cases)

@@ -74,12 +74,9 @@ TEST(ItDecode, WidthChangesBitByBit)
          block(
              {{65535 + 16, 17}, {32759, 16}, {32776, 16}, {32760, 16}, {1, 1}, {3, 4}, {0x1F, 5}}),
          le16s({32759, -1, -2})},
-        // 256 + 20 asks for width 21: positions are skipped (left as they were) while
-        // their 21 bits are consumed.
-        {"width 21",
-         B8,
-         block({{5, 9}, {276, 9}, {0x1FFFFF, 21}, {0x1FFFFF, 21}}),
-         {5, 0xEE, 0xEE}},
+        // 256 + 20 asks for width 21: a position is skipped (left as it was) while its 21
+        // bits are consumed.
+        {"width 21", B8, block({{5, 9}, {276, 9}, {0x1FFFFF, 21}}), {5, 0xEE}},
     };
     for (auto &c : cases) {
         uint32_t count = (uint32_t)c.out.size() / (c.mode == B16 ? 2 : 1);
@@ -135,17 +132,16 @@ TEST(ItCompression, RoundTripsWholeAndCut)
                     // The decoders are given the bound the library passes: the
                     // decoded size, even where the stream is longer (noise).
                     uint32_t bound = (uint32_t)pcm.size();
-                    std::string what = "wide " + std::to_string(wide) + " 2.15 " +
-                                       std::to_string(secondOrder) + " kind " +
-                                       std::to_string(kind) + " n " + std::to_string(n);
-                    ASSERT_EQ(decode(wide, stream, (uint32_t)n, secondOrder, bound), pcm) << what;
+                    SCOPED_TRACE(testing::Message() << "wide " << wide << " 2.15 " << secondOrder
+                                                    << " kind " << kind << " n " << n);
+                    ASSERT_EQ(decode(wide, stream, (uint32_t)n, secondOrder, bound), pcm);
                     Bytes cut(stream.begin(), stream.begin() + (long)next(stream.size() + 1));
                     Bytes out = decode(wide, cut, (uint32_t)n, secondOrder, bound);
                     size_t i = 0;
                     while (i < out.size() && out[i] == pcm[i])
                         i++;
                     for (i -= i % (wide ? 2 : 1); i < out.size(); i++)
-                        ASSERT_EQ(out[i], 0xEE) << what << " cut at " << cut.size();
+                        ASSERT_EQ(out[i], 0xEE) << "cut at " << cut.size();
                 }
             }
         }

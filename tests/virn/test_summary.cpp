@@ -7,11 +7,6 @@
 #include <stdio.h>
 #include <vector>
 
-static uint32_t crc32(const uint8_t *p, size_t n)
-{
-    return zip_crc32(Bytes(p, p + n));
-}
-
 VirnApi linked_api()
 {
     VirnApi api = {VIRN_LoadModule,  VIRN_FreeModule,    VIRN_GetNumberOfSamples,
@@ -37,8 +32,8 @@ std::string module_summary(const VirnApi &api, const std::string &name, const ui
         std::vector<uint8_t> pcm(e.info.byteLength), raw(e.length);
         api.getSample(h, i, pcm.data());
         api.getSampleAsIs(h, i, raw.data());
-        snprintf(text, sizeof text, " %08x %08x%s", crc32(pcm.data(), pcm.size()),
-                 crc32(raw.data(), raw.size()), api.getSampleInfo(h, i) == &e.info ? "" : " info?");
+        snprintf(text, sizeof text, " %08x %08x%s", zip_crc32(pcm), zip_crc32(raw),
+                 api.getSampleInfo(h, i) == &e.info ? "" : " info?");
         s += "|" + entry_row(i, e) + text;
     }
     api.freeModule(h);
