@@ -4,7 +4,6 @@
 #include "loader_toolkit.h"
 
 #include <gtest/gtest.h>
-#include <string.h>
 
 // Decodes `stored`, the last bytes of the copy, as one entry of `encoding` and `length`
 // frames and converts it, the way VIRN_GetSample does.

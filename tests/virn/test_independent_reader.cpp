@@ -80,12 +80,6 @@ static int our_value(const Bytes &pcm, const CatalogEntry &e, int k)
     return e.bits == 8 ? (int8_t)(p[0] ^ 0x80) : (int16_t)(p[0] | p[1] << 8);
 }
 
-static std::string loop_text(unsigned kind, int start, int end)
-{
-    return kind ? std::to_string(kind) + ":" + std::to_string(start) + "-" + std::to_string(end)
-                : "0";
-}
-
 static std::vector<std::string> differences(const Fixture &f, xmp_context c)
 {
     std::vector<std::string> out;
@@ -108,6 +102,10 @@ static std::vector<std::string> differences(const Fixture &f, xmp_context c)
         if (frames != s.len)
             say(i, "length " + std::to_string(frames) + "/" + std::to_string(s.len));
         auto kind = [](unsigned t) { return t == 1 || t == 2 ? t : 0; };
+        auto loop_text = [](unsigned k, int start, int end) {
+            return k ? std::to_string(k) + ":" + std::to_string(start) + "-" + std::to_string(end)
+                     : "0";
+        };
         unsigned loop = s.flg & XMP_SAMPLE_LOOP ? (s.flg & XMP_SAMPLE_LOOP_BIDIR ? 2 : 1) : 0;
         unsigned sustain = s.flg & XMP_SAMPLE_SLOOP ? (s.flg & XMP_SAMPLE_SLOOP_BIDIR ? 2 : 1) : 0;
         std::string a = loop_text(kind(e.loopType), (int)e.info.loopStart / frameBytes,

@@ -87,7 +87,6 @@ TEST(ItLoader, CompressedSampleDecodesToTheFilesEnd)
     // Nothing follows the last stream: the decoder must stop at the end of the copy.
     Bytes pcm = noise(3000, 4);
     Bytes file = it_of({it_compressed_sample("last", pcm, false, false)});
-    EXPECT_EQ(LoadedFile(file).pcm(0), wav8(pcm));
     Bytes part = LoadedFile(Bytes(file.begin(), file.end() - 100)).pcm(0);
     ASSERT_EQ(part.size(), pcm.size());
     EXPECT_EQ(Bytes(part.begin(), part.begin() + 2000),

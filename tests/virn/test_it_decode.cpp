@@ -12,10 +12,8 @@ static Bytes decode(bool wide, const Bytes &stream, uint32_t count, bool secondO
 {
     size_t size = wide ? 2 * count : count;
     Bytes out(size + 4, 0xEE), exact(stream);
-    if (wide)
-        it_decode16(out.data(), count, exact.data(), bound, (uint32_t)exact.size(), secondOrder);
-    else
-        it_decode8(out.data(), count, exact.data(), bound, (uint32_t)exact.size(), secondOrder);
+    (wide ? it_decode16 : it_decode8)(out.data(), count, exact.data(), bound,
+                                      (uint32_t)exact.size(), secondOrder);
     for (size_t i = size; i < out.size(); i++)
         EXPECT_EQ(out[i], 0xEE) << "wrote past the count";
     out.resize(size);
@@ -127,8 +125,7 @@ TEST(ItCompression, RoundTripsWholeAndCut)
                     if (n >= block - 1 && n <= block + 1 && kind % 2 == 0 && n != block + 1)
                         continue; // keep the run short: all lengths for half the signals
                     Bytes pcm = signal(kind, n, wide);
-                    Bytes stream =
-                        wide ? it_compress16(pcm, secondOrder) : it_compress8(pcm, secondOrder);
+                    Bytes stream = (wide ? it_compress16 : it_compress8)(pcm, secondOrder);
                     // The decoders are given the bound the library passes: the
                     // decoded size, even where the stream is longer (noise).
                     uint32_t bound = (uint32_t)pcm.size();

@@ -57,9 +57,8 @@ TEST(PsmLoader, ChunksSmallerThanASampleHeadAreSteppedOver)
     PsmSong song;
     song.samples = {{"s", noise(100, 4)}};
     Bytes file = write_psm(song);
-    Bytes fake = {'D', 'S', 'M', 'P', 40, 0, 0, 0};
-    Bytes body = noise(40, 5);
-    file.insert(file.begin() + 12, body.begin(), body.end());
+    Bytes fake;
+    put_chunk(fake, "DSMP", noise(40, 5), false);
     file.insert(file.begin() + 12, fake.begin(), fake.end());
     EXPECT_EQ(LoadedFile(file).count(), 1u);
 }

@@ -68,9 +68,8 @@ static uint32_t clipped_length(uint32_t type, const CatalogEntry &e, uint32_t k)
         return k > 16 ? k : 0; // ADPCM: the 16 steps, then packed bytes
     // Whole values of the first block (two channels are stored as all left values, then
     // all right ones), in the entry's own unit (16-bit DBM lengths count bytes).
-    uint32_t value = e.encoding == 255 ? 1 : e.bits / 8, frame = value * e.channels;
-    if (e.encoding == 255)
-        frame = 1;
+    uint32_t value = e.encoding == 255 ? 1 : e.bits / 8;
+    uint32_t frame = e.encoding == 255 ? 1 : value * e.channels;
     return (uint32_t)((uint64_t)(k / value) * e.length / (e.info.byteLength / frame));
 }
 

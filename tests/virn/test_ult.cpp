@@ -26,17 +26,16 @@ TEST(UltLoader, WidthsLoopKindsAndUnits)
                     {"after", ramp8(120, 5)}};
     song.samples[3].rate = 44100;
     song.samples[6].at = 500;
-    std::string rows = lines({"128 8/7 Widths of the ULT samples, too l",
-                              "0 none: 800 e0 800 L0:100-300 S4:0-0 8363 1x8",
-                              "1 ping-pong bit alone: 800 e0 800 L2:100-300 S4:0-0 8363 1x8",
-                              "2 both: 800 e0 800 L2:100-300 S4:0-0 8363 1x8",
-                              "3 16 loop: 400 e4 800 L1:100-300 S4:0-0 8363 1x16",
-                              "4 16 ping-pong: 400 e4 800 L2:100-300 S4:0-0 8363 1x16",
-                              "5 16 long: 18000 e4 36000 L2:9000-36000 S4:0-0 8363 1x16",
-                              "6 end before start: 0 e0 0 L0:0-0 S4:0-0 8363 1x8",
-                              "7 after: 120 e0 120 L0:0-0 S4:0-0 8363 1x8"});
     LoadedFile m(write_ult(song));
-    EXPECT_EQ(m.table(), rows);
+    EXPECT_EQ(m.table(), lines({"128 8/7 Widths of the ULT samples, too l",
+                                "0 none: 800 e0 800 L0:100-300 S4:0-0 8363 1x8",
+                                "1 ping-pong bit alone: 800 e0 800 L2:100-300 S4:0-0 8363 1x8",
+                                "2 both: 800 e0 800 L2:100-300 S4:0-0 8363 1x8",
+                                "3 16 loop: 400 e4 800 L1:100-300 S4:0-0 8363 1x16",
+                                "4 16 ping-pong: 400 e4 800 L2:100-300 S4:0-0 8363 1x16",
+                                "5 16 long: 18000 e4 36000 L2:9000-36000 S4:0-0 8363 1x16",
+                                "6 end before start: 0 e0 0 L0:0-0 S4:0-0 8363 1x8",
+                                "7 after: 120 e0 120 L0:0-0 S4:0-0 8363 1x8"}));
     EXPECT_EQ(m.pcm(7), wav8(ramp8(120, 5)));
     song.version = '4';
     EXPECT_EQ(LoadedFile(write_ult(song)).entry(3).rate, 44100u);

@@ -5,14 +5,6 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-static Bytes package(uint32_t type, uint32_t at)
-{
-    UmxPackage p;
-    p.module = umx_inner_module(type);
-    p.moduleAt = at;
-    return write_umx(p);
-}
-
 TEST(UmxLoader, EachInnerFormatLoadsFromItsMark)
 {
     // The module starts at the mark (IT, XM) or 44 bytes before it (S3M; a MOD starts
@@ -25,8 +17,11 @@ TEST(UmxLoader, EachInnerFormatLoadsFromItsMark)
                  {VIRN_TYPE_IT, 64},   {VIRN_TYPE_IT, 1280}, {VIRN_TYPE_XM, 1300},
                  {VIRN_TYPE_S3M, 1236}};
     for (auto &c : cases) {
+        UmxPackage p;
+        p.module = umx_inner_module(c.type);
+        p.moduleAt = c.at;
         bool found = c.at + (c.type == VIRN_TYPE_S3M ? 44 : 0) < 1280;
-        EXPECT_EQ(LoadedFile(package(c.type, c.at), true).table(),
+        EXPECT_EQ(LoadedFile(write_umx(p), true).table(),
                   found ? LoadedFile(umx_inner_module(c.type)).table() : "refused")
             << "module at " << c.at;
     }

@@ -40,16 +40,6 @@ static std::string read_back(const Bytes &w)
     return text;
 }
 
-static Bytes image_of(const CatalogEntry &e)
-{
-    Bytes pcm(e.info.byteLength, 0x80);
-    Bytes out(e.info.byteLength + WAV_IMAGE_OVERHEAD, 0xEE);
-    uint32_t size = wav_image_from_pcm(&e, pcm.data(), out.data());
-    EXPECT_EQ(size, wav_image_size(&e));
-    out.resize(size);
-    return out;
-}
-
 TEST(WavImage, LoopRecordsReadBack)
 {
     // 1000 bytes of PCM at 22050 Hz unless said otherwise; the sustain loop comes first.
@@ -83,7 +73,10 @@ TEST(WavImage, LoopRecordsReadBack)
         e.info.loopEnd = c.loopEnd;
         e.info.sustainStart = c.sustainStart;
         e.info.sustainEnd = c.sustainEnd;
-        EXPECT_EQ(read_back(image_of(e)), c.read) << c.what;
+        Bytes pcm(c.bytes, 0x80), image(c.bytes + WAV_IMAGE_OVERHEAD);
+        image.resize(wav_image_from_pcm(&e, pcm.data(), image.data()));
+        EXPECT_EQ(image.size(), wav_image_size(&e)) << c.what;
+        EXPECT_EQ(read_back(image), c.read) << c.what;
     }
     // Through the library: the demo's lead, its PCM from VIRN_GetSample.
     Bytes file = demo_mod_module();

@@ -21,7 +21,10 @@ TEST(XmLoader, LoopsAdpcmAndLengths)
     // values a byte) is copied whole as-is; its decoded size and loop count values, not
     // packed bytes, and 16-bit samples ignore the mark. (The values libxmp confirms on the
     // XM fixture, whose ADPCM sample has an odd count too.) A length that runs past the
-    // file reaches to its end, and the sample after it has no data.
+    // file reaches to its end, and the sample after it has no data. Two channels keep
+    // their deltas apart.
+    Bytes l8 = ramp8(2000, 1, 2), r8 = noise(2000, 5), l16 = sine16(2000, 40),
+          r16 = sine16(2000, 13);
     XmSample packed = {"adpcm", noise(16 + 501, 6), 1, 100, 800, 1001};
     packed.packing = 0xAD;
     XmSample wide = {"16: mark ignored", xm_deltas16(sine16(100, 10)), 0x10};
@@ -37,8 +40,8 @@ TEST(XmLoader, LoopsAdpcmAndLengths)
         {"no kind: values kept", noise(5000, 3), 0, 1000, 2000},
         {"16-bit", noise(4000, 3), 0x11, 1000, 2000},
         {"16-bit odd bytes", noise(4000, 3), 0x11, 1001, 2001},
-        {"16-bit stereo", noise(8000, 3), 0x31, 1000, 2000},
-        {"8-bit stereo", noise(4000, 3), 0x22, 2000, 4000},
+        {"16-bit stereo", split_channels(xm_deltas16(l16), xm_deltas16(r16)), 0x31, 1000, 2000},
+        {"8-bit stereo", split_channels(xm_deltas8(l8), xm_deltas8(r8)), 0x22, 2000, 4000},
         packed,
         {"next", xm_deltas8(noise(64, 8))},
         wide,
@@ -63,17 +66,10 @@ TEST(XmLoader, LoopsAdpcmAndLengths)
                                 "14 16: mark ignored: 100 e6 200 L0:0-0 S4:0-0 8363 1x16",
                                 "15 huge: 1039 e2 1039 L1:0-1039 S4:0-0 8363 1x8",
                                 "16 after: 0 e2 0 L0:0-0 S4:0-0 8363 1x8"}));
+    EXPECT_EQ(m.pcm(10), interleave(l16, r16, 2));
+    EXPECT_EQ(m.pcm(11), wav8(interleave(l8, r8, 1)));
     EXPECT_EQ(m.stored(12), packed.data);
     EXPECT_EQ(m.pcm(13), wav8(noise(64, 8)));
-}
-
-TEST(XmLoader, StereoDeltasRestartPerChannel)
-{
-    Bytes l8 = ramp8(300, 1, 2), r8 = noise(300, 5), l16 = sine16(200, 40), r16 = sine16(200, 13);
-    LoadedFile m(xm_of({{"8", split_channels(xm_deltas8(l8), xm_deltas8(r8)), 0x20},
-                        {"16", split_channels(xm_deltas16(l16), xm_deltas16(r16)), 0x30}}));
-    EXPECT_EQ(m.pcm(0), wav8(interleave(l8, r8, 1)));
-    EXPECT_EQ(m.pcm(1), interleave(l16, r16, 2));
 }
 
 TEST(XmLoader, RatesFromRelativeNoteAndFinetune)
