@@ -37,7 +37,6 @@ TEST(ModLoader, LoopRepairAdpcmAndFinetuneRates)
     desc.orders = {255};
     desc.patternBytesOverride = 0;
     desc.samples = {
-        {"plain", ramp8(10000), 1000, 2000},
         {"start in bytes: halved", ramp8(10000), 4000, 2000},
         {"length word 1: none", ramp8(10000), 0, 1},
         {"length word 0", ramp8(10000), 0, 0},
@@ -54,25 +53,23 @@ TEST(ModLoader, LoopRepairAdpcmAndFinetuneRates)
     };
     LoadedFile m(write_mod(desc));
     EXPECT_EQ(m.table(),
-              lines({"1 31/14 abcdefghijklmnopqrst",
-                     "0 plain: 10000 e0 10000 L1:2000-6000 S4:0-0 8287 1x8",
-                     "1 start in bytes: halved: 10000 e0 10000 L1:4000-8000 S4:0-0 8287 1x8",
-                     "2 length word 1: none: 10000 e0 10000 L0:0-0 S4:0-0 8287 1x8",
-                     "3 length word 0: 10000 e0 10000 L0:0-0 S4:0-0 8287 1x8",
-                     "4 fits without halving: 10000 e0 10000 L1:8000-10000 S4:0-0 8287 1x8",
-                     "5 start past the end: 10000 e0 10000 L0:0-0 S4:0-0 8287 1x8",
-                     "6 end clipped: 600 e0 600 L1:400-600 S4:0-0 8287 1x8",
-                     "7 8 bytes: dropped: 100 e0 100 L0:0-0 S4:0-0 8287 1x8",
-                     "8 6 bytes long: kept: 100 e0 100 L1:4-10 S4:0-0 8287 1x8",
-                     "9 4 bytes long: dropped: 100 e0 100 L0:0-0 S4:0-0 8287 1x8",
-                     "10 junk high nibble: 8 e0 8 L0:0-0 S4:0-0 7881 1x8",
-                     "11 drums: 1000 e3 1000 L0:0-0 S4:0-0 8287 1x8",
-                     "12 ADPCM by name: 64 e0 64 L0:0-0 S4:0-0 8287 1x8",
-                     "13 next: 80 e0 80 L0:0-0 S4:0-0 8287 1x8"}));
-    EXPECT_EQ(m.stored(0), ramp8(10000));
-    Bytes head = m.stored(11); // the data starts after the mark
+              lines({"1 31/13 abcdefghijklmnopqrst",
+                     "0 start in bytes: halved: 10000 e0 10000 L1:4000-8000 S4:0-0 8287 1x8",
+                     "1 length word 1: none: 10000 e0 10000 L0:0-0 S4:0-0 8287 1x8",
+                     "2 length word 0: 10000 e0 10000 L0:0-0 S4:0-0 8287 1x8",
+                     "3 fits without halving: 10000 e0 10000 L1:8000-10000 S4:0-0 8287 1x8",
+                     "4 start past the end: 10000 e0 10000 L0:0-0 S4:0-0 8287 1x8",
+                     "5 end clipped: 600 e0 600 L1:400-600 S4:0-0 8287 1x8",
+                     "6 8 bytes: dropped: 100 e0 100 L0:0-0 S4:0-0 8287 1x8",
+                     "7 6 bytes long: kept: 100 e0 100 L1:4-10 S4:0-0 8287 1x8",
+                     "8 4 bytes long: dropped: 100 e0 100 L0:0-0 S4:0-0 8287 1x8",
+                     "9 junk high nibble: 8 e0 8 L0:0-0 S4:0-0 7881 1x8",
+                     "10 drums: 1000 e3 1000 L0:0-0 S4:0-0 8287 1x8",
+                     "11 ADPCM by name: 64 e0 64 L0:0-0 S4:0-0 8287 1x8",
+                     "12 next: 80 e0 80 L0:0-0 S4:0-0 8287 1x8"}));
+    Bytes head = m.stored(10); // the data starts after the mark
     EXPECT_EQ(Bytes(head.begin(), head.begin() + (long)block.size()), block);
-    EXPECT_EQ(m.stored(13), ramp8(80, 7));
+    EXPECT_EQ(m.stored(12), ramp8(80, 7));
     // Finetunes 0 to 7 raise the rate, 8 to 15 (-8 to -1) lower it.
     const uint32_t rates[16] = {8287, 8345, 8404, 8465, 8526, 8588, 8650, 8714,
                                 7829, 7881, 7934, 7988, 8042, 8116, 8172, 8229};

@@ -46,12 +46,10 @@ TEST(S3mLoader, EncodingsAndLoopsFromTheFormatWordAndFlags)
 {
     // Byte lengths are frames x channels x bytes; loops are cut to the sample.
     std::vector<S3mInstrument> kinds = {
-        {"mono", noise(400, 2), 0, 0, 80},
         {"looped", noise(400, 2), 1, 0, 80},
         {"not a sample: no slot", {}, 0, 0, 0, S3mInstrument::Empty},
         {"AdLib: no slot", {}, 0, 0, 0, S3mInstrument::Adlib},
         {"16", noise(400, 2), 4, 0, 80},
-        {"16 looped", noise(400, 2), 5, 0, 80},
         {"stereo", noise(400, 2), 2, 0, 80},
         {"16 stereo looped", noise(400, 2), 7, 0, 80},
         {"16 looped bytes", noise(2000, 5), 5, 100, 900},
@@ -62,19 +60,17 @@ TEST(S3mLoader, EncodingsAndLoopsFromTheFormatWordAndFlags)
         {"empty", Bytes(), 1, 10, 90},
     };
     LoadedFile m(s3m_of(kinds, 1));
-    EXPECT_EQ(m.table(), lines({"2 12/11 A title of more than 28 char",
-                                "0 mono: 400 e0 400 L0:0-80 S4:0-0 8363 1x8",
-                                "1 looped: 400 e0 400 L1:0-80 S4:0-0 8363 1x8",
-                                "2 16: 200 e4 400 L0:0-160 S4:0-0 8363 1x16",
-                                "3 16 looped: 200 e4 400 L1:0-160 S4:0-0 8363 1x16",
-                                "4 stereo: 200 e8 400 L0:0-160 S4:0-0 8363 2x8",
-                                "5 16 stereo looped: 100 e12 400 L1:0-320 S4:0-0 8363 2x16",
-                                "6 16 looped bytes: 1000 e4 2000 L1:200-1800 S4:0-0 8363 1x16",
-                                "7 end below 4: 1000 e0 1000 L1:100-0 S4:0-0 8363 1x8",
-                                "8 past the end: 1000 e0 1000 L1:999-1000 S4:0-0 8363 1x8",
-                                "9 no flag: cut: 1000 e0 1000 L0:999-10 S4:0-0 8363 1x8",
-                                "10 16 stereo frames: 100 e12 400 L1:40-360 S4:0-0 8363 2x16",
-                                "11 empty: 0 e0 0 L1:0-0 S4:0-0 8363 1x8"}));
+    EXPECT_EQ(m.table(), lines({"2 10/9 A title of more than 28 char",
+                                "0 looped: 400 e0 400 L1:0-80 S4:0-0 8363 1x8",
+                                "1 16: 200 e4 400 L0:0-160 S4:0-0 8363 1x16",
+                                "2 stereo: 200 e8 400 L0:0-160 S4:0-0 8363 2x8",
+                                "3 16 stereo looped: 100 e12 400 L1:0-320 S4:0-0 8363 2x16",
+                                "4 16 looped bytes: 1000 e4 2000 L1:200-1800 S4:0-0 8363 1x16",
+                                "5 end below 4: 1000 e0 1000 L1:100-0 S4:0-0 8363 1x8",
+                                "6 past the end: 1000 e0 1000 L1:999-1000 S4:0-0 8363 1x8",
+                                "7 no flag: cut: 1000 e0 1000 L0:999-10 S4:0-0 8363 1x8",
+                                "8 16 stereo frames: 100 e12 400 L1:40-360 S4:0-0 8363 2x16",
+                                "9 empty: 0 e0 0 L1:0-0 S4:0-0 8363 1x8"}));
     // Any other format word: unsigned data, one more in every encoding.
     for (uint16_t format : {2, 0}) {
         LoadedFile u(s3m_of(kinds, format));

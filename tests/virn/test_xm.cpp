@@ -17,7 +17,8 @@ static Bytes xm_of(std::vector<XmSample> samples)
 
 TEST(XmLoader, LoopsAdpcmAndLengths)
 {
-    // Loops in bytes become frames and are repaired. ADPCM (1001 values: 16 steps, then two
+    // Loops in bytes become frames and are repaired (plain forward and ping-pong loops of
+    // both widths libxmp confirms on the XM fixture). ADPCM (1001 values: 16 steps, then two
     // values a byte) is copied whole as-is; its decoded size and loop count values, not
     // packed bytes, and 16-bit samples ignore the mark. (The values libxmp confirms on the
     // XM fixture, whose ADPCM sample has an odd count too.) A length that runs past the
@@ -30,15 +31,12 @@ TEST(XmLoader, LoopsAdpcmAndLengths)
     XmSample wide = {"16: mark ignored", xm_deltas16(sine16(100, 10)), 0x10};
     wide.packing = 0xAD;
     LoadedFile m(xm_of({
-        {"forward", noise(5000, 3), 1, 1000, 2000},
-        {"ping-pong", noise(5000, 3), 2, 1000, 2000},
         {"kind 3", noise(5000, 3), 3, 1000, 2000},
         {"no length: no kind", noise(5000, 3), 1, 0, 0},
         {"start not below end", noise(5000, 3), 1, 1000, 0},
         {"start past the end", noise(5000, 3), 2, 5000, 100},
         {"end cut", noise(5000, 3), 1, 4000, 5000},
         {"no kind: values kept", noise(5000, 3), 0, 1000, 2000},
-        {"16-bit", noise(4000, 3), 0x11, 1000, 2000},
         {"16-bit odd bytes", noise(4000, 3), 0x11, 1001, 2001},
         {"16-bit stereo", split_channels(xm_deltas16(l16), xm_deltas16(r16)), 0x31, 1000, 2000},
         {"8-bit stereo", split_channels(xm_deltas8(l8), xm_deltas8(r8)), 0x22, 2000, 4000},
@@ -48,28 +46,25 @@ TEST(XmLoader, LoopsAdpcmAndLengths)
         {"huge", xm_deltas8(noise(1000, 7)), 1, 0, 0xFFFFFF00u, 0xFFFFFFF0},
         {"after", xm_deltas8(ramp8(10))},
     }));
-    EXPECT_EQ(m.table(), lines({"4 17/16 twenty-one character",
-                                "0 forward: 5000 e2 5000 L1:1000-3000 S4:0-0 8363 1x8",
-                                "1 ping-pong: 5000 e2 5000 L2:1000-3000 S4:0-0 8363 1x8",
-                                "2 kind 3: 5000 e2 5000 L2:1000-3000 S4:0-0 8363 1x8",
-                                "3 no length: no kind: 5000 e2 5000 L0:0-0 S4:0-0 8363 1x8",
-                                "4 start not below end: 5000 e2 5000 L1:0-0 S4:0-0 8363 1x8",
-                                "5 start past the end: 5000 e2 5000 L0:0-0 S4:0-0 8363 1x8",
-                                "6 end cut: 5000 e2 5000 L1:4000-5000 S4:0-0 8363 1x8",
-                                "7 no kind: values kept: 5000 e2 5000 L0:1000-3000 S4:0-0 8363 1x8",
-                                "8 16-bit: 2000 e6 4000 L1:1000-3000 S4:0-0 8363 1x16",
-                                "9 16-bit odd bytes: 2000 e6 4000 L1:1000-3000 S4:0-0 8363 1x16",
-                                "10 16-bit stereo: 2000 e14 8000 L1:1000-3000 S4:0-0 8363 2x16",
-                                "11 8-bit stereo: 2000 e10 4000 L2:2000-4000 S4:0-0 8363 2x8",
-                                "12 adpcm: 517 e3 1001 L1:100-900 S4:0-0 8363 1x8",
-                                "13 next: 64 e2 64 L0:0-0 S4:0-0 8363 1x8",
-                                "14 16: mark ignored: 100 e6 200 L0:0-0 S4:0-0 8363 1x16",
-                                "15 huge: 1039 e2 1039 L1:0-1039 S4:0-0 8363 1x8",
-                                "16 after: 0 e2 0 L0:0-0 S4:0-0 8363 1x8"}));
-    EXPECT_EQ(m.pcm(10), interleave(l16, r16, 2));
-    EXPECT_EQ(m.pcm(11), wav8(interleave(l8, r8, 1)));
-    EXPECT_EQ(m.stored(12), packed.data);
-    EXPECT_EQ(m.pcm(13), wav8(noise(64, 8)));
+    EXPECT_EQ(m.table(), lines({"4 14/13 twenty-one character",
+                                "0 kind 3: 5000 e2 5000 L2:1000-3000 S4:0-0 8363 1x8",
+                                "1 no length: no kind: 5000 e2 5000 L0:0-0 S4:0-0 8363 1x8",
+                                "2 start not below end: 5000 e2 5000 L1:0-0 S4:0-0 8363 1x8",
+                                "3 start past the end: 5000 e2 5000 L0:0-0 S4:0-0 8363 1x8",
+                                "4 end cut: 5000 e2 5000 L1:4000-5000 S4:0-0 8363 1x8",
+                                "5 no kind: values kept: 5000 e2 5000 L0:1000-3000 S4:0-0 8363 1x8",
+                                "6 16-bit odd bytes: 2000 e6 4000 L1:1000-3000 S4:0-0 8363 1x16",
+                                "7 16-bit stereo: 2000 e14 8000 L1:1000-3000 S4:0-0 8363 2x16",
+                                "8 8-bit stereo: 2000 e10 4000 L2:2000-4000 S4:0-0 8363 2x8",
+                                "9 adpcm: 517 e3 1001 L1:100-900 S4:0-0 8363 1x8",
+                                "10 next: 64 e2 64 L0:0-0 S4:0-0 8363 1x8",
+                                "11 16: mark ignored: 100 e6 200 L0:0-0 S4:0-0 8363 1x16",
+                                "12 huge: 1039 e2 1039 L1:0-1039 S4:0-0 8363 1x8",
+                                "13 after: 0 e2 0 L0:0-0 S4:0-0 8363 1x8"}));
+    EXPECT_EQ(m.pcm(7), interleave(l16, r16, 2));
+    EXPECT_EQ(m.pcm(8), wav8(interleave(l8, r8, 1)));
+    EXPECT_EQ(m.stored(9), packed.data);
+    EXPECT_EQ(m.pcm(10), wav8(noise(64, 8)));
 }
 
 TEST(XmLoader, RatesFromRelativeNoteAndFinetune)
