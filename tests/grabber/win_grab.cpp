@@ -1,8 +1,7 @@
 // Grabbing writes the same files as virn-grab, for every row of large modules too, and
-// never leaves a half-written file behind.
+// never leaves a half-written file behind. (Both build their WAV images with one portable
+// builder, whatever the kind of sample: virn-grab's tests and libsndfile's reading check it.)
 #include "win_harness.h"
-
-#include "it_writer.h"
 
 #include "app_state.h"
 #include "resource.h"
@@ -76,23 +75,6 @@ TEST_F(Grab, CheckedRowsBeyond255AreTheRightSamples)
     EXPECT_TRUE(file_exists(dir + "\\raw\\s280(280).bin"));
 }
 
-TEST_F(Grab, CompressedStereoAndLoopedSamplesMatchVirnGrab)
-{
-    std::string module = dir + "\\demo.it";
-    save(module, demo_it_module());
-    open_frame();
-    command(IDM_CHECKALL); // nothing open: nothing happens
-    HWND list = list_of(open_one(module));
-    command(IDM_CHECKALL);
-    int rows = row_count(list);
-    std::string out = dir + "\\wav";
-    CreateDirectoryA(out.c_str(), nullptr);
-    grab_checked_into(out, false);
-    std::string all = "1-" + std::to_string(rows);
-    expect_same_files(reference(module, all, false), out, files_in(out).size());
-    EXPECT_GE(files_in(out).size(), 3u);
-}
-
 TEST_F(Grab, CurrentSampleThroughTheSaveDialog)
 {
     std::string module = dir + "\\m.it";
@@ -129,31 +111,19 @@ TEST_F(Grab, CurrentSampleThroughTheSaveDialog)
     EXPECT_TRUE(checked(list, 279));
 }
 
-TEST_F(Grab, NoFocusedRowAsksForOne)
-{
-    open_numbered(3);
-    expect_dialog(message_box("Virn", "You must select sample from list", IDOK));
-    command(IDM_GRABCURRENT);
-}
-
 // A folder that cannot be written, or whose name leaves no room for a file name behind it
 // (a browser never gives more than MAX_PATH - 1 characters): one message, the batch ends
-// there, not a byte written past a buffer.
-TEST_F(Grab, UnusableFoldersStopTheBatch)
+// there, not a byte written past a buffer. A write that fails or stops short leaves no
+// file and its row checked.
+TEST_F(Grab, FailedWritesLeaveNoFileAndTheRowsChecked)
 {
-    HWND list = list_of(open_numbered(4));
+    HWND list = list_of(open_numbered(3));
     for (std::string folder : {dir + "\\no such folder", dir + "\\" + std::string(300, 'x')}) {
         command(IDM_CHECKALL);
         grab_checked_into(folder, false, {message_box("Error", WriteError, IDOK)});
-        for (int row = 0; row < 4; row++)
+        for (int row = 0; row < 3; row++)
             EXPECT_TRUE(checked(list, row)) << row;
     }
-}
-
-TEST_F(Grab, AShortWriteLeavesNoFileAndTheRowChecked)
-{
-    HWND list = list_of(open_numbered(3));
-    command(IDM_CHECKALL);
     std::string out = dir + "\\out";
     CreateDirectoryA(out.c_str(), nullptr);
     // The disk fills up during the second file: half of it is written, no error reported.
@@ -187,9 +157,11 @@ TEST_F(Grab, AShortWriteLeavesNoFileAndTheRowChecked)
     EXPECT_TRUE(checked(list, 1));
 }
 
-TEST_F(Grab, ASampleTooLargeForItsBufferIsRefused)
+TEST_F(Grab, TheCurrentGrabNeedsARowAndRefusesASampleTooLargeForItsBuffer)
 {
     HWND w = open_numbered(2);
+    expect_dialog(message_box("Virn", "You must select sample from list", IDOK));
+    command(IDM_GRABCURRENT);
     // Only an edited copy can hold such a length; byteLength + 300 would wrap.
     ModuleWindowData *d = (ModuleWindowData *)GetWindowLongPtrA(w, GWLP_USERDATA);
     d->catalog[1].info.byteLength = 0xFFFFFFFFu - 100;

@@ -3,6 +3,7 @@
 #include "app_state.h"
 #include "it_writer.h"
 #include "frame.h"
+#include "resource.h"
 #include "settings_file.h"
 
 #include <commctrl.h>
@@ -179,4 +180,11 @@ void GrabberTest::command(int id)
 {
     SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, 0), 0);
     pump();
+}
+
+void GrabberTest::sample_info(HWND list, int row, DialogHandler handler)
+{
+    focus_row(list, row);
+    expect_dialog(handler);
+    command(IDM_SAMPLEINFO);
 }

@@ -52,6 +52,8 @@ class GrabberTest : public testing::Test
     // A frame with m.it of numbered_it(count, emptyEvery) open; its module window.
     HWND open_numbered(int count, int emptyEvery = 0);
     void command(int id);
+    // The sample info dialog on `row` of `list`, handed to `handler`, which closes it.
+    void sample_info(HWND list, int row, DialogHandler handler);
 };
 
 #endif

@@ -12,7 +12,7 @@
 namespace
 {
 
-TEST_F(GrabberTest, RowsShowTheLibrarysEntriesBeyond255)
+TEST_F(GrabberTest, RowsShowTheLibrarysEntriesBeyond255AndEditedOnesTinted)
 {
     HWND list = list_of(open_numbered(300, 4)); // every fourth row is empty
     ASSERT_EQ(300, row_count(list));
@@ -35,11 +35,7 @@ TEST_F(GrabberTest, RowsShowTheLibrarysEntriesBeyond255)
     for (int row = 0; row < 300; row++)
         stillChecked += checked(list, row);
     EXPECT_EQ(0, stillChecked);
-}
 
-TEST_F(GrabberTest, EditedRowsAreTinted)
-{
-    HWND list = list_of(open_numbered(3));
     LVITEMA item = {};
     item.mask = LVIF_PARAM;
     item.iItem = 1;

@@ -34,13 +34,6 @@ class SampleInfo : public GrabberTest
         focus_row(list, 0);
     }
 
-    // The dialog on row 0; `handler` closes it.
-    void with_dialog(DialogHandler handler)
-    {
-        expect_dialog(handler);
-        command(IDM_SAMPLEINFO);
-    }
-
     const CatalogEntry &copy()
     {
         return ((ModuleWindowData *)GetWindowLongPtrA(window, GWLP_USERDATA))->catalog[0];
@@ -55,12 +48,28 @@ class SampleInfo : public GrabberTest
     }
 };
 
-TEST_F(SampleInfo, TheTintFollowsTheTypingAndItsBrushesGoWithTheDialog)
+// The program steps the numbers (and zero stays zero); the tint follows the typing, and its
+// brushes go with the dialog.
+TEST_F(SampleInfo, SpinsStepAndTheTintFollowsTheTyping)
 {
     HBRUSH brushes[2] = {};
-    with_dialog([&](HWND dialog) {
+    sample_info(list, 0, [&](HWND dialog) {
         EXPECT_EQ("Channels: mono\r\nBits: 8\r\nLength: 101",
                   dialog_item_text(dialog, IDC_INFO_TEXT));
+        HWND spin = GetDlgItem(dialog, IDC_LOOP_START_SPIN);
+        RECT r;
+        GetClientRect(spin, &r);
+        struct {
+            bool up;
+            const char *expected;
+        } clicks[] = {{false, "0"}, {true, "1"}, {true, "2"}, {false, "1"}, {false, "0"}};
+        for (const auto &c : clicks) {
+            LPARAM at = MAKELPARAM(r.right / 2, c.up ? r.bottom / 4 : r.bottom * 3 / 4);
+            SendMessageA(spin, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            SendMessageA(spin, WM_LBUTTONUP, 0, at);
+            EXPECT_EQ(c.expected, dialog_item_text(dialog, IDC_LOOP_START));
+            EXPECT_EQ(0, (short)LOWORD(SendMessageA(spin, UDM_GETPOS, 0, 0)));
+        }
         struct {
             int id;
             const char *text;
@@ -74,7 +83,6 @@ TEST_F(SampleInfo, TheTintFollowsTheTypingAndItsBrushesGoWithTheDialog)
             SetDlgItemTextA(dialog, s.id, s.text);
             HWND edit = GetDlgItem(dialog, s.id);
             UpdateWindow(edit);
-            RECT r;
             GetClientRect(edit, &r);
             HDC dc = GetDC(edit);
             EXPECT_EQ(s.colour, GetPixel(dc, r.right - 3, r.bottom / 2)) << s.text;
@@ -92,30 +100,9 @@ TEST_F(SampleInfo, TheTintFollowsTheTypingAndItsBrushesGoWithTheDialog)
         EXPECT_EQ(0u, GetObjectType(b)); // deleted with the dialog
 }
 
-TEST_F(SampleInfo, TheProgramStepsTheNumberAndZeroStaysZero)
-{
-    with_dialog([](HWND dialog) {
-        HWND spin = GetDlgItem(dialog, IDC_LOOP_START_SPIN);
-        RECT r;
-        GetClientRect(spin, &r);
-        struct {
-            bool up;
-            const char *expected;
-        } clicks[] = {{false, "0"}, {true, "1"}, {true, "2"}, {false, "1"}};
-        for (const auto &c : clicks) {
-            LPARAM at = MAKELPARAM(r.right / 2, c.up ? r.bottom / 4 : r.bottom * 3 / 4);
-            SendMessageA(spin, WM_LBUTTONDOWN, MK_LBUTTON, at);
-            SendMessageA(spin, WM_LBUTTONUP, 0, at);
-            EXPECT_EQ(c.expected, dialog_item_text(dialog, IDC_LOOP_START));
-            EXPECT_EQ(0, (short)LOWORD(SendMessageA(spin, UDM_GETPOS, 0, 0)));
-        }
-        click(dialog, IDCANCEL);
-    });
-}
-
 TEST_F(SampleInfo, OkMarksTheRowAndRestoreOriginalsClearsTheMark)
 {
-    with_dialog([](HWND dialog) {
+    sample_info(list, 0, [](HWND dialog) {
         SetDlgItemTextA(dialog, IDC_SAMPLE_NAME, "renamed");
         SetDlgItemTextA(dialog, IDC_RATE, "9000");
         click(dialog, IDOK);
@@ -123,7 +110,7 @@ TEST_F(SampleInfo, OkMarksTheRowAndRestoreOriginalsClearsTheMark)
     EXPECT_EQ("renamed", item_text(list, 0, 1));
     EXPECT_EQ("9000", item_text(list, 0, 3));
     EXPECT_EQ(EDITED_MARK, row_mark());
-    with_dialog([](HWND dialog) {
+    sample_info(list, 0, [](HWND dialog) {
         click(dialog, IDC_RESTORE);
         EXPECT_EQ("8001", dialog_item_text(dialog, IDC_RATE));
         click(dialog, IDOK);
@@ -137,7 +124,7 @@ TEST_F(SampleInfo, OkMarksTheRowAndRestoreOriginalsClearsTheMark)
     XmSong song;
     song.instruments = {{"", -1, {{"", ramp8(64), 1, 0, 16}}}}; // a forward loop
     open_module("one.xm", write_xm(song));
-    with_dialog([](HWND dialog) {
+    sample_info(list, 0, [](HWND dialog) {
         EXPECT_EQ((UINT)BST_CHECKED, IsDlgButtonChecked(dialog, IDC_SUSTAIN_OFF));
         click(dialog, IDOK);
     });
@@ -147,7 +134,7 @@ TEST_F(SampleInfo, OkMarksTheRowAndRestoreOriginalsClearsTheMark)
 
 TEST_F(SampleInfo, PlayedValuesStayAfterCancelAndReachTheGrabbedWav)
 {
-    with_dialog([](HWND dialog) {
+    sample_info(list, 0, [](HWND dialog) {
         SetDlgItemTextA(dialog, IDC_RATE, "22050");
         SetDlgItemTextA(dialog, IDC_LOOP_START, "10");
         SetDlgItemTextA(dialog, IDC_LOOP_END, "50");
