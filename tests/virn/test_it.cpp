@@ -53,23 +53,16 @@ TEST(ItLoader, LoopKindsAndValues)
     // them on unlooped samples. A loop that plays is cut to the sample's 100 bytes. (The
     // kinds of loops and sustain loops that play libxmp confirms on the IT fixtures.)
     std::vector<ItSample> samples;
-    for (uint8_t flags : {0x01, 0x41, 0x81, 0xF1, 0xC1}) {
-        samples.push_back({std::to_string(flags), ramp8(100), flags, 1, -1, 50, 5000});
-        samples.back().sustainStart = 7;
-        samples.back().sustainEnd = 3;
-    }
+    for (uint8_t flags : {0x01, 0x41, 0x81, 0xF1, 0xC1})
+        samples.push_back({std::to_string(flags), ramp8(100), flags, 1, -1, 50, 5000, 8363, 7, 3});
     // A rate of 0 plays at 1 Hz. 16-bit stereo: byte offsets four to a frame; points of
     // 0x40000001 and 0x40000010 frames would wrap to 4 and 64 bytes if scaled in 32 bits
     // (they saturate, and a playing loop is then cut to the sample), and the rate field
     // would make the WAV byte rate wrap.
     samples.back().c5speed = 0;
-    ItSample st = {"st", split_channels(sine16(1000, 50), sine16(1000, 70)), 0x17, 1, -1, 100, 900};
-    st.sustainStart = 10;
-    st.sustainEnd = 20;
-    ItSample huge = {"huge", noise(400, 9), 0x17, 1, -1, 0x40000001u, 0x40000010u};
-    huge.c5speed = 0xFFFFFFF0u;
-    samples.push_back(st);
-    samples.push_back(huge);
+    samples.push_back({"st", split_channels(sine16(1000, 50), sine16(1000, 70)), 0x17, 1, -1, 100,
+                       900, 8363, 10, 20});
+    samples.push_back({"huge", noise(400, 9), 0x17, 1, -1, 0x40000001u, 0x40000010u, 0xFFFFFFF0u});
     LoadedFile m(it_of(samples));
     EXPECT_EQ(m.table(), lines({"32 7/7 Twenty-six characters, and",
                                 "0 1: 100 e0 100 L0:50-5000 S0:7-3 8363 1x8",

@@ -17,20 +17,23 @@ static Bytes s3m_of(std::vector<S3mInstrument> instruments, uint16_t sampleForma
 
 TEST(S3mLoader, ParapointersFollowTheOrderList)
 {
-    // An odd list whose first entry is 255 is padded by one byte; any other is not.
+    // An odd list whose first entry is 255 is padded by one byte; any other is not. Data
+    // past 1 MB needs the parapointer's high byte.
     struct {
         std::vector<uint8_t> orders;
         size_t listAt;
+        uint32_t gap = 0; // before the data
     } cases[] = {
         {std::vector<uint8_t>(11, 0), 107},
         {{255, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, 108},
         {{0, 255, 1, 2, 3, 4, 5, 6, 7, 8, 9}, 107},
         {{255, 0}, 98},
-        {{}, 96},
+        {{}, 96, 1100 * 1024},
     };
     for (auto &c : cases) {
         S3mSong song;
         song.orders = c.orders;
+        song.gapBeforeData = c.gap;
         song.instruments = {{"x", ramp8(40)}, {"y", ramp8(50)}};
         Bytes file = write_s3m(song);
         // The writer's list is where the loader must look for it.
@@ -77,12 +80,4 @@ TEST(S3mLoader, EncodingsAndLoopsFromTheFormatWordAndFlags)
         for (unsigned i = 0; i < m.count(); i++)
             EXPECT_EQ(u.entry(i).encoding, m.entry(i).encoding + 1) << format << " " << i;
     }
-}
-
-TEST(S3mLoader, SampleDataPastOneMegabyteUsesTheWideParapointer)
-{
-    S3mSong song;
-    song.gapBeforeData = 1100 * 1024;
-    song.instruments = {{"far", noise(500, 12)}};
-    EXPECT_EQ(LoadedFile(write_s3m(song)).stored(0), noise(500, 12));
 }
