@@ -16,11 +16,6 @@ const SongNote *note_at(const std::vector<SongNote> &pattern, uint32_t row, uint
     return nullptr;
 }
 
-uint32_t frames(const SongSample &s)
-{
-    return (uint32_t)(s.wide ? s.pcm.size() / 2 : s.pcm.size());
-}
-
 // Effects in a format's own codes: MOD and XM use numbers and E-subcommands, S3M and IT
 // letters counted from A = 1 and S-subcommands (the loop and waveform ones).
 void format_fx(const SongNote &n, bool scream, uint8_t *fx, uint8_t *param)
@@ -206,8 +201,9 @@ Bytes write_song_it(const SongSpec &song)
                        : s.wide      ? it_compress16(s.pcm, false)
                                      : it_compress8(s.pcm, false);
         uint8_t flags = 1 | (s.wide ? 2 : 0) | (s.compressed ? 8 : 0) | (s.loopLength ? 16 : 0);
+        uint32_t frames = (uint32_t)(s.wide ? s.pcm.size() / 2 : s.pcm.size());
         it.samples.push_back(
-            {s.name, stored, flags, 1, frames(s), s.loopStart, s.loopStart + s.loopLength});
+            {s.name, stored, flags, 1, frames, s.loopStart, s.loopStart + s.loopLength});
     }
     // A cell: channel, the mask of what follows, note (48 is C-4), instrument, effect.
     for (const std::vector<SongNote> &pattern : song.patterns)

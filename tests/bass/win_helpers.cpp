@@ -3,16 +3,14 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-PageImage::PageImage(const Bytes &module)
+DWORD load_from_pages(const Bytes &module, DWORD flags)
 {
-    data = (uint8_t *)VirtualAlloc(nullptr, module.size() + 1, MEM_COMMIT | MEM_RESERVE,
-                                   PAGE_READWRITE);
-    memcpy(data, module.data(), module.size());
-}
-
-PageImage::~PageImage()
-{
-    VirtualFree(data, 0, MEM_RELEASE);
+    uint8_t *pages = (uint8_t *)VirtualAlloc(nullptr, module.size() + 1, MEM_COMMIT | MEM_RESERVE,
+                                             PAGE_READWRITE);
+    memcpy(pages, module.data(), module.size());
+    DWORD music = BASS_MusicLoad(TRUE, pages, 0, 0, flags);
+    VirtualFree(pages, 0, MEM_RELEASE);
+    return music;
 }
 
 void start_library(int device, DWORD rate, DWORD deviceFlags)
@@ -26,10 +24,7 @@ void start_library(int device, DWORD rate, DWORD deviceFlags)
 DWORD load_song(const Bytes &module, DWORD flags, DWORD rate, DWORD deviceFlags)
 {
     start_library(BASS_DEVICE_NONE, rate, deviceFlags);
-    PageImage image(module);
-    DWORD music = BASS_MusicLoad(TRUE, image.data, 0, 0, flags);
-    // The library keeps what it needs: the image goes before the first sound.
-    return music;
+    return load_from_pages(module, flags);
 }
 
 Bytes pull_all(DWORD music, DWORD chunk)

@@ -7,20 +7,15 @@
 
 #include "fixtures.h"
 
-// The module in freshly committed pages (zero after its end), as the plug-in reads files
-// and as the archive library hands out members. Freed by the destructor.
-struct PageImage {
-    explicit PageImage(const Bytes &module);
-    ~PageImage();
-    PageImage(const PageImage &) = delete;
-    PageImage &operator=(const PageImage &) = delete;
-    uint8_t *data;
-};
+// Loads from memory with length 0, as the plug-in does, the module in freshly committed
+// pages (zero after its end) as the plug-in reads files and as the archive library hands
+// out members. The pages go right after: the library keeps what it needs. 0 when it cannot.
+DWORD load_from_pages(const Bytes &module, DWORD flags);
 
 // BASS_Stop, BASS_Free, BASS_Init, BASS_Start: the start of every song in the plug-in.
 void start_library(int device, DWORD rate, DWORD deviceFlags);
 
-// Loads from memory with length 0, as the plug-in does; 0 when it cannot.
+// The library started without a device at that format, then load_from_pages.
 DWORD load_song(const Bytes &module, DWORD flags, DWORD rate = 44100, DWORD deviceFlags = 0);
 
 // Everything BASS_ChannelGetData gives in `chunk`-byte requests until it reports the end

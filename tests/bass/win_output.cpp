@@ -15,12 +15,6 @@
 namespace
 {
 
-std::string capture_dir()
-{
-    const char *dir = getenv("BASS_CAPTURE_DIR");
-    return dir ? dir : "";
-}
-
 // Polls until the song is no longer active; false after `seconds`.
 bool wait_until_stopped(DWORD music, int seconds)
 {
@@ -33,11 +27,13 @@ bool wait_until_stopped(DWORD music, int seconds)
 }
 
 struct OwnDevice : ::testing::Test {
+    std::string captures;
     void SetUp() override
     {
-        ASSERT_FALSE(capture_dir().empty()) << "BASS_CAPTURE_DIR is not set";
+        ASSERT_NE(getenv("BASS_CAPTURE_DIR"), nullptr) << "BASS_CAPTURE_DIR is not set";
+        captures = getenv("BASS_CAPTURE_DIR");
         ASSERT_GT(waveOutGetNumDevs(), 0u) << "no waveOut device: is HOME/.asoundrc read?";
-        empty_folder(capture_dir());
+        empty_folder(captures);
         BASS_Free();
     }
     void TearDown() override
@@ -57,8 +53,7 @@ TEST_F(OwnDevice, PlaysTheSongToItsEnd)
     ASSERT_FALSE(expected.empty());
 
     start_library(BASS_DEVICE_DEFAULT, 22050, BASS_DEVICE_8BITS | 0x200);
-    PageImage image(module);
-    DWORD music = BASS_MusicLoad(TRUE, image.data, 0, 0, 0x2000 | BASS_MUSIC_MONO);
+    DWORD music = load_from_pages(module, 0x2000 | BASS_MUSIC_MONO);
     ASSERT_NE(music, 0u);
     EXPECT_EQ(BASS_ChannelIsActive(music), (DWORD)BASS_ACTIVE_STOPPED); // not started yet
     ASSERT_TRUE(BASS_MusicPlay(music)) << BASS_ErrorGetCode();
@@ -76,7 +71,7 @@ TEST_F(OwnDevice, PlaysTheSongToItsEnd)
     EXPECT_TRUE(heard == Bytes(expected.begin(), expected.begin() + heard.size()));
     BASS_Stop();
     // The device pads its last period with silence.
-    Bytes played = joined_files(capture_dir());
+    Bytes played = joined_files(captures);
     ASSERT_GE(played.size(), expected.size());
     EXPECT_LE(played.size(), expected.size() + 22050 / 10);
     EXPECT_TRUE(Bytes(played.begin(), played.begin() + expected.size()) == expected);
@@ -100,7 +95,7 @@ TEST_F(OwnDevice, PauseResumeSeekAndStop)
     ASSERT_TRUE(wait_until_stopped(music, 60));
     // The rest of the song from second 8 was played: a bit over two seconds of it.
     QWORD rest = BASS_MusicGetLength(music, TRUE) - 8 * 44100 * 4;
-    EXPECT_LE(joined_files(capture_dir()).size(),
+    EXPECT_LE(joined_files(captures).size(),
               rest + 4 * 4410 * 4); // and what was queued before
     // Stop ends the output; the song stays loaded.
     ASSERT_TRUE(BASS_ChannelSetPosition(music, 0));
