@@ -10,6 +10,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <initializer_list>
+
 namespace
 {
 
@@ -37,8 +39,7 @@ void __cdecl get_file_info(char *file, char *title, int *length)
     *length = f ? atoi(text) : -1;
     const char *slash = file ? strrchr(file, '\\') : nullptr;
     snprintf(title, 2048, "probe %s", slash ? slash + 1 : "");
-    static const char *const Members[] = {"<one", "<two"};
-    for (const char *member : Members) {
+    for (const char *member : {"<one", "<two"}) {
         if (strncmp(text, "list", 4) != 0)
             break;
         char entry[MAX_PATH];

@@ -12,23 +12,11 @@
 #include "host_report.h"
 #include "win_files.h"
 
-namespace
-{
-
-const char Plugin[] = "in_probe.dll";
-
-std::string song(const std::string &name, const std::string &text)
-{
-    std::string path = program_folder() + "\\" + name;
-    EXPECT_TRUE(write_file(path, Bytes(text.begin(), text.end())));
-    return path;
-}
-
-} // namespace
+static const char Plugin[] = "in_probe.dll";
 
 TEST(Host, InfoListsTitleLengthAndEnqueuedEntries)
 {
-    std::string one = song("info.probe", "2500");
+    std::string one = save(program_folder() + "\\info.probe", text_of("2500"));
     HostRun r = host({Plugin, "info", one});
     ASSERT_EQ(0, r.status) << r.text;
     EXPECT_EQ("Probe test plug-in", r.values["plug-in"]);
@@ -36,7 +24,7 @@ TEST(Host, InfoListsTitleLengthAndEnqueuedEntries)
     EXPECT_EQ("2500", r.values["length"]);
     EXPECT_EQ(0u, r.values.count("enqueued"));
 
-    std::string list = song("list.probe", "list");
+    std::string list = save(program_folder() + "\\list.probe", text_of("list"));
     r = host({Plugin, "info", list});
     EXPECT_NE(std::string::npos,
               r.text.find("enqueued: " + list + "<one\nenqueued: " + list + "<two\n"))
@@ -76,9 +64,6 @@ TEST(Host, Failures)
     };
     for (const Case &c : cases) {
         HostRun r = host(c.args);
-        std::string joined;
-        for (const std::string &a : c.args)
-            joined += a + " ";
-        EXPECT_EQ(c.status, r.status) << joined << "\n" << r.text;
+        EXPECT_EQ(c.status, r.status) << testing::PrintToString(c.args) << "\n" << r.text;
     }
 }

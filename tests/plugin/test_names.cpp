@@ -12,8 +12,6 @@ TEST(EntryNames, FormAndSplit)
     char entry[PATH_BUFFER], archive[PATH_BUFFER], member[PATH_BUFFER];
     ASSERT_TRUE(form_entry(entry, "D:\\m\\song.mdz", "SONG.MOD"));
     EXPECT_STREQ("D:\\m\\song.mdz<SONG.MOD", entry);
-    EXPECT_TRUE(is_packed_entry(entry));
-    EXPECT_FALSE(is_packed_entry("D:\\m\\song.mod"));
 
     ASSERT_TRUE(split_entry("D:\\a.mdz<B<C.XM", archive, member));
     EXPECT_STREQ("D:\\a.mdz", archive); // the first '<' separates

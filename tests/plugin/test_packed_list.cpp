@@ -173,32 +173,8 @@ TEST_F(PackedListTest, RefusesWhatCannotBeNamedOrFound)
     EXPECT_FALSE(load_image(&list, &Access, (longArchive + "<SONG.MOD").c_str(), &image));
     EXPECT_FALSE(load_image(&list, &Access, "D:\\m\\song.mdz<NOPE.MOD", &image));
     EXPECT_FALSE(load_image(&list, &Access, "D:\\m\\gone.mdz<SONG.MOD", &image));
-    EXPECT_FALSE(load_image(&list, &Access, "D:\\m\\missing.xm", &image));
     EXPECT_FALSE(load_image(&list, &Access, "", &image));
     EXPECT_EQ(nullptr, image.bytes);
     EXPECT_EQ(0u, image.size);
-
-    ASSERT_TRUE(load_image(&list, &Access, "D:\\m\\plain.xm", &image));
-    EXPECT_TRUE(image.owned);
-    EXPECT_EQ(3u, image.size);
-    release_image(&Access, &image);
-}
-
-TEST_F(PackedListTest, SharedArchivesListTheirMappedNames)
-{
-    Bytes zip = read_file(std::string(PLUGIN_TESTDATA) + "/names_paths.zip");
-    ASSERT_FALSE(zip.empty()) << "missing " << PLUGIN_TESTDATA << "/names_paths.zip";
-    world.files["C:\\n.zip"] = zip;
-    ASSERT_TRUE(expand_archive(&list, &Access, "C:\\n.zip"));
-    const char *names[] = {"SONG.MOD",  "NAME.MOD", "a_b.xm",      "song.it",     "TUNE.S3M",
-                           "drive.umx", "odd.mtm",  "ctlname.mod", "esc:colon.it"};
-    ASSERT_EQ(9u, world.enqueued.size());
-    for (int i = 0; i < 9; i++)
-        EXPECT_EQ(std::string("C:\\n.zip<") + names[i], world.enqueued[i]);
-    // Each entry finds its own member's bytes.
-    for (int i = 0; i < 9; i++) {
-        ExtractedMember *r = find_member(&list, world.enqueued[i].c_str());
-        ASSERT_NE(nullptr, r) << names[i];
-        EXPECT_STREQ(names[i], r->name);
-    }
+    // Plain files, present and missing, are read through the Windows calls in win_packed.cpp.
 }

@@ -6,7 +6,6 @@
 
 #include "about_box.h"
 #include <shellapi.h>
-#include "plugin_state.h"
 #include "resource.h"
 
 namespace
@@ -27,14 +26,13 @@ const COLORREF Normal = RGB(0, 0, 188), Hovered = RGB(0, 0, 255), Pressed = RGB(
 
 TEST(AboutBox, LinksByState)
 {
-    fake_host_start(work_folder("about"));
+    plugin_host_start(work_folder("about"));
     about_box_init(g_pluginInstance);
     g_openLink = record_open;
     g_opened.clear();
     HCURSOR hand = LoadCursorA(g_pluginInstance, MAKEINTRESOURCEA(IDR_HAND_CURSOR));
     ASSERT_NE(nullptr, hand);
     expect_dialog([hand](HWND box) {
-        EXPECT_EQ("About", window_text(box));
         const int links[] = {IDC_LINK_MAIL, IDC_LINK_LIBRARY, IDC_LINK_SUPPORT};
         for (int id : links) {
             HWND link = GetDlgItem(box, id);
@@ -63,7 +61,7 @@ TEST(AboutBox, LinksByState)
         EXPECT_TRUE(IsWindow(box));
         click(box, IDOK);
     });
-    about_box(g_fakeHost.window);
+    about_box(g_host.window);
     EXPECT_EQ((std::vector<std::string>{"mailto:quorvel@example.org", "http://bass.example.org/",
                                         "http://modules.example.net/"}),
               g_opened);

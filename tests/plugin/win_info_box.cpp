@@ -5,7 +5,6 @@
 
 #include "info_box.h"
 #include "packed_modules.h"
-#include "plugin_state.h"
 #include "zip_writer.h"
 
 #include <string.h>
@@ -35,7 +34,7 @@ class InfoBox : public testing::Test
         dir = work_folder();
         settings = dir + "\\settings";
         CreateDirectoryA(settings.c_str(), nullptr);
-        fake_host_start(settings);
+        plugin_host_start(settings);
         record = dir + "\\args.txt";
         SetEnvironmentVariableA("RECORD_ARGS_OUT", record.c_str());
         SetEnvironmentVariableA("PROBE_LOG", (dir + "\\plugin.log").c_str());
@@ -78,7 +77,7 @@ TEST_F(InfoBox, StartsTheProgramInTheModulesFolder)
     ASSERT_TRUE(write_file(module, Bytes{'x', 'm'}));
     std::string command = program_folder() + "\\record_args.exe \"" + module + "\"";
     expect_command(command);
-    EXPECT_EQ(0, info_box(module.c_str(), g_fakeHost.window));
+    EXPECT_EQ(0, info_box(module.c_str(), g_host.window));
     // The command line, the current folder, one argument (blanks and all).
     EXPECT_EQ((std::vector<std::string>{command, folder, module}), program_record(record));
 }
@@ -100,14 +99,14 @@ TEST_F(InfoBox, HostileMemberNamesStayInTheSettingsFolder)
     for (const Case &c : cases) {
         std::string pack = archive(c.stored);
         ASSERT_TRUE(expand_archive(pack.c_str()));
-        ASSERT_FALSE(g_fakeHost.enqueued.empty());
-        std::string entry = g_fakeHost.enqueued.back();
-        g_fakeHost.enqueued.clear();
+        ASSERT_FALSE(g_host.enqueued.empty());
+        std::string entry = g_host.enqueued.back();
+        g_host.enqueued.clear();
         std::string copy = settings + "\\" + c.copy;
         std::string command = program_folder() + "\\record_args.exe " + copy;
         expect_command(command);
         DeleteFileA(record.c_str());
-        EXPECT_EQ(0, info_box(entry.c_str(), g_fakeHost.window));
+        EXPECT_EQ(0, info_box(entry.c_str(), g_host.window));
         EXPECT_EQ((std::vector<std::string>{command, settings, copy}), program_record(record));
         EXPECT_EQ(Bytes({'m', 'o', 'd'}), read_file(copy)) << "the copy stays for the program";
     }
@@ -130,13 +129,13 @@ TEST_F(InfoBox, AnotherPluginShowsTheModule)
     std::string pack = archive("SONG.MOD");
     std::string plain = dir + "\\plain.xm";
     ASSERT_TRUE(write_file(plain, Bytes{'x'}));
-    EXPECT_EQ(0, info_box((pack + "<SONG.MOD").c_str(), g_fakeHost.window));
-    EXPECT_EQ(0, info_box(plain.c_str(), g_fakeHost.window));
+    EXPECT_EQ(0, info_box((pack + "<SONG.MOD").c_str(), g_host.window));
+    EXPECT_EQ(0, info_box(plain.c_str(), g_host.window));
     // No export, or no such plug-in: nothing shown, the copy removed all the same.
     strcpy(g_settings.commandLine, "plgin_none.dll");
-    EXPECT_EQ(0, info_box((pack + "<SONG.MOD").c_str(), g_fakeHost.window));
+    EXPECT_EQ(0, info_box((pack + "<SONG.MOD").c_str(), g_host.window));
     strcpy(g_settings.commandLine, "plgin_gone.dll");
-    EXPECT_EQ(0, info_box((pack + "<SONG.MOD").c_str(), g_fakeHost.window));
+    EXPECT_EQ(0, info_box((pack + "<SONG.MOD").c_str(), g_host.window));
     EXPECT_EQ((std::vector<std::string>{"infobox " + settings + "\\SONG.MOD owned",
                                         "infobox " + plain + " owned"}),
               lines_of(dir + "\\plugin.log"));
@@ -153,9 +152,9 @@ TEST_F(InfoBox, RefusesWhatItCannotShow)
     const std::string entries[] = {pack + "<MISSING.MOD", dir + "\\gone.mdz<SONG.MOD", tooLong,
                                    std::string(300, 'p') + ".mod", ""};
     for (const std::string &e : entries)
-        EXPECT_EQ(0, info_box(e.c_str(), g_fakeHost.window));
+        EXPECT_EQ(0, info_box(e.c_str(), g_host.window));
     EXPECT_TRUE(files_in(settings).empty());
     g_settings.commandLine[0] = 0; // no program set: nothing to run, nothing copied
-    EXPECT_EQ(0, info_box((pack + "<SONG.MOD").c_str(), g_fakeHost.window));
+    EXPECT_EQ(0, info_box((pack + "<SONG.MOD").c_str(), g_host.window));
     EXPECT_TRUE(files_in(settings).empty());
 }

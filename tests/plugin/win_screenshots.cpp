@@ -7,42 +7,30 @@
 
 #include "about_box.h"
 #include "config_dialog.h"
-#include "plugin_state.h"
 
 #include <stdlib.h>
 #include <string.h>
-
-namespace
-{
-
-std::string g_folder;
-
-void capture(HWND window, const std::string &name)
-{
-    EXPECT_TRUE(save_window_picture(window, g_folder + "\\" + name + ".bmp")) << name;
-}
-
-} // namespace
 
 TEST(PluginPictures, DISABLED_Dialogs)
 {
     const char *folder = getenv("PLUGIN_SCREENSHOTS");
     ASSERT_NE(nullptr, folder) << "PLUGIN_SCREENSHOTS names the output folder";
-    g_folder = folder;
-    fake_host_start(work_folder("pictures"));
+    std::string config = std::string(folder) + "\\plugin-config.bmp";
+    std::string about = std::string(folder) + "\\plugin-about.bmp";
+    plugin_host_start(work_folder("pictures"));
     settings_defaults(&g_settings);
     strcpy(g_settings.commandLine, "C:\\Program Files\\Virn\\Virn.exe %mod");
     g_pendingLibraryOutput = 0;
-    expect_dialog([](HWND dialog) {
-        capture(dialog, "plugin-config");
+    expect_dialog([config](HWND dialog) {
+        EXPECT_TRUE(save_window_picture(dialog, config));
         click(dialog, IDCANCEL);
     });
-    config_dialog(g_fakeHost.window);
+    config_dialog(g_host.window);
     about_box_init(g_pluginInstance);
-    expect_dialog([](HWND dialog) {
-        capture(dialog, "plugin-about");
+    expect_dialog([about](HWND dialog) {
+        EXPECT_TRUE(save_window_picture(dialog, about));
         click(dialog, IDOK);
     });
-    about_box(g_fakeHost.window);
+    about_box(g_host.window);
     EXPECT_EQ(0u, unanswered_dialogs());
 }
