@@ -1,5 +1,6 @@
-// The formats a module file is offered to, each a cheap signature test on the view and
-// a loader for a view that passed it, registered in the load order (load.cpp).
+// The formats a module file is offered to, each a cheap signature test on the view (a
+// mark at a fixed offset, a test function, or both) and a loader for a view that passed
+// it, registered in the load order (load.cpp).
 #ifndef VIRN_FORMATS_H
 #define VIRN_FORMATS_H
 
@@ -8,12 +9,17 @@
 #include <stddef.h>
 
 struct ModuleFormat {
-    uint32_t moduleType;  // the module's type once the loader has added an entry; 0
-                          // for the wrapper, whose embedded module has its own
+    // The module's type once the loader has added an entry; 0 for the wrapper, whose
+    // embedded module has its own.
+    uint32_t moduleType;
     uint32_t titleOffset; // the song title in the view
     uint32_t titleLength; // 0: none that we read
+    // The signature: `mark` at `markOffset` (null: the test alone decides), then `test`
+    // (null: the mark alone decides).
+    uint32_t markOffset;
+    const char *mark;
     bool (*test)(const ByteView &file);
-    void (*load)(LoadedModule *m);
+    void (*load)(LoadedModule *m, const ByteView &file); // the file is module_view(m)
 };
 
 extern const ModuleFormat XmFormat, ItFormat, S3mFormat, StmFormat, UltFormat, PtmFormat, PsmFormat,

@@ -17,7 +17,8 @@ static const ModuleFormat *const LoadOrder[] = {
 const ModuleFormat *format_claiming(const ByteView &file)
 {
     for (const ModuleFormat *format : LoadOrder)
-        if (format->test(file))
+        if ((!format->mark || has_tag(file, format->markOffset, format->mark)) &&
+            (!format->test || format->test(file)))
             return format;
     return nullptr;
 }
@@ -28,7 +29,7 @@ void claim_module(LoadedModule *m, const ModuleFormat &format)
 {
     if (format.titleLength)
         copy_song_name(m, format.titleOffset, format.titleLength);
-    format.load(m);
+    format.load(m, module_view(m));
     m->recognised = 1;
     if (format.moduleType && m->entryCount)
         m->moduleType = format.moduleType;

@@ -121,9 +121,8 @@ static bool test_dbm(const ByteView &v)
            has_tag(v, DBM_INFO, "INFO") && rd32be(v, DBM_INFO_SIZE) == 10;
 }
 
-static void load_dbm(LoadedModule *m)
+static void load_dbm(LoadedModule *m, const ByteView &v)
 {
-    ByteView v = module_view(m);
     uint32_t instruments = rd16be(v, DBM_INSTRUMENT_COUNT);
     uint32_t samples = rd16be(v, DBM_SAMPLE_COUNT);
     if (samples > CATALOG_CAPACITY)
@@ -148,4 +147,4 @@ static void load_dbm(LoadedModule *m)
     }
 }
 
-const ModuleFormat DbmFormat = {VIRN_TYPE_DBM, DBM_NAME, 44, test_dbm, load_dbm};
+const ModuleFormat DbmFormat = {VIRN_TYPE_DBM, DBM_NAME, 44, 0, nullptr, test_dbm, load_dbm};

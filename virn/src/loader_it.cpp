@@ -91,14 +91,8 @@ static uint32_t it_clip_length(uint8_t encoding, uint32_t len, uint32_t availabl
     return len < most ? len : (uint32_t)most;
 }
 
-static bool test_it(const ByteView &v)
+static void load_it(LoadedModule *m, const ByteView &v)
 {
-    return has_tag(v, 0, "IMPM");
-}
-
-static void load_it(LoadedModule *m)
-{
-    ByteView v = module_view(m);
     uint32_t orders = rd16le(v, IT_ORDER_COUNT);
     uint32_t instruments = rd16le(v, IT_INSTRUMENT_COUNT);
     uint32_t samples = rd16le(v, IT_SAMPLE_COUNT);
@@ -140,4 +134,4 @@ static void load_it(LoadedModule *m)
     }
 }
 
-const ModuleFormat ItFormat = {VIRN_TYPE_IT, IT_NAME, 26, test_it, load_it};
+const ModuleFormat ItFormat = {VIRN_TYPE_IT, IT_NAME, 26, 0, "IMPM", nullptr, load_it};

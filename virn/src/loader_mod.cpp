@@ -94,9 +94,8 @@ static bool test_mod(const ByteView &v)
     return fits(v, 0, MOD_PATTERNS) && mod_channel_count(v.bytes + MOD_TAG) != 0;
 }
 
-static void load_mod(LoadedModule *m)
+static void load_mod(LoadedModule *m, const ByteView &v)
 {
-    ByteView v = module_view(m);
     uint32_t channels = mod_channel_count(v.bytes + MOD_TAG);
     uint64_t cursor =
         MOD_PATTERNS + mod_pattern_bytes(v.bytes + MOD_TAG, v.bytes + MOD_ORDER_LIST, channels);
@@ -159,4 +158,4 @@ static void load_mod(LoadedModule *m)
     }
 }
 
-const ModuleFormat ModFormat = {VIRN_TYPE_MOD, 0, 20, test_mod, load_mod};
+const ModuleFormat ModFormat = {VIRN_TYPE_MOD, 0, 20, 0, nullptr, test_mod, load_mod};

@@ -27,14 +27,8 @@ enum {
     MTM_RATE = 8363,
 };
 
-static bool test_mtm(const ByteView &v)
+static void load_mtm(LoadedModule *m, const ByteView &v)
 {
-    return has_tag(v, 0, "MTM");
-}
-
-static void load_mtm(LoadedModule *m)
-{
-    ByteView v = module_view(m);
     uint32_t n = rd8(v, MTM_SAMPLE_COUNT);
     uint64_t cursor = MTM_SAMPLES + (uint64_t)MTM_SAMPLE_SIZE * n + MTM_ORDER_LIST +
                       (uint64_t)MTM_TRACK_SIZE * rd16le(v, MTM_TRACK_COUNT) +
@@ -86,4 +80,4 @@ static void load_mtm(LoadedModule *m)
     }
 }
 
-const ModuleFormat MtmFormat = {VIRN_TYPE_MTM, MTM_NAME, 20, test_mtm, load_mtm};
+const ModuleFormat MtmFormat = {VIRN_TYPE_MTM, MTM_NAME, 20, 0, "MTM", nullptr, load_mtm};

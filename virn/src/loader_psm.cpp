@@ -29,9 +29,8 @@ static bool test_psm(const ByteView &v)
     return has_tag(v, 0, "PSM ") && has_tag(v, PSM_TYPE, "FILE");
 }
 
-static void load_psm(LoadedModule *m)
+static void load_psm(LoadedModule *m, const ByteView &v)
 {
-    ByteView v = module_view(m);
     // The walk stops when the catalog is full.
     ChunkWalk walk = {v, PSM_CHUNKS, PSM_CHUNK_HEAD, false};
     Chunk c;
@@ -65,4 +64,4 @@ static void load_psm(LoadedModule *m)
 }
 
 // The format has no song title that we read.
-const ModuleFormat PsmFormat = {VIRN_TYPE_PSM, 0, 0, test_psm, load_psm};
+const ModuleFormat PsmFormat = {VIRN_TYPE_PSM, 0, 0, 0, nullptr, test_psm, load_psm};

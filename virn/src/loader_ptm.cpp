@@ -27,14 +27,8 @@ enum {
     PTM_TYPE_16BIT = 0x10,
 };
 
-static bool test_ptm(const ByteView &v)
+static void load_ptm(LoadedModule *m, const ByteView &v)
 {
-    return has_tag(v, PTM_MARK, "PTMF");
-}
-
-static void load_ptm(LoadedModule *m)
-{
-    ByteView v = module_view(m);
     // Only as many headers as the file holds, and no more than the catalog.
     uint32_t n = records_that_fit(v, PTM_SAMPLES, rd16le(v, PTM_SAMPLE_COUNT), PTM_SAMPLE_SIZE);
     if (n > CATALOG_CAPACITY)
@@ -82,4 +76,4 @@ static void load_ptm(LoadedModule *m)
     }
 }
 
-const ModuleFormat PtmFormat = {VIRN_TYPE_PTM, 0, 28, test_ptm, load_ptm};
+const ModuleFormat PtmFormat = {VIRN_TYPE_PTM, 0, 28, PTM_MARK, "PTMF", nullptr, load_ptm};

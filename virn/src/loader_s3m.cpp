@@ -40,14 +40,8 @@ static uint64_t s3m_data_offset(const ByteView &v, uint64_t h)
     return wide < v.size ? wide : low;
 }
 
-static bool test_s3m(const ByteView &v)
+static void load_s3m(LoadedModule *m, const ByteView &v)
 {
-    return has_tag(v, S3M_MARK, "SCRM");
-}
-
-static void load_s3m(LoadedModule *m)
-{
-    ByteView v = module_view(m);
     uint32_t orders = rd16le(v, S3M_ORDER_COUNT);
     uint32_t instruments = rd16le(v, S3M_INSTRUMENT_COUNT);
     bool signedData = rd16le(v, S3M_SAMPLE_FORMAT) == 1;
@@ -102,4 +96,4 @@ static void load_s3m(LoadedModule *m)
     }
 }
 
-const ModuleFormat S3mFormat = {VIRN_TYPE_S3M, 0, 28, test_s3m, load_s3m};
+const ModuleFormat S3mFormat = {VIRN_TYPE_S3M, 0, 28, S3M_MARK, "SCRM", nullptr, load_s3m};

@@ -39,9 +39,8 @@ static bool test_stm(const ByteView &v)
             has_tag(v, STM_TRACKER, "BMOD2STM"));
 }
 
-static void load_stm(LoadedModule *m)
+static void load_stm(LoadedModule *m, const ByteView &v)
 {
-    ByteView v = module_view(m);
     uint64_t cursor = STM_PATTERNS + (uint64_t)STM_PATTERN_SIZE * rd8(v, STM_PATTERN_COUNT);
 
     for (uint32_t i = 0; i < STM_SLOTS; i++) {
@@ -79,4 +78,4 @@ static void load_stm(LoadedModule *m)
     }
 }
 
-const ModuleFormat StmFormat = {VIRN_TYPE_STM, 0, 20, test_stm, load_stm};
+const ModuleFormat StmFormat = {VIRN_TYPE_STM, 0, 20, 0, nullptr, test_stm, load_stm};

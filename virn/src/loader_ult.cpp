@@ -64,14 +64,8 @@ static uint64_t ult_skip_patterns(const ByteView &v, uint64_t cursor, uint8_t ve
     return cursor;
 }
 
-static bool test_ult(const ByteView &v)
+static void load_ult(LoadedModule *m, const ByteView &v)
 {
-    return has_tag(v, 0, "MAS_UTrack_V00");
-}
-
-static void load_ult(LoadedModule *m)
-{
-    ByteView v = module_view(m);
     uint8_t version = rd8(v, ULT_VERSION);
     uint32_t headerSize = version >= '4' ? ULT_HEADER_NEW : ULT_HEADER_OLD;
     uint64_t cursor = ULT_TEXT_START + (uint64_t)ULT_TEXT_LINE * rd8(v, ULT_TEXT_LINES);
@@ -112,4 +106,5 @@ static void load_ult(LoadedModule *m)
     }
 }
 
-const ModuleFormat UltFormat = {VIRN_TYPE_ULT, ULT_TITLE, 32, test_ult, load_ult};
+const ModuleFormat UltFormat = {VIRN_TYPE_ULT,    ULT_TITLE, 32,      0,
+                                "MAS_UTrack_V00", nullptr,   load_ult};

@@ -69,14 +69,14 @@ static bool test_umx(const ByteView &v)
 
 // The embedded module's mark lies where its own format's test looks, so that test
 // passes on the narrowed view and the module is that format's.
-static void load_umx(LoadedModule *m)
+static void load_umx(LoadedModule *m, const ByteView &v)
 {
     EmbeddedModule found;
-    if (!umx_find_module(module_view(m), &found))
+    if (!umx_find_module(v, &found))
         return;
     m->fileCopy += found.start;
     m->fileLength -= found.start;
     claim_module(m, *found.format);
 }
 
-const ModuleFormat UmxFormat = {0, 0, 0, test_umx, load_umx};
+const ModuleFormat UmxFormat = {0, 0, 0, 0, nullptr, test_umx, load_umx};

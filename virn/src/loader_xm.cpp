@@ -126,14 +126,8 @@ static uint64_t xm_sample(LoadedModule *m, const ByteView &v, uint64_t sh, uint6
     return stored;
 }
 
-static bool test_xm(const ByteView &v)
+static void load_xm(LoadedModule *m, const ByteView &v)
 {
-    return has_tag(v, 0, "Extended Module");
-}
-
-static void load_xm(LoadedModule *m)
-{
-    ByteView v = module_view(m);
     // The patterns follow the header, whose size counts from its own size field. Most
     // files say 276 (fixed fields and a 256-byte order table); a size too small for
     // the fixed fields cannot be meant and is read as the usual one.
@@ -174,4 +168,4 @@ static void load_xm(LoadedModule *m)
     }
 }
 
-const ModuleFormat XmFormat = {VIRN_TYPE_XM, XM_NAME, 20, test_xm, load_xm};
+const ModuleFormat XmFormat = {VIRN_TYPE_XM, XM_NAME, 20, 0, "Extended Module", nullptr, load_xm};
