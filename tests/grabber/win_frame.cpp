@@ -36,28 +36,15 @@ HDROP make_drop(const std::vector<std::string> &files)
     return (HDROP)memory;
 }
 
-std::vector<std::string> titles(const std::vector<HWND> &windows)
-{
-    std::vector<std::string> t;
-    for (HWND w : windows)
-        t.push_back(window_text(w));
-    return t;
-}
-
-TEST_F(GrabberTest, FilesThatCannotBeOpenedLeaveNoWindowAndNoMessage)
-{
-    // A name that kept its quotes, and one that does not exist.
-    open_frame({"\"" + dir + "\\a.it\"", dir + "\\missing.it"});
-    EXPECT_TRUE(module_windows().empty());
-    EXPECT_EQ("Virn", window_text(frame));
-}
-
-TEST_F(GrabberTest, NotAModuleWarnsAndCloses)
+// Command-line names that cannot be opened (one that kept its quotes, one that does not
+// exist) leave no window and no message; files that are not modules warn and close.
+TEST_F(GrabberTest, FilesThatCannotBeOpenedLeaveNoWindow)
 {
     save(dir + "\\notes.txt", word_text(3000, 7));
     save(dir + "\\empty.mod", {});
     save(dir + "\\text.zip", zip_write({{"readme.txt", word_text(500, 3), 8}})); // no module
-    open_frame();
+    open_frame({"\"" + dir + "\\a.it\"", dir + "\\missing.it"});
+    EXPECT_EQ("Virn", window_text(frame));
     for (const char *name : {"notes.txt", "empty.mod", "text.zip"}) {
         expect_dialog(message_box("Virn", NotAModule, IDOK));
         open_module_file((dir + "\\" + name).c_str());
@@ -86,9 +73,11 @@ TEST_F(GrabberTest, OpenDialogAndDroppedFilesOpenInOrderAndClose)
     SendMessageA(frame, WM_DROPFILES, (WPARAM)make_drop(files), 0);
     pump();
     std::vector<HWND> windows = module_windows();
-    std::vector<std::string> expected = {"opened [a.it]", "song c [c2.it]", "song a [a2.it]",
-                                         "song b [b2.it]"};
-    EXPECT_EQ(expected, titles(windows));
+    std::vector<std::string> titles,
+        expected = {"opened [a.it]", "song c [c2.it]", "song a [a2.it]", "song b [b2.it]"};
+    for (HWND w : windows)
+        titles.push_back(window_text(w));
+    EXPECT_EQ(expected, titles);
     ASSERT_EQ(4u, windows.size());
     SendMessageA(g_app.mdiClient, WM_MDIACTIVATE, (WPARAM)windows[2], 0);
     EXPECT_EQ("song a - Virn", window_text(frame));
@@ -115,7 +104,7 @@ TEST_F(GrabberTest, EachModuleInAnArchiveOpens)
     ASSERT_EQ(2u, windows.size());
     EXPECT_EQ("one [pack.MDZ<FIRST.IT]", window_text(windows[0]));
     EXPECT_EQ("two [pack.MDZ<SECOND.IT]", window_text(windows[1]));
-    EXPECT_EQ(3, row_count(list_of(windows[1])));
+    EXPECT_EQ(3, ListView_GetItemCount(list_of(windows[1])));
     // Content decides: a module named as an archive opens as the module it is.
     save(dir + "\\plain.zip", numbered_it("really an it", 1));
     EXPECT_EQ("really an it [plain.zip]", window_text(open_one(dir + "\\plain.zip")));

@@ -16,28 +16,6 @@ const char WriteError[] = "An error ocurred while creating output file";
 class Grab : public GrabberTest
 {
   protected:
-    // virn-grab's files for the same rows, in a folder of their own.
-    std::string reference(const std::string &module, const std::string &rows, bool raw)
-    {
-        std::string out = dir + "\\reference" + (raw ? "-raw" : "-wav");
-        std::string line = std::string("\"") + VIRN_GRAB_EXE + "\" extract " +
-                           (raw ? "--raw " : "") + "-o \"" + out + "\" --only " + rows + " \"" +
-                           module + "\"";
-        EXPECT_EQ(0, run_program(line, dir)) << line;
-        return out;
-    }
-
-    void expect_same_files(const std::string &expectedFolder, const std::string &folder,
-                           size_t count)
-    {
-        std::vector<std::string> names = files_in(expectedFolder);
-        EXPECT_EQ(count, names.size());
-        EXPECT_EQ(names, files_in(folder));
-        for (const std::string &name : names)
-            EXPECT_TRUE(read_file(expectedFolder + "\\" + name) == read_file(folder + "\\" + name))
-                << name;
-    }
-
     // Answers the folder browser and the raw question, then the dialogs in `then`.
     void grab_checked_into(const std::string &folder, bool raw,
                            const std::vector<DialogHandler> &then = {})
@@ -53,37 +31,34 @@ class Grab : public GrabberTest
     }
 };
 
-TEST_F(Grab, CheckedRowsBeyond255AreTheRightSamples)
+// The checked rows, past row 255, as virn-grab writes them; then the current row through
+// the save dialog, the same file again.
+TEST_F(Grab, CheckedAndCurrentRowsBeyond255AreTheRightSamples)
 {
-    std::string module = dir + "\\m.it";
     HWND list = list_of(open_numbered(300, 50)); // row 250 and 300 are empty
-    for (int row : {1, 255, 256, 257, 280, 300})
-        set_checked(list, row - 1, true);
+    ListView_SetCheckState(list, 299, true);
     for (bool raw : {false, true}) {
-        std::string out = dir + (raw ? "\\raw" : "\\wav");
+        const char *ext = raw ? "bin" : "wav";
+        std::string out = dir + "\\" + ext, expected = dir + "\\reference-" + ext;
+        std::string line = std::string("\"") + VIRN_GRAB_EXE + "\" extract " +
+                           (raw ? "--raw " : "") + "-o \"" + expected +
+                           "\" --only 1,255-257,280 \"" + dir + "\\m.it\"";
+        ASSERT_EQ(0, run_program(line, dir)) << line;
         CreateDirectoryA(out.c_str(), nullptr);
+        for (int row : {1, 255, 256, 257, 280})
+            ListView_SetCheckState(list, row - 1, true);
         grab_checked_into(out, raw);
-        expect_same_files(reference(module, "1,255-257,280", raw), out, 5);
+        std::vector<std::string> names = files_in(expected);
+        EXPECT_EQ(5u, names.size());
+        EXPECT_EQ(names, files_in(out));
+        for (const std::string &name : names)
+            EXPECT_TRUE(read_file(expected + "\\" + name) == read_file(out + "\\" + name)) << name;
         // Written rows are unchecked; the empty row 300 stays checked.
         for (int row : {1, 255, 256, 257, 280})
             EXPECT_FALSE(checked(list, row - 1)) << row;
         EXPECT_TRUE(checked(list, 299));
-        for (int row : {1, 255, 256, 257, 280})
-            set_checked(list, row - 1, true);
-    }
-    EXPECT_TRUE(file_exists(dir + "\\wav\\s257(257).wav"));
-    EXPECT_TRUE(file_exists(dir + "\\raw\\s280(280).bin"));
-}
 
-TEST_F(Grab, CurrentSampleThroughTheSaveDialog)
-{
-    std::string module = dir + "\\m.it";
-    HWND list = list_of(open_numbered(300));
-    set_checked(list, 279, true);
-    focus_row(list, 279);
-    for (bool raw : {false, true}) {
-        std::string target = dir + (raw ? "\\current.bin" : "\\current.wav");
-        std::string offered, extension;
+        std::string target = out + "\\current." + ext, offered, extension;
         DWORD flags = 0;
         g_saveAnswer = [&](OPENFILENAMEA *o) {
             offered = o->lpstrFile;
@@ -92,19 +67,20 @@ TEST_F(Grab, CurrentSampleThroughTheSaveDialog)
             lstrcpynA(o->lpstrFile, target.c_str(), (int)o->nMaxFile);
             return TRUE;
         };
+        ListView_SetCheckState(list, 279, true);
+        focus_row(list, 279);
         expect_dialog(message_box("Virn", AskRaw, raw ? IDYES : IDNO));
         SendMessageA(module_windows()[0], WMU_GRABCURRENT, 0, 0);
         pump();
         EXPECT_EQ("s280", offered);
-        EXPECT_EQ(raw ? "bin" : "wav", extension);
+        EXPECT_EQ(ext, extension);
         EXPECT_TRUE(flags & OFN_OVERWRITEPROMPT);
-        std::string expected = reference(module, "280", raw);
-        EXPECT_TRUE(read_file(expected + (raw ? "\\s280(280).bin" : "\\s280(280).wav")) ==
-                    read_file(target));
+        EXPECT_TRUE(read_file(out + "\\s280(280)." + ext) == read_file(target));
         EXPECT_FALSE(checked(list, 279));
-        set_checked(list, 279, true);
     }
+    EXPECT_TRUE(file_exists(dir + "\\wav\\s257(257).wav"));
     // Cancelled: nothing written, the row stays checked.
+    ListView_SetCheckState(list, 279, true);
     g_saveAnswer = [](OPENFILENAMEA *) { return FALSE; };
     expect_dialog(message_box("Virn", AskRaw, IDNO));
     command(IDM_GRABCURRENT);

@@ -6,8 +6,6 @@
 #include "resource.h"
 #include "settings_file.h"
 
-#include <commctrl.h>
-#include <algorithm>
 #include <stdio.h>
 
 std::function<BOOL(OPENFILENAMEA *)> g_openAnswer;
@@ -20,41 +18,21 @@ HWND list_of(HWND moduleWindow)
     return FindWindowExA(moduleWindow, nullptr, WC_LISTVIEWA, nullptr);
 }
 
-int row_count(HWND list)
-{
-    return (int)SendMessageA(list, LVM_GETITEMCOUNT, 0, 0);
-}
-
 std::string item_text(HWND list, int row, int column)
 {
     char text[512] = "";
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, (LPARAM)&item);
+    ListView_GetItemText(list, row, column, text, sizeof text);
     return text;
 }
 
 bool checked(HWND list, int row)
 {
-    return (SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) >> 12) == 2;
-}
-
-void set_checked(HWND list, int row, bool on)
-{
-    LVITEMA item = {};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(on ? 2 : 1);
-    SendMessageA(list, LVM_SETITEMSTATE, row, (LPARAM)&item);
+    return ListView_GetCheckState(list, row) == 1;
 }
 
 void focus_row(HWND list, int row)
 {
-    LVITEMA item = {};
-    item.stateMask = LVIS_FOCUSED | LVIS_SELECTED;
-    item.state = LVIS_FOCUSED | LVIS_SELECTED;
-    SendMessageA(list, LVM_SETITEMSTATE, row, (LPARAM)&item);
+    ListView_SetItemState(list, row, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
 }
 
 Bytes numbered_it(const std::string &song, int count, int emptyEvery)
@@ -145,17 +123,10 @@ HWND GrabberTest::open_frame(const std::vector<std::string> &files)
 
 std::vector<HWND> GrabberTest::module_windows()
 {
-    std::vector<std::pair<int, HWND>> found;
-    for (HWND w = GetWindow(g_app.mdiClient, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        char cls[32] = "";
-        GetClassNameA(w, cls, sizeof cls);
-        if (strcmp(cls, "MDI_Child") == 0)
-            found.push_back({GetDlgCtrlID(w), w});
-    }
-    std::sort(found.begin(), found.end());
+    // The MDI client numbers its children from 0 in the order they were made.
     std::vector<HWND> windows;
-    for (auto &f : found)
-        windows.push_back(f.second);
+    while (HWND w = GetDlgItem(g_app.mdiClient, (int)windows.size()))
+        windows.push_back(w);
     return windows;
 }
 

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -25,10 +27,8 @@ extern std::function<BOOL(HANDLE, LPCVOID, DWORD, LPDWORD)> g_writeAnswer; // nu
 
 // List view of a module window, read back.
 HWND list_of(HWND moduleWindow);
-int row_count(HWND list);
 std::string item_text(HWND list, int row, int column);
 bool checked(HWND list, int row);
-void set_checked(HWND list, int row, bool on);
 void focus_row(HWND list, int row);
 
 // `count` 8-bit samples named "s<row>" (1-based), each with its own length (100 + row
@@ -46,7 +46,7 @@ class GrabberTest : public testing::Test
     void SetUp() override;
     void TearDown() override;
     HWND open_frame(const std::vector<std::string> &files = {});
-    // Module windows in the order they were made (the MDI client numbers them so).
+    // Module windows in the order they were made.
     std::vector<HWND> module_windows();
     HWND open_one(const std::string &path);
     // A frame with m.it of numbered_it(count, emptyEvery) open; its module window.

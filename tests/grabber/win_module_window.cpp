@@ -6,7 +6,6 @@
 #include "app_state.h"
 #include "resource.h"
 
-#include <commctrl.h>
 #include <stdlib.h>
 
 namespace
@@ -15,7 +14,7 @@ namespace
 TEST_F(GrabberTest, RowsShowTheLibrarysEntriesBeyond255AndEditedOnesTinted)
 {
     HWND list = list_of(open_numbered(300, 4)); // every fourth row is empty
-    ASSERT_EQ(300, row_count(list));
+    ASSERT_EQ(300, ListView_GetItemCount(list));
     const char *expected[][6] = {
         {"1", "s1", "101", "8001", "1", "8"},     {"4", "-none-", "0", "8363", "1", "8"},
         {"5", "s5", "105", "8005", "1", "8"},     {"256", "-none-", "0", "8363", "1", "8"},

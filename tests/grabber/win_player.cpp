@@ -13,7 +13,6 @@
 #include "stream_plan.h"
 
 #include <algorithm>
-#include <commctrl.h>
 #include <math.h>
 #include <stdlib.h>
 

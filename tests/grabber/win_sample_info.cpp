@@ -9,7 +9,6 @@
 #include "player.h"
 #include "resource.h"
 
-#include <commctrl.h>
 
 namespace
 {

@@ -32,8 +32,8 @@ TEST_F(GrabberTest, DISABLED_Screenshots)
     open_frame({dir + "\\numbers.it", dir + "\\demo.it"});
     MoveWindow(frame, 40, 40, 640, 480, TRUE);
     HWND list = list_of(module_windows()[1]);
-    set_checked(list, 0, true);
-    set_checked(list, 2, true);
+    ListView_SetCheckState(list, 0, true);
+    ListView_SetCheckState(list, 2, true);
     command(IDM_TILEHORZ);
     capture(frame, "frame");
 

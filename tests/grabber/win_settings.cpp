@@ -7,27 +7,16 @@
 #include "settings_file.h"
 #include "settings_format.h"
 
-#include <commctrl.h>
-
 namespace
 {
 
 const char MissingSettings[] = "Unable to open config file\r\rDefaults loaded";
 
-Bytes le_bytes(uint32_t device, uint32_t volume)
-{
-    Bytes b;
-    put_le32(b, device);
-    put_le32(b, volume);
-    return b;
-}
-
 // Which file is read and written; what short and long files hold is tested natively.
 TEST_F(GrabberTest, SettingsComeFromBesideTheProgramFirst)
 {
-    const Bytes none, a = le_bytes(0xFFFF0001u, 30000), b = le_bytes(0, (uint32_t)-2500),
-                      c = le_bytes(7, 7), d = le_bytes(0xFFFFFFFFu, 1200),
-                      defaults = le_bytes(0xFFFFFFFFu, 48000);
+    const Bytes none, a(8, 1), b(8, 2), c(8, 3), d(8, 4),
+        defaults = {0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0xBB, 0, 0}; // the wave mapper, 48000
     const struct {
         const char *what;
         const Bytes &beside, &current, &read; // none: no such file
@@ -56,23 +45,14 @@ TEST_F(GrabberTest, SettingsComeFromBesideTheProgramFirst)
     }
 }
 
-// The dialog's items: text and device value, in list order.
-std::vector<std::pair<std::string, uint32_t>> device_items(HWND dialog)
+// The dialog's list: where the item of `device` is (-1: not listed).
+int device_item(HWND dialog, uint32_t device)
 {
-    HWND combo = GetDlgItem(dialog, IDC_DEVICE_LIST);
-    std::vector<std::pair<std::string, uint32_t>> items;
-    int count = (int)SendMessageA(combo, CB_GETCOUNT, 0, 0);
-    for (int i = 0; i < count; i++) {
-        char text[256] = "";
-        COMBOBOXEXITEMA item = {};
-        item.mask = CBEIF_TEXT | CBEIF_LPARAM;
-        item.iItem = i;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(combo, CBEM_GETITEMA, 0, (LPARAM)&item);
-        items.push_back({text, (uint32_t)item.lParam});
-    }
-    return items;
+    int count = (int)SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, CB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; i++)
+        if ((uint32_t)SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, CB_GETITEMDATA, i, 0) == device)
+            return i;
+    return -1;
 }
 
 TEST_F(GrabberTest, SoundPreferencesShowAndStoreTheSettings)
@@ -94,25 +74,16 @@ TEST_F(GrabberTest, SoundPreferencesShowAndStoreTheSettings)
         g_app.outputVolume = c.volume;
         bool listed = true;
         expect_dialog([&](HWND dialog) {
-            EXPECT_EQ("Sound preferences", window_text(dialog));
-            auto items = device_items(dialog);
-            int mapper = -1, wanted = -1;
-            for (size_t i = 0; i < items.size(); i++) {
-                if (items[i].first == "Wave Mapper (Auto select)" && items[i].second == 0xFFFFFFFFu)
-                    mapper = (int)i;
-                if (wanted < 0 && items[i].second == c.device)
-                    wanted = (int)i;
-            }
+            int mapper = device_item(dialog, WAVE_MAPPER_DEVICE),
+                wanted = device_item(dialog, c.device);
             EXPECT_GE(mapper, 0);
             // Wine lists sound devices only where it has a sound driver; the test runner
             // gives it one that writes files.
-            listed = wanted >= 0;
-            if (listed) {
+            if ((listed = wanted >= 0))
                 EXPECT_EQ(wanted, SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, CB_GETCURSEL, 0, 0));
-            }
-            EXPECT_EQ(c.shownPosition, SendDlgItemMessageA(dialog, IDC_VOLUME, TBM_GETPOS, 0, 0));
-            if (!listed)
+            else
                 SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, CB_SETCURSEL, mapper, 0);
+            EXPECT_EQ(c.shownPosition, SendDlgItemMessageA(dialog, IDC_VOLUME, TBM_GETPOS, 0, 0));
             SendDlgItemMessageA(dialog, IDC_VOLUME, TBM_SETPOS, TRUE, c.newPosition);
             click(dialog, IDOK);
         });
@@ -133,10 +104,8 @@ TEST_F(GrabberTest, SoundPreferencesKeepTheDeviceWhilePlaying)
     g_app.outputVolume = 0;
     g_app.playing = 1;
     expect_dialog([&](HWND dialog) {
-        auto items = device_items(dialog);
-        for (size_t i = 0; i < items.size(); i++)
-            if (items[i].second == 0xFFFFFFFFu)
-                SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, CB_SETCURSEL, i, 0);
+        SendDlgItemMessageA(dialog, IDC_DEVICE_LIST, CB_SETCURSEL,
+                            device_item(dialog, WAVE_MAPPER_DEVICE), 0);
         SendDlgItemMessageA(dialog, IDC_VOLUME, TBM_SETPOS, TRUE, 50);
         expect_dialog(message_box("Virn", "Unable to change output device while playing", IDOK));
         click(dialog, IDOK);
