@@ -20,18 +20,13 @@ const char NotAModule[] = "Does not looks like supported module...";
 // A drop of files as the shell hands it over (ANSI names, double-zero terminated).
 HDROP make_drop(const std::vector<std::string> &files)
 {
-    size_t chars = 1;
+    std::string names;
     for (const std::string &f : files)
-        chars += f.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + chars);
+        names += f + '\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 1); // zeroed
     DROPFILES *drop = (DROPFILES *)GlobalLock(memory);
     drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = FALSE;
-    char *p = (char *)(drop + 1);
-    for (const std::string &f : files) {
-        memcpy(p, f.c_str(), f.size() + 1);
-        p += f.size() + 1;
-    }
+    memcpy(drop + 1, names.data(), names.size());
     GlobalUnlock(memory);
     return (HDROP)memory;
 }

@@ -9,7 +9,6 @@
 #include "player.h"
 #include "resource.h"
 
-
 namespace
 {
 
@@ -31,11 +30,6 @@ class SampleInfo : public GrabberTest
         window = open_one(dir + "\\" + name);
         list = list_of(window);
         focus_row(list, 0);
-    }
-
-    const CatalogEntry &copy()
-    {
-        return ((ModuleWindowData *)GetWindowLongPtrA(window, GWLP_USERDATA))->catalog[0];
     }
 
     LPARAM row_mark()
@@ -128,7 +122,8 @@ TEST_F(SampleInfo, OkMarksTheRowAndRestoreOriginalsClearsTheMark)
         click(dialog, IDOK);
     });
     EXPECT_EQ(0, row_mark());
-    EXPECT_EQ(VIRN_LOOP_NOT_IN_FORMAT, copy().sustainType);
+    const ModuleWindowData *d = (ModuleWindowData *)GetWindowLongPtrA(window, GWLP_USERDATA);
+    EXPECT_EQ(VIRN_LOOP_NOT_IN_FORMAT, d->catalog[0].sustainType);
 }
 
 TEST_F(SampleInfo, PlayedValuesStayAfterCancelAndReachTheGrabbedWav)
