@@ -40,7 +40,6 @@ TEST(NativeReference, SoundAgreesWithTheReferenceRenderer)
         EXPECT_EQ(BASS_ChannelGetData(music, nullptr, 0), length) << c.name;
         Bytes sound = pull_all(music, 576 * 4);
         EXPECT_EQ(sound.size(), length) << c.name;
-        EXPECT_EQ(BASS_ChannelIsActive(music), (DWORD)BASS_ACTIVE_STOPPED) << c.name;
         int frame = (c.eightBit ? 1 : 2) * (c.mono ? 1 : 2);
         EXPECT_FLOAT_EQ(BASS_ChannelBytes2Seconds(music, length),
                         (float)((double)length / c.rate / frame));
