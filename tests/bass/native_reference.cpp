@@ -53,17 +53,12 @@ static long tell_cb(void *priv)
     return ((Reader *)priv)->at;
 }
 
-static int close_cb(void *)
-{
-    return 0;
-}
-
 // A context with the module loaded from its exact bytes, or none (freed) if refused.
 static xmp_context load(const Bytes &module)
 {
     xmp_context ctx = xmp_create_context();
     Reader reader = {&module, 0};
-    xmp_callbacks cb = {read_cb, seek_cb, tell_cb, close_cb};
+    xmp_callbacks cb = {read_cb, seek_cb, tell_cb, nullptr};
     if (xmp_load_module_from_callbacks(ctx, &reader, cb) == 0)
         return ctx;
     xmp_free_context(ctx);

@@ -1,7 +1,5 @@
 #include "reference_cases.h"
 
-#include <string.h>
-
 #include "song_writer.h"
 
 // Every song at the plug-in's default format, and the other formats and choices on a few.

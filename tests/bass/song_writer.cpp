@@ -29,15 +29,14 @@ void format_fx(const SongNote &n, bool scream, uint8_t *fx, uint8_t *param)
                                      : n.param;
 }
 
-// A pattern's rows in a format's packing: `event` writes each channel's cell (the note
-// there, or none), and formats with packed rows end every row with a 0.
+// A pattern's rows in a format's packing: `event` writes each of the four channels' cells
+// (the note there, or none), and formats with packed rows end every row with a 0.
 template <typename Event>
-Bytes packed_rows(const std::vector<SongNote> &pattern, uint32_t channels, bool rowEnds,
-                  Event event)
+Bytes packed_rows(const std::vector<SongNote> &pattern, bool rowEnds, Event event)
 {
     Bytes rows;
     for (uint32_t row = 0; row < 64; row++) {
-        for (uint32_t c = 0; c < channels; c++) {
+        for (uint32_t c = 0; c < 4; c++) {
             const SongNote *n = note_at(pattern, row, c);
             uint8_t fx = 0, param = 0;
             if (n)
@@ -60,8 +59,6 @@ Bytes write_song_mod(const SongSpec &song)
 {
     ModSpec desc;
     desc.title = song.title;
-    desc.tag = song.channels == 4 ? "M.K." : std::to_string(song.channels) + "CHN";
-    desc.channels = song.channels;
     desc.songLength = (uint8_t)song.orders.size();
     desc.orders = song.orders;
     for (const SongSample &s : song.samples) {
@@ -78,8 +75,7 @@ Bytes write_song_mod(const SongSpec &song)
     size_t at = 1084;
     for (const std::vector<SongNote> &pattern : song.patterns) {
         Bytes rows = packed_rows(
-            pattern, song.channels, false,
-            [](Bytes &r, uint32_t, const SongNote *n, uint8_t fx, uint8_t param) {
+            pattern, false, [](Bytes &r, uint32_t, const SongNote *n, uint8_t fx, uint8_t param) {
                 uint32_t ins = n ? n->instrument : 0;
                 uint32_t period = n && n->note ? mod_periods[(n->note - 1) % 36] : 0;
                 pack_be(r, "HH",
@@ -99,16 +95,15 @@ Bytes write_song_xm(const SongSpec &song)
     // An empty cell is one byte; a note has every field: note (1 + 36 is C-3), instrument,
     // effect.
     for (const std::vector<SongNote> &pattern : song.patterns)
-        xm.patterns.push_back(
-            packed_rows(pattern, 4, false,
-                        [](Bytes &r, uint32_t, const SongNote *n, uint8_t fx, uint8_t param) {
-                            if (!n)
-                                put_u8(r, 0x80);
-                            else
-                                pack_le(r, "BBBBB",
-                                        {0x80 | 1 | 2 | 8 | 16, n->note ? n->note + 36u : 0,
-                                         n->instrument, fx, param});
-                        }));
+        xm.patterns.push_back(packed_rows(
+            pattern, false, [](Bytes &r, uint32_t, const SongNote *n, uint8_t fx, uint8_t param) {
+                if (!n)
+                    put_u8(r, 0x80);
+                else
+                    pack_le(r, "BBBBB",
+                            {0x80 | 1 | 2 | 8 | 16, n->note ? n->note + 36u : 0, n->instrument, fx,
+                             param});
+            }));
     for (const SongSample &s : song.samples) {
         XmInstrument ins;
         ins.name = s.name;
@@ -140,24 +135,21 @@ Bytes write_song_s3m(const SongSpec &song)
     s3m.sampleFormat = 1; // signed
     s3m.speed = song.speed;
     s3m.tempo = song.tempo;
-    s3m.channels.clear();
-    for (uint32_t c = 0; c < song.channels; c++)
-        s3m.channels.push_back((uint8_t)(c % 2 ? 8 + c / 2 : c / 2)); // L R L R ...
+    s3m.channels = {0, 8, 1, 9}; // left, right, left, right
     s3m.patterns.clear();
     // A cell: channel and what follows, note (octave and semitone) and instrument, effect.
     for (const std::vector<SongNote> &pattern : song.patterns)
-        s3m.patterns.push_back(
-            packed_rows(pattern, song.channels, true,
-                        [](Bytes &r, uint32_t c, const SongNote *n, uint8_t fx, uint8_t param) {
-                            uint32_t semis = n && n->note ? n->note - 1u : 0;
-                            if (n)
-                                pack_le(r, "BBB",
-                                        {c | 0x20 | (fx ? 0x80 : 0),
-                                         n->note ? ((4 + semis / 12) << 4) | (semis % 12) : 255,
-                                         n->instrument});
-                            if (fx)
-                                pack_le(r, "BB", {fx, param});
-                        }));
+        s3m.patterns.push_back(packed_rows(
+            pattern, true, [](Bytes &r, uint32_t c, const SongNote *n, uint8_t fx, uint8_t param) {
+                uint32_t semis = n && n->note ? n->note - 1u : 0;
+                if (n)
+                    pack_le(r, "BBB",
+                            {c | 0x20 | (fx ? 0x80 : 0),
+                             n->note ? ((4 + semis / 12) << 4) | (semis % 12) : 255,
+                             n->instrument});
+                if (fx)
+                    pack_le(r, "BB", {fx, param});
+            }));
     for (const SongSample &s : song.samples)
         s3m.instruments.push_back({s.name, s.pcm,
                                    (uint8_t)((s.loopLength ? 1 : 0) | (s.wide ? 4 : 0)),
@@ -208,8 +200,7 @@ Bytes write_song_it(const SongSpec &song)
     // A cell: channel, the mask of what follows, note (48 is C-4), instrument, effect.
     for (const std::vector<SongNote> &pattern : song.patterns)
         it.patterns.push_back(packed_rows(
-            pattern, song.channels, true,
-            [](Bytes &r, uint32_t c, const SongNote *n, uint8_t fx, uint8_t param) {
+            pattern, true, [](Bytes &r, uint32_t c, const SongNote *n, uint8_t fx, uint8_t param) {
                 if (!n)
                     return;
                 pack_le(r, "BB",

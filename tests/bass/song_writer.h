@@ -39,8 +39,7 @@ struct SongSample {
 };
 
 struct SongSpec {
-    std::string title;
-    uint32_t channels = 4;
+    std::string title; // four channels
     uint8_t speed = 6, tempo = 125;
     std::vector<std::vector<SongNote>> patterns; // 64 rows each
     std::vector<uint8_t> orders;

@@ -44,31 +44,14 @@ TEST(ModuleSize, FixturesOfMeasuredFormats)
     EXPECT_GT(measured, 15);
 }
 
-Bytes mod_header(const char *tag, std::vector<uint8_t> orders, std::vector<uint16_t> words)
-{
-    Bytes b(1084, 0);
-    for (size_t i = 0; i < words.size(); i++) {
-        b[20 + 30 * i + 22] = (uint8_t)(words[i] >> 8);
-        b[20 + 30 * i + 23] = (uint8_t)words[i];
-    }
-    b[950] = (uint8_t)orders.size();
-    for (size_t i = 0; i < orders.size(); i++)
-        b[952 + i] = orders[i];
-    memcpy(&b[1080], tag, 4);
-    return b;
-}
-
-struct ModCase {
-    const char *what;
-    const char *tag;
-    std::vector<uint8_t> orders;
-    std::vector<uint16_t> words;
-    size_t readable, size;
-};
-
 TEST(ModuleSize, ModHeaders)
 {
-    const ModCase cases[] = {
+    const struct {
+        const char *what, *tag;
+        std::vector<uint8_t> orders;
+        std::vector<uint16_t> words; // sample lengths
+        size_t readable, size;
+    } cases[] = {
         {"4 channels, orders to 2", "M.K.", {0, 2, 1}, {100, 0, 50}, 200000, 1084 + 3 * 1024 + 300},
         {"order list ends at a byte above 0x7F", "M.K.", {1, 0x80, 5}, {}, 200000, 1084 + 2 * 1024},
         {"xCHN", "6CHN", {0}, {1}, 200000, 1084 + 6 * 256 + 2},
@@ -78,9 +61,15 @@ TEST(ModuleSize, ModHeaders)
         {"never past the readable extent", "M.K.", {0}, {0xFFFF}, 5000, 5000},
         {"... also when that is the header alone", "M.K.", {0}, {0xFFFF}, 1084, 1084},
     };
-    for (const ModCase &c : cases) {
-        Bytes b = mod_header(c.tag, c.orders, c.words);
-        b.resize(200000, 0);
+    for (const auto &c : cases) {
+        Bytes b(200000, 0);
+        for (size_t i = 0; i < c.words.size(); i++) {
+            b[20 + 30 * i + 22] = (uint8_t)(c.words[i] >> 8);
+            b[20 + 30 * i + 23] = (uint8_t)c.words[i];
+        }
+        b[950] = (uint8_t)c.orders.size();
+        std::copy(c.orders.begin(), c.orders.end(), b.begin() + 952);
+        memcpy(&b[1080], c.tag, 4);
         ModuleExtent e = module_extent(b.data(), c.readable);
         EXPECT_EQ(e.kind, KindMod) << c.what;
         EXPECT_EQ(e.size, c.size) << c.what;
