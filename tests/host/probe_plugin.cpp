@@ -1,6 +1,6 @@
 // in_probe.dll: a tiny input plug-in of our own that shows what a host or the information
 // command asks of another plug-in. A "song" is a text file holding its length in
-// milliseconds; one that begins with "list" makes GetFileInfo enqueue two entries. It
+// milliseconds; one that also holds the word "list" makes GetFileInfo enqueue two entries. It
 // plays nothing (the host's playback is proven with In_Quorvel.dll itself). Every call
 // that shows nothing (Init, Quit, Config, About, InfoBox) is appended to the file named
 // by the environment variable PROBE_LOG, when it is set.
@@ -40,7 +40,7 @@ void __cdecl get_file_info(char *file, char *title, int *length)
     const char *slash = file ? strrchr(file, '\\') : nullptr;
     snprintf(title, 2048, "probe %s", slash ? slash + 1 : "");
     for (const char *member : {"<one", "<two"}) {
-        if (strncmp(text, "list", 4) != 0)
+        if (!strstr(text, "list"))
             break;
         char entry[MAX_PATH];
         snprintf(entry, sizeof entry, "%s%s", file, member);

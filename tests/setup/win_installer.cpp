@@ -46,13 +46,6 @@ std::string system_file(const char *name)
     return std::string(dir) + "\\" + name;
 }
 
-PROCESS_INFORMATION start(const std::string &line, const std::string &folder)
-{
-    PROCESS_INFORMATION pi;
-    EXPECT_TRUE(start_program(line, folder, &pi)) << line;
-    return pi;
-}
-
 DWORD WINAPI click_install(LPVOID dialog)
 {
     SendMessageA((HWND)dialog, WM_COMMAND, IDOK, (LPARAM)GetDlgItem((HWND)dialog, IDOK));
@@ -61,11 +54,12 @@ DWORD WINAPI click_install(LPVOID dialog)
 
 // One run of the installer; the destructor leaves it with Exit.
 struct Installer {
-    PROCESS_INFORMATION pi = start("\"" + win_path(SETUP_EXE) + "\"", "");
+    PROCESS_INFORMATION pi = {};
     HWND dialog = nullptr;
 
     Installer()
     {
+        EXPECT_TRUE(start_program("\"" + win_path(SETUP_EXE) + "\"", "", &pi));
         for (int i = 0; i < 600 && !dialog; i++, Sleep(25))
             dialog = top_window(pi.dwProcessId, "#32770");
     }
@@ -243,16 +237,16 @@ TEST(Installer, InstalledFilesWorkAndStepsRunOnce)
     std::string wav = f.root + "\\song.wav";
     ASSERT_TRUE(CopyFileA(win_path(HOST_EXE).c_str(), player.c_str(), FALSE));
     ASSERT_TRUE(write_file(song, playable_song("mod_flow")));
-    PROCESS_INFORMATION pi = start("\"" + player + "\" \"" + f.plugin + "\" play \"" + song +
-                                       "\" -o \"" + wav + "\" --seconds 1",
-                                   f.root);
-    EXPECT_EQ(0u, finish_program(&pi, 60000));
+    EXPECT_EQ(0, run_program("\"" + player + "\" \"" + f.plugin + "\" play \"" + song + "\" -o \"" +
+                                 wav + "\" --seconds 1",
+                             f.root));
     Bytes sound = file_exists(wav) ? read_file(wav) : Bytes();
     ASSERT_GT(sound.size(), 44u + 4000u);
     EXPECT_NE(sound.end(),
               std::find_if(sound.begin() + 44, sound.end(), [](uint8_t b) { return b; }));
 
-    pi = start("\"" + f.exe + "\" \"" + song + "\"", f.root);
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(start_program("\"" + f.exe + "\" \"" + song + "\"", f.root, &pi));
     std::string title;
     HWND frame = nullptr;
     for (int i = 0; i < 600 && title.find("[song.mod]") == std::string::npos; i++, Sleep(50)) {
