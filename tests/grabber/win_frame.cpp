@@ -52,13 +52,13 @@ TEST_F(GrabberTest, OpenDialogAndDroppedFilesOpenInOrderAndClose)
 {
     save(dir + "\\a.it", numbered_it("opened", 1));
     open_frame();
-    g_openAnswer = [&](OPENFILENAMEA *o) {
+    g_answer.open = [&](OPENFILENAMEA *o) {
         EXPECT_EQ(o->lpstrFile[0], 0);
         lstrcpynA(o->lpstrFile, (dir + "\\a.it").c_str(), (int)o->nMaxFile);
         return TRUE;
     };
     command(IDM_OPEN);
-    g_openAnswer = [](OPENFILENAMEA *) { return FALSE; }; // cancelled
+    g_answer.open = [](OPENFILENAMEA *) { return FALSE; }; // cancelled
     command(IDM_OPEN);
     std::vector<std::string> files;
     for (const char *name : {"c", "a", "b"}) {

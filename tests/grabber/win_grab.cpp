@@ -20,7 +20,7 @@ class Grab : public GrabberTest
     void grab_checked_into(const std::string &folder, bool raw,
                            const std::vector<DialogHandler> &then = {})
     {
-        g_folderAnswer = [folder](char *path) {
+        g_answer.folder = [folder](char *path) {
             lstrcpynA(path, folder.c_str(), MAX_PATH);
             return true;
         };
@@ -60,7 +60,7 @@ TEST_F(Grab, CheckedAndCurrentRowsBeyond255AreTheRightSamples)
 
         std::string target = out + "\\current." + ext, offered, extension;
         DWORD flags = 0;
-        g_saveAnswer = [&](OPENFILENAMEA *o) {
+        g_answer.save = [&](OPENFILENAMEA *o) {
             offered = o->lpstrFile;
             flags = o->Flags;
             extension = o->lpstrDefExt;
@@ -81,7 +81,7 @@ TEST_F(Grab, CheckedAndCurrentRowsBeyond255AreTheRightSamples)
     EXPECT_TRUE(file_exists(dir + "\\wav\\s257(257).wav"));
     // Cancelled: nothing written, the row stays checked.
     ListView_SetCheckState(list, 279, true);
-    g_saveAnswer = [](OPENFILENAMEA *) { return FALSE; };
+    g_answer.save = [](OPENFILENAMEA *) { return FALSE; };
     expect_dialog(message_box("Virn", AskRaw, IDNO));
     command(IDM_GRABCURRENT);
     EXPECT_TRUE(checked(list, 279));
@@ -104,7 +104,7 @@ TEST_F(Grab, FailedWritesLeaveNoFileAndTheRowsChecked)
     CreateDirectoryA(out.c_str(), nullptr);
     // The disk fills up during the second file: half of it is written, no error reported.
     int calls = 0;
-    g_writeAnswer = [&](HANDLE file, LPCVOID data, DWORD n, LPDWORD written) {
+    g_answer.write = [&](HANDLE file, LPCVOID data, DWORD n, LPDWORD written) {
         DWORD part = ++calls == 2 ? n / 2 : n;
         return WriteFile(file, data, part, written, nullptr);
     };
@@ -116,13 +116,13 @@ TEST_F(Grab, FailedWritesLeaveNoFileAndTheRowsChecked)
     EXPECT_TRUE(checked(list, 2));
 
     // The same for a single grab, with a failing write.
-    g_writeAnswer = [](HANDLE, LPCVOID, DWORD, LPDWORD written) {
+    g_answer.write = [](HANDLE, LPCVOID, DWORD, LPDWORD written) {
         *written = 0;
         SetLastError(ERROR_DISK_FULL);
         return FALSE;
     };
     focus_row(list, 1);
-    g_saveAnswer = [&](OPENFILENAMEA *o) {
+    g_answer.save = [&](OPENFILENAMEA *o) {
         lstrcpynA(o->lpstrFile, (out + "\\single.wav").c_str(), (int)o->nMaxFile);
         return TRUE;
     };

@@ -8,10 +8,7 @@
 
 #include <stdio.h>
 
-std::function<BOOL(OPENFILENAMEA *)> g_openAnswer;
-std::function<BOOL(OPENFILENAMEA *)> g_saveAnswer;
-std::function<bool(char *)> g_folderAnswer;
-std::function<BOOL(HANDLE, LPCVOID, DWORD, LPDWORD)> g_writeAnswer;
+ShellAnswers g_answer;
 
 HWND list_of(HWND moduleWindow)
 {
@@ -59,24 +56,24 @@ static bool unexpected(const char *what)
 
 static BOOL WINAPI open_thunk(OPENFILENAMEA *o)
 {
-    return g_openAnswer ? g_openAnswer(o) : unexpected("open dialog");
+    return g_answer.open ? g_answer.open(o) : unexpected("open dialog");
 }
 
 static BOOL WINAPI save_thunk(OPENFILENAMEA *o)
 {
-    return g_saveAnswer ? g_saveAnswer(o) : unexpected("save dialog");
+    return g_answer.save ? g_answer.save(o) : unexpected("save dialog");
 }
 
 static bool folder_thunk(char *path)
 {
-    return g_folderAnswer ? g_folderAnswer(path) : unexpected("folder browser");
+    return g_answer.folder ? g_answer.folder(path) : unexpected("folder browser");
 }
 
 static BOOL WINAPI write_thunk(HANDLE file, LPCVOID data, DWORD n, LPDWORD written,
                                LPOVERLAPPED overlapped)
 {
-    if (g_writeAnswer)
-        return g_writeAnswer(file, data, n, written);
+    if (g_answer.write)
+        return g_answer.write(file, data, n, written);
     return WriteFile(file, data, n, written, overlapped);
 }
 
@@ -89,10 +86,7 @@ void GrabberTest::SetUp()
     g_shell.getSaveFileName = save_thunk;
     g_shell.browseForFolder = folder_thunk;
     g_shell.writeFile = write_thunk;
-    g_openAnswer = nullptr;
-    g_saveAnswer = nullptr;
-    g_folderAnswer = nullptr;
-    g_writeAnswer = nullptr;
+    g_answer = {};
     dir = work_folder();
     // The settings of these frames live in the test's folder.
     save(dir + "\\curset.set", {0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0xBB, 0, 0});

@@ -20,10 +20,12 @@
 #include "win_process.h"
 
 // Replaces for one test what the program asks the shell for.
-extern std::function<BOOL(OPENFILENAMEA *)> g_openAnswer;
-extern std::function<BOOL(OPENFILENAMEA *)> g_saveAnswer;
-extern std::function<bool(char *)> g_folderAnswer;
-extern std::function<BOOL(HANDLE, LPCVOID, DWORD, LPDWORD)> g_writeAnswer; // null: WriteFile
+struct ShellAnswers {
+    std::function<BOOL(OPENFILENAMEA *)> open, save;
+    std::function<bool(char *)> folder;
+    std::function<BOOL(HANDLE, LPCVOID, DWORD, LPDWORD)> write; // null: WriteFile
+};
+extern ShellAnswers g_answer; // emptied for every test
 
 // List view of a module window, read back.
 HWND list_of(HWND moduleWindow);

@@ -2,6 +2,7 @@
 // the program, the row marked on OK and unmarked after "Restore originals", and edits
 // that reach what is grabbed and played.
 #include "win_harness.h"
+#include "win_picture.h"
 
 #include "xm_writer.h"
 
@@ -32,12 +33,15 @@ class SampleInfo : public GrabberTest
         focus_row(list, 0);
     }
 
-    LPARAM row_mark()
+    // Behind the first row's name: lavender when edited, the list's yellow otherwise.
+    COLORREF row_tint()
     {
-        LVITEMA item = {};
-        item.mask = LVIF_PARAM;
-        SendMessageA(list, LVM_GETITEMA, 0, (LPARAM)&item);
-        return item.lParam;
+        RECT name = {LVIR_LABEL, 1, 0, 0}; // the name column
+        SendMessageA(list, LVM_GETSUBITEMRECT, 0, (LPARAM)&name);
+        for (COLORREF c : {EditedColour, ListColour})
+            if (pixels_of(list, c, &name) > 0)
+                return c;
+        return 0;
     }
 };
 
@@ -102,7 +106,7 @@ TEST_F(SampleInfo, OkMarksTheRowAndRestoreOriginalsClearsTheMark)
     });
     EXPECT_EQ("renamed", item_text(list, 0, 1));
     EXPECT_EQ("9000", item_text(list, 0, 3));
-    EXPECT_EQ(EDITED_MARK, row_mark());
+    EXPECT_EQ(EditedColour, row_tint());
     sample_info(list, 0, [](HWND dialog) {
         click(dialog, IDC_RESTORE);
         EXPECT_EQ("8001", dialog_item_text(dialog, IDC_RATE));
@@ -110,7 +114,7 @@ TEST_F(SampleInfo, OkMarksTheRowAndRestoreOriginalsClearsTheMark)
     });
     EXPECT_EQ("s1", item_text(list, 0, 1));
     EXPECT_EQ("8001", item_text(list, 0, 3));
-    EXPECT_EQ(0, row_mark());
+    EXPECT_EQ(ListColour, row_tint());
 
     // Unchanged fields leave the row unmarked also where "off" is kind 4: a format
     // without sustain loops.
@@ -121,7 +125,7 @@ TEST_F(SampleInfo, OkMarksTheRowAndRestoreOriginalsClearsTheMark)
         EXPECT_EQ((UINT)BST_CHECKED, IsDlgButtonChecked(dialog, IDC_SUSTAIN_OFF));
         click(dialog, IDOK);
     });
-    EXPECT_EQ(0, row_mark());
+    EXPECT_EQ(ListColour, row_tint());
     const ModuleWindowData *d = (ModuleWindowData *)GetWindowLongPtrA(window, GWLP_USERDATA);
     EXPECT_EQ(VIRN_LOOP_NOT_IN_FORMAT, d->catalog[0].sustainType);
 }
@@ -141,7 +145,7 @@ TEST_F(SampleInfo, PlayedValuesStayAfterCancelAndReachTheGrabbedWav)
     EXPECT_EQ(0, g_app.playing);
     EXPECT_EQ("8001", item_text(list, 0, 3)); // the row shows the library's until OK
     std::string path = dir + "\\s1.wav";
-    g_saveAnswer = [&](OPENFILENAMEA *o) {
+    g_answer.save = [&](OPENFILENAMEA *o) {
         lstrcpynA(o->lpstrFile, path.c_str(), (int)o->nMaxFile);
         return TRUE;
     };
