@@ -8,14 +8,6 @@
 namespace
 {
 
-const SongNote *note_at(const std::vector<SongNote> &pattern, uint32_t row, uint32_t channel)
-{
-    for (const SongNote &n : pattern)
-        if (n.row == row && n.channel == channel)
-            return &n;
-    return nullptr;
-}
-
 // Effects in a format's own codes: MOD and XM use numbers and E-subcommands, S3M and IT
 // letters counted from A = 1 and S-subcommands (the loop and waveform ones).
 void format_fx(const SongNote &n, bool scream, uint8_t *fx, uint8_t *param)
@@ -37,7 +29,10 @@ Bytes packed_rows(const std::vector<SongNote> &pattern, bool rowEnds, Event even
     Bytes rows;
     for (uint32_t row = 0; row < 64; row++) {
         for (uint32_t c = 0; c < 4; c++) {
-            const SongNote *n = note_at(pattern, row, c);
+            const SongNote *n = nullptr;
+            for (const SongNote &k : pattern)
+                if (!n && k.row == row && k.channel == c)
+                    n = &k;
             uint8_t fx = 0, param = 0;
             if (n)
                 format_fx(*n, rowEnds, &fx, &param); // the packed formats use letters

@@ -25,10 +25,6 @@ const char Plugin[] = "In_Quorvel.dll";
 struct Config {
     uint32_t rate = 44100;
     bool eightBit = false, mono = false, libraryOutput = false;
-    int frameBytes() const
-    {
-        return (mono ? 1 : 2) * (eightBit ? 1 : 2);
-    }
 };
 
 // Quorvel.cfg beside this program, where the plug-in reads it at Init.
@@ -147,7 +143,7 @@ TEST_F(Playback, WholeSongsAreWhatTheLibraryRenders)
             args.push_back("--dsp");
         HostRun r = host(args);
         ASSERT_EQ(0, r.status) << c.what << "\n" << r.text;
-        int frameBytes = c.config.frameBytes(), channels = c.config.mono ? 1 : 2;
+        int channels = c.config.mono ? 1 : 2, frameBytes = channels * (c.config.eightBit ? 1 : 2);
         size_t frames = expected.size() / frameBytes, blocks = (frames + 575) / 576;
         EXPECT_TRUE(wav_data(wav, c.config.rate, channels, c.config.eightBit ? 8 : 16) ==
                     (c.dsp ? doubled_frames(expected, frameBytes) : expected))
@@ -204,7 +200,7 @@ TEST_F(Playback, SeekAndPause)
     EXPECT_EQ("1", r.values["end messages"]);
 }
 
-// The record as the host finds it; volume and pan reach the output module; Stop without
+// Volume and pan reach the output module; the current song's title and length; Stop without
 // Play, a second Stop and Quit after a failed Play change nothing; a file that is no
 // module says so, a missing one does not.
 TEST_F(Playback, EntryPointsAroundASong)

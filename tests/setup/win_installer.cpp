@@ -120,14 +120,10 @@ struct Folders {
     std::string root, winamp, dest, cfg, plugin, playback, exe, lib;
     Folders(const std::string &name, bool plugins)
     {
-        char cwd[MAX_PATH];
-        GetCurrentDirectoryA(sizeof cwd, cwd);
-        root = std::string(cwd) + "\\" + name;
-        system(("cmd /c rmdir /s /q \"" + root + "\" >nul 2>nul").c_str());
+        root = work_folder(name);
         winamp = root + "\\Winamp", dest = root + "\\Programs", cfg = winamp + "\\Quorvel.cfg";
         plugin = winamp + "\\Plugins\\In_Quorvel.dll", playback = winamp + "\\bass.dll";
         exe = dest + "\\Virn\\Virn.exe", lib = dest + "\\Virn\\Virn.dll";
-        CreateDirectoryA(root.c_str(), nullptr);
         CreateDirectoryA(winamp.c_str(), nullptr);
         if (plugins)
             CreateDirectoryA((winamp + "\\Plugins").c_str(), nullptr);
