@@ -20,7 +20,7 @@ std::string win_path(std::string path)
     return path;
 }
 
-void remove_tree(const std::string &folder)
+static void remove_tree(const std::string &folder)
 {
     for (const std::string &name : files_in(folder)) {
         std::string path = folder + "\\" + name;

@@ -11,7 +11,6 @@ std::string program_folder(); // of this test program, without the last backslas
 // A fresh, empty folder "work\<name>" beside the test program (not under the current
 // folder: some commands under test change it); by default named for the running test.
 std::string work_folder(const std::string &name = "");
-void remove_tree(const std::string &folder);
 bool file_exists(const std::string &path);
 std::vector<std::string> files_in(const std::string &folder); // sorted names, folders too
 std::string win_path(std::string path);                       // '/' made '\'
