@@ -35,7 +35,6 @@ TEST(ModLoader, LoopRepairAdpcmAndFinetuneRates)
     ModSpec desc;
     desc.title = "abcdefghijklmnopqrstuvwxyz";
     desc.orders = {255};
-    desc.patternBytesOverride = 0;
     desc.samples = {
         {"start in bytes: halved", ramp8(10000), 4000, 2000},
         {"length word 1: none", ramp8(10000), 0, 1},
