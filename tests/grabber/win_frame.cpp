@@ -3,6 +3,8 @@
 // about box.
 #include "win_harness.h"
 #include "win_picture.h"
+
+#include "it_writer.h"
 #include "zip_writer.h"
 
 #include "app_state.h"
@@ -41,7 +43,10 @@ TEST_F(GrabberTest, FilesThatCannotBeOpenedLeaveNoWindow)
     open_frame({"\"" + dir + "\\a.it\"", dir + "\\missing.it"});
     EXPECT_EQ("Virn", window_text(frame));
     for (const char *name : {"notes.txt", "empty.mod", "text.zip"}) {
-        expect_dialog(message_box("Virn", NotAModule, IDOK));
+        expect_dialog([](HWND box) {
+            screenshot(box, "not-a-module");
+            message_box("Virn", NotAModule, IDOK)(box);
+        });
         open_module_file((dir + "\\" + name).c_str());
         pump();
     }
@@ -90,16 +95,23 @@ TEST_F(GrabberTest, OpenDialogAndDroppedFilesOpenInOrderAndClose)
 
 TEST_F(GrabberTest, EachModuleInAnArchiveOpens)
 {
-    Bytes zip = zip_write({{"FIRST.IT", numbered_it("one", 2), 8},
+    Bytes zip = zip_write({{"NUMBERS.IT", numbered_it("Counting song", 12, 5), 8},
                            {"readme.txt", word_text(500, 3), 8},
-                           {"SECOND.IT", numbered_it("two", 3), 0}});
+                           {"DEMO.IT", demo_it_module(), 0}});
     save(dir + "\\pack.MDZ", zip);
     open_frame({dir + "\\pack.MDZ"});
     std::vector<HWND> windows = module_windows();
     ASSERT_EQ(2u, windows.size());
-    EXPECT_EQ("one [pack.MDZ<FIRST.IT]", window_text(windows[0]));
-    EXPECT_EQ("two [pack.MDZ<SECOND.IT]", window_text(windows[1]));
-    EXPECT_EQ(3, ListView_GetItemCount(list_of(windows[1])));
+    EXPECT_EQ("Counting song [pack.MDZ<NUMBERS.IT]", window_text(windows[0]));
+    EXPECT_EQ("Virn demo [pack.MDZ<DEMO.IT]", window_text(windows[1]));
+    HWND demo = list_of(windows[1]);
+    EXPECT_EQ(4, ListView_GetItemCount(demo));
+    // The README's picture: both windows tiled in a frame of 640 by 480, two rows checked.
+    MoveWindow(frame, 40, 40, 640, 480, TRUE);
+    ListView_SetCheckState(demo, 0, true);
+    ListView_SetCheckState(demo, 2, true);
+    command(IDM_TILEHORZ);
+    screenshot(frame, "frame");
     // Content decides: a module named as an archive opens as the module it is.
     save(dir + "\\plain.zip", numbered_it("really an it", 1));
     EXPECT_EQ("really an it [plain.zip]", window_text(open_one(dir + "\\plain.zip")));
@@ -109,6 +121,7 @@ TEST_F(GrabberTest, AboutBoxClosesOnlyOnOk)
 {
     open_frame();
     expect_dialog([](HWND dialog) {
+        screenshot(dialog, "about");
         EXPECT_EQ("About...", window_text(dialog));
         click(dialog, IDCANCEL);
         EXPECT_TRUE(IsWindowVisible(dialog));

@@ -88,6 +88,8 @@ TEST_F(SampleInfo, SpinsStepAndTheTintFollowsTheTyping)
                 brushes[s.colour == EditedColour] =
                     (HBRUSH)SendMessageA(dialog, WM_CTLCOLOREDIT, (WPARAM)dc, (LPARAM)edit);
             ReleaseDC(edit, dc);
+            if (!strcmp(s.text, "8002"))
+                screenshot(dialog, "sample-info"); // with an edited field
         }
         for (HBRUSH b : brushes)
             EXPECT_EQ((DWORD)OBJ_BRUSH, GetObjectType(b));

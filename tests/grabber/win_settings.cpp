@@ -1,6 +1,7 @@
 // curset.set beside the program (with a file in the current folder read once; that the
 // frame saves it as it goes is seen on Virn.exe itself), and the sound preferences dialog.
 #include "win_harness.h"
+#include "win_picture.h"
 
 #include "app_state.h"
 #include "resource.h"
@@ -78,6 +79,8 @@ TEST_F(GrabberTest, SoundPreferencesShowAndStoreTheSettings)
         g_app.playing = c.playing;
         bool listed = true;
         expect_dialog([&](HWND dialog) {
+            if (c.device == WAVE_MAPPER_DEVICE)
+                screenshot(dialog, "sound-preferences");
             int mapper = device_item(dialog, WAVE_MAPPER_DEVICE),
                 wanted = device_item(dialog, c.device);
             EXPECT_GE(mapper, 0);

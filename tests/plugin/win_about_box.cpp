@@ -33,6 +33,7 @@ TEST(AboutBox, LinksByState)
     HCURSOR hand = LoadCursorA(g_pluginInstance, MAKEINTRESOURCEA(IDR_HAND_CURSOR));
     ASSERT_NE(nullptr, hand);
     expect_dialog([hand](HWND box) {
+        screenshot(box, "plugin-about");
         const int links[] = {IDC_LINK_MAIL, IDC_LINK_LIBRARY, IDC_LINK_SUPPORT};
         for (int id : links) {
             HWND link = GetDlgItem(box, id);

@@ -1,6 +1,7 @@
 // The configuration dialog (resource 101) driven in this process: what it shows, what
 // closing makes of the choices, the output check box's immediate effect, Browse.
 #include "win_harness.h"
+#include "win_picture.h"
 
 #include "config_dialog.h"
 #include "resource.h"
@@ -142,6 +143,7 @@ TEST_F(ConfigDialogTest, BrowsePutsTheProgramBeforePercentMod)
         dialog = d;
         click(d, IDC_BROWSE);
         EXPECT_EQ("C:\\Tools\\Virn.exe %mod", dialog_item_text(d, IDC_COMMAND_LINE));
+        screenshot(d, "plugin-config");
         click(d, IDOK);
     });
     config_dialog(g_host.window);

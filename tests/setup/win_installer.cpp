@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <algorithm>
 
 #include "fixtures.h"
@@ -225,9 +223,7 @@ TEST(Installer, InstalledFilesWorkAndStepsRunOnce)
         setup.type(IDC_PLUGIN_FOLDER, f.winamp);
         setup.type(IDC_GRABBER_FOLDER, f.dest);
         EXPECT_TRUE(setup.install().empty());
-        const char *shots = getenv("SETUP_SCREENSHOTS"); // for `make screenshots`
-        EXPECT_TRUE(!shots ||
-                    save_window_picture(setup.dialog, std::string(shots) + "\\installer.bmp"));
+        screenshot(setup.dialog, "installer");
     }
     std::string player = f.winamp + "\\quorvel-host.exe", song = f.root + "\\song.mod";
     std::string wav = f.root + "\\song.wav";

@@ -3,8 +3,15 @@
 #include "fixtures.h"
 #include "win_dialogs.h"
 
-bool save_window_picture(HWND window, const std::string &path)
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+void screenshot(HWND window, const char *name)
 {
+    const char *folder = getenv("SCREENSHOTS");
+    if (!folder)
+        return;
     RedrawWindow(window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     pump();
@@ -29,7 +36,7 @@ bool save_window_picture(HWND window, const std::string &path)
     DeleteDC(dc);
     DeleteObject(bitmap);
     ReleaseDC(nullptr, screen);
-    return bits && write_file(path, file);
+    EXPECT_TRUE(bits && write_file(std::string(folder) + "\\" + name + ".bmp", file)) << name;
 }
 
 int pixels_of(HWND window, COLORREF colour, const RECT *r)

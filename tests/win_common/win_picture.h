@@ -1,5 +1,5 @@
-// Windows as the screen shows them: for `make screenshots` saved as a 24-bit BMP, and the
-// colours the tests look for.
+// Windows as the screen shows them: pictures for the README and the colours the tests
+// look for.
 #ifndef TESTS_WIN_COMMON_WIN_PICTURE_H
 #define TESTS_WIN_COMMON_WIN_PICTURE_H
 
@@ -7,7 +7,9 @@
 
 #include <string>
 
-bool save_window_picture(HWND window, const std::string &path);
+// For `make screenshots`: when SCREENSHOTS names a folder, the window as it shows on the
+// screen, saved there as <name>.bmp (24-bit).
+void screenshot(HWND window, const char *name);
 
 // How many pixels of `colour` the window shows in `r` (client coordinates; null: all of
 // its client area), read from the screen after it is drawn anew.
