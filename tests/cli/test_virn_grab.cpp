@@ -82,11 +82,6 @@ struct VirnGrab : ::testing::Test {
     }
 };
 
-ZipEntry deflated(const std::string &name, const Bytes &data)
-{
-    return {name, data, 8};
-}
-
 std::string replaced(std::string text, const std::string &from, const std::string &to)
 {
     size_t at = text.find(from);
@@ -103,13 +98,13 @@ TEST_F(VirnGrab, EveryModuleMemberListedAndExtractedAsItsOwnModule)
     } members[] = {{"SONG.MOD", "SONG.MOD", &mod}, {"dir/piece.it", "piece.it", &it}};
     for (const Member &m : members)
         ASSERT_TRUE(write_file(path(m.mapped), *m.data));
-    // Our own writer everywhere (also under a module's name: content decides), Info-ZIP's
-    // `zip -9` as well where the machine has it.
+    // Our own writer everywhere (members deflated, method 8; also under a module's name:
+    // content decides), Info-ZIP's `zip -9` as well where the machine has it.
     std::vector<std::string> archives = {"own.mdz", "zip-named.mod"};
     std::vector<ZipEntry> entries;
     for (const Member &m : members)
-        entries.push_back(deflated(m.stored, *m.data));
-    entries.push_back(deflated("readme.txt", word_text(300, 1)));
+        entries.push_back({m.stored, *m.data, 8});
+    entries.push_back({"readme.txt", word_text(300, 1), 8});
     ASSERT_TRUE(write_file(path("own.mdz"), zip_write(entries)));
     ASSERT_TRUE(write_file(path("zip-named.mod"), zip_write(entries)));
 #if !defined(_WIN32)
@@ -155,9 +150,11 @@ TEST_F(VirnGrab, HostileMemberNamesStayInsideTheOutputFolder)
 {
     // The archive library keeps what follows byte 0x16 whatever it is, separators included.
     std::string up = "\x16/..\x16/..\x16/";
-    Bytes zip = zip_write({deflated("a" + up + "evil.mod", mod), deflated("..", it),
-                           deflated("C:\x16\\x.it", it), deflated(".\x16/..", mod),
-                           deflated("dir/..", it)});
+    Bytes zip = zip_write({{"a" + up + "evil.mod", mod, 8},
+                           {"..", it, 8},
+                           {"C:\x16\\x.it", it, 8},
+                           {".\x16/..", mod, 8},
+                           {"dir/..", it, 8}});
     ASSERT_TRUE(write_file(path("h.zip"), zip));
     Result list = run({"list", path("h.zip")});
     EXPECT_EQ(0, list.status) << list.err;
@@ -186,12 +183,10 @@ TEST_F(VirnGrab, ArchivesWithoutModulesFail)
         Bytes bytes;
         const char *message;
     } cases[] = {
-        {"texts.zip", zip_write({deflated("a.txt", word_text(300, 1))}),
-         "no module in this archive"},
-        {"picture.mdz", zip_write({deflated("cover.bin", noise(500, 1))}),
-         "no module in this archive"},
+        {"texts.zip", zip_write({{"a.txt", word_text(300, 1), 8}}), "no module in this archive"},
+        {"picture.mdz", zip_write({{"cover.bin", noise(500, 1), 8}}), "no module in this archive"},
         {"empty.zip", zip_write({}), "no module in this archive"},
-        {"broken.itz", zip_write({deflated("broken.it", noise(500, 2))}),
+        {"broken.itz", zip_write({{"broken.it", noise(500, 2), 8}}),
          "broken.itz<broken.it: not a supported module"},
         {"plain.mod", noise(500, 3), "plain.mod: not a supported module"},
     };
