@@ -55,15 +55,6 @@ class InfoBox : public testing::Test
     {
         return save(dir + "\\pack.mdz", zip_write({{memberName, text_of("mod")}}));
     }
-    // The next message box shows the command and is answered with OK.
-    void expect_command(const std::string &command)
-    {
-        expect_dialog([command](HWND box) {
-            EXPECT_EQ("!", window_text(box));
-            EXPECT_EQ(command, dialog_item_text(box, 0xFFFF));
-            click(box, IDOK);
-        });
-    }
 };
 
 } // namespace
@@ -76,7 +67,7 @@ TEST_F(InfoBox, StartsTheProgramInTheModulesFolder)
     std::string module = folder + "\\song.xm";
     ASSERT_TRUE(write_file(module, Bytes{'x', 'm'}));
     std::string command = program_folder() + "\\record_args.exe \"" + module + "\"";
-    expect_command(command);
+    expect_dialog(message_box("!", command, IDOK)); // the command is shown first
     EXPECT_EQ(0, info_box(module.c_str(), g_host.window));
     // The command line, the current folder, one argument (blanks and all).
     EXPECT_EQ((std::vector<std::string>{command, folder, module}), program_record(record));
@@ -103,7 +94,7 @@ TEST_F(InfoBox, HostileMemberNamesStayInTheSettingsFolder)
         g_host.enqueued.clear();
         std::string copy = settings + "\\" + c.copy;
         std::string command = program_folder() + "\\record_args.exe " + copy;
-        expect_command(command);
+        expect_dialog(message_box("!", command, IDOK));
         DeleteFileA(record.c_str());
         EXPECT_EQ(0, info_box(entry.c_str(), g_host.window));
         EXPECT_EQ((std::vector<std::string>{command, settings, copy}), program_record(record));

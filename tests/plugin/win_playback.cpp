@@ -213,11 +213,7 @@ TEST_F(Playback, EntryPointsAroundASong)
         EXPECT_EQ(0, s.m->IsOurFile((char *)module.c_str()));
         s.m->Stop();
         EXPECT_EQ(-1, s.m->Play((char *)(dir + "\\missing.xm").c_str()));
-        expect_dialog([](HWND box) {
-            EXPECT_EQ("Quorvel", window_text(box));
-            EXPECT_EQ("Unable to load song", dialog_item_text(box, 0xFFFF));
-            click(box, IDOK);
-        });
+        expect_dialog(message_box("Quorvel", "Unable to load song", IDOK));
         EXPECT_EQ(-1, s.m->Play((char *)text.c_str()));
         s.m->Stop();
         WavOutputStats w = wav_output_stats();
