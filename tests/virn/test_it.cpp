@@ -96,11 +96,9 @@ TEST(ItLoader, DeclaredLengthsAreCutToTheData)
         {"16-bit stereo", noise(1000, 9), 0x07, 1, 400},
         {"16-bit stereo, left cut", noise(1000, 9), 0x07, 1, 800},
         {"adpcm", noise(1016, 9), 0x01, 0xFF, 0xFFFFFFFF},
-        {"far", Bytes(), 0x01, 1, 100},
-        {"at 0", Bytes(), 0x01, 1, 100},
+        {"far", Bytes(), 0x01, 1, 100, 0, 0, 8363, 0, 0, 0x7FFFFFFF},
+        {"at 0", Bytes(), 0x01, 1, 100, 0, 0, 8363, 0, 0, 0},
     };
-    samples[3].dataOffset = 0x7FFFFFFF;
-    samples[4].dataOffset = 0;
     const uint32_t lengths[] = {400, 500, 2000, 0, 0};
     for (size_t i = 0; i < samples.size(); i++) {
         LoadedFile m(it_of({samples[i]})); // each the last thing in its file

@@ -98,13 +98,11 @@ TEST(UltLoader, WidthsLoopKindsAndUnits)
     song.title = "Widths of the ULT samples, too long";
     song.samples = {{"ping-pong bit alone", noise(800, 6), 16, 100, 300},
                     {"both", noise(800, 6), 8 | 16, 100, 300},
-                    {"16 loop", noise(800, 6), 4 | 8, 100, 300},
+                    {"16 loop", noise(800, 6), 4 | 8, 100, 300, -1, 44100},
                     {"16 ping-pong", noise(800, 6), 4 | 16, 100, 300},
                     {"16 long", noise(36000, 6), 0x1C, 9000, 36000},
-                    {"end before start", Bytes(), 0, 0, 0, 100},
+                    {"end before start", Bytes(), 0, 0, 0, 100, 8363, 500},
                     {"after", ramp8(120, 5)}};
-    song.samples[2].rate = 44100;
-    song.samples[5].at = 500;
     LoadedFile m(write_ult(song));
     EXPECT_EQ(m.table(), lines({"128 7/6 Widths of the ULT samples, too l",
                                 "0 ping-pong bit alone: 800 e0 800 L2:100-300 S4:0-0 8363 1x8",
