@@ -72,14 +72,6 @@ static Bytes for_libxmp(const Fixture &f, uint32_t type)
     return b;
 }
 
-// A value of our PCM (8-bit unsigned or 16-bit little-endian, left channel) and of
-// libxmp's (signed 8-bit or 16-bit).
-static int our_value(const Bytes &pcm, const CatalogEntry &e, int k)
-{
-    const uint8_t *p = &pcm[(size_t)k * e.channels * e.bits / 8];
-    return e.bits == 8 ? (int8_t)(p[0] ^ 0x80) : (int16_t)(p[0] | p[1] << 8);
-}
-
 static std::vector<std::string> differences(const Fixture &f, xmp_context c)
 {
     std::vector<std::string> out;
@@ -121,8 +113,11 @@ static std::vector<std::string> differences(const Fixture &f, xmp_context c)
         if (same > 0 && !s.data)
             say(i, "no pcm");
         for (int k = 0; k < same && s.data; k++) {
+            // Ours: 8-bit unsigned or 16-bit little-endian, the left channel; libxmp's:
+            // signed 8-bit or 16-bit.
+            const uint8_t *p = &pcm[(size_t)k * frameBytes];
             int v = s.flg & XMP_SAMPLE_16BIT ? ((const int16_t *)s.data)[k] : (int8_t)s.data[k];
-            if (our_value(pcm, e, k) != v) {
+            if ((e.bits == 8 ? (int8_t)(p[0] ^ 0x80) : (int16_t)(p[0] | p[1] << 8)) != v) {
                 say(i, "pcm from " + std::to_string(k));
                 break;
             }
