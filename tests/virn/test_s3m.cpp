@@ -6,15 +6,6 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-static Bytes s3m_of(std::vector<S3mInstrument> instruments, uint16_t sampleFormat = 2)
-{
-    S3mSong song;
-    song.title = "A title of more than 28 characters";
-    song.sampleFormat = sampleFormat;
-    song.instruments = std::move(instruments);
-    return write_s3m(song);
-}
-
 TEST(S3mLoader, ParapointersFollowTheOrderList)
 {
     // An odd list whose first entry is 255 is padded by one byte; any other is not. Data
@@ -48,7 +39,10 @@ TEST(S3mLoader, ParapointersFollowTheOrderList)
 TEST(S3mLoader, EncodingsAndLoopsFromTheFormatWordAndFlags)
 {
     // Byte lengths are frames x channels x bytes; loops are cut to the sample.
-    std::vector<S3mInstrument> kinds = {
+    S3mSong song;
+    song.title = "A title of more than 28 characters";
+    song.sampleFormat = 1;
+    song.instruments = {
         {"looped", noise(400, 2), 1, 0, 80},
         {"not a sample: no slot", {}, 0, 0, 0, S3mInstrument::Empty},
         {"AdLib: no slot", {}, 0, 0, 0, S3mInstrument::Adlib},
@@ -62,7 +56,7 @@ TEST(S3mLoader, EncodingsAndLoopsFromTheFormatWordAndFlags)
         {"16 stereo frames", noise(400, 5), 7, 10, 90},
         {"empty", Bytes(), 1, 10, 90},
     };
-    LoadedFile m(s3m_of(kinds, 1));
+    LoadedFile m(write_s3m(song));
     EXPECT_EQ(m.table(), lines({"2 10/9 A title of more than 28 char",
                                 "0 looped: 400 e0 400 L1:0-80 S4:0-0 8363 1x8",
                                 "1 16: 200 e4 400 L0:0-160 S4:0-0 8363 1x16",
@@ -76,7 +70,8 @@ TEST(S3mLoader, EncodingsAndLoopsFromTheFormatWordAndFlags)
                                 "9 empty: 0 e0 0 L1:0-0 S4:0-0 8363 1x8"}));
     // Any other format word: unsigned data, one more in every encoding.
     for (uint16_t format : {2, 0}) {
-        LoadedFile u(s3m_of(kinds, format));
+        song.sampleFormat = format;
+        LoadedFile u(write_s3m(song));
         for (unsigned i = 0; i < m.count(); i++)
             EXPECT_EQ(u.entry(i).encoding, m.entry(i).encoding + 1) << format << " " << i;
     }
